@@ -1,0 +1,264 @@
+// The headless platform. Nothing here touches a display, a device or the wall
+// clock: time moves only when the framework sleeps or waits for the emulated
+// vertical blank (or a test advances it), so a run is the same every time.
+#include "framework/backend/headless/headless.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+namespace {
+
+struct ScriptedEvent {
+    int frame;          // −1 when keyed by time
+    uint32_t ms;
+    int kind;
+    bool done;
+};
+
+struct HeldKey {
+    int code, from, to;
+};
+
+struct HeldButton {
+    int pad, button, from, to;
+};
+
+struct Headless {
+    std::mutex m;                 // the pump thread may read the clock while a test advances it
+    uint32_t clock = 0;
+    double refreshHz = 60.0;
+    int answer = 0;
+    std::string lastQuestion;
+    int desktopBytes = 4;
+    int instanceTaken = 0;
+    int instanceHeld = 0;
+    int startupFails = 0;
+    int audioAvailable = 1;
+    std::vector<ScriptedEvent> events;
+    std::vector<HeldKey> keys;
+    bool keysOverride = false;
+    uint8_t keysNow[PLATFORM_KEYS] = {};
+    int padCount = 0;
+    int padAxes[PLATFORM_MAX_PADS][PLATFORM_PAD_AXES] = {};
+    uint8_t padButtons[PLATFORM_MAX_PADS][PLATFORM_PAD_BUTTONS] = {};
+    std::vector<HeldButton> buttons;
+    int frames = 0;
+    bool keepFrames = false;
+    std::vector<std::vector<uint32_t>> kept;
+    std::vector<uint32_t> last;
+    std::function<void(int, const uint32_t*, int, int)> onPresent;
+    int windowExists = 0;
+    int windowed = 0;
+    std::string caption;
+    PlatformMixFn mix = nullptr;
+    void* mixUser = nullptr;
+    std::recursive_mutex audio;
+};
+
+Headless* g_h = nullptr;
+
+Headless& H() {
+    if (!g_h) g_h = new Headless();
+    return *g_h;
+}
+
+uint32_t Now() {
+    std::lock_guard<std::mutex> g(H().m);
+    return H().clock;
+}
+
+// ---- the Platform functions ----
+
+int Startup() { return H().startupFails ? -1 : 0; }
+void Shutdown() {}
+uint32_t TicksMs() { return Now(); }
+void Sleep(uint32_t ms) {
+    std::lock_guard<std::mutex> g(H().m);
+    H().clock += ms;
+}
+
+int AskYesNo(const char* caption, const char* text) {
+    H().lastQuestion = std::string(caption) + "|" + text;
+    return H().answer;
+}
+
+int DesktopBytesPerPixel() { return H().desktopBytes; }
+
+int AcquireInstance(const char*) {
+    if (H().instanceTaken) return 0;
+    H().instanceHeld = 1;
+    return 1;
+}
+void ReleaseInstance() { H().instanceHeld = 0; }
+
+int CreateWindowH(const PlatformWindowDesc* d) {
+    H().windowExists = 1;
+    H().windowed = d->windowed;
+    H().caption = d->caption ? d->caption : "";
+    return 0;
+}
+void SetCaption(const char* c) { H().caption = c; }
+int SetWindowed(int windowed, double) { H().windowed = windowed; return 0; }
+void DestroyWindow() { H().windowExists = 0; }
+
+int PollEvent(PlatformEvent* e) {
+    Headless& h = H();
+    uint32_t now = Now();
+    for (ScriptedEvent& s : h.events) {
+        if (s.done) continue;
+        bool due = s.frame >= 0 ? h.frames >= s.frame : now >= s.ms;
+        if (!due) continue;
+        s.done = true;
+        e->kind = s.kind;
+        return 1;
+    }
+    return 0;
+}
+
+// The emulated display refreshes at refreshHz from clock 0: waiting moves the
+// clock to the start of the next refresh.
+void WaitVBlank() {
+    std::lock_guard<std::mutex> g(H().m);
+    double period = 1000.0 / H().refreshHz;
+    uint64_t k = static_cast<uint64_t>(std::floor(H().clock / period)) + 1;
+    H().clock = static_cast<uint32_t>(std::ceil(k * period - 1e-9));
+}
+
+void Present(const uint32_t* pixels, int w, int hgt, int pitch) {
+    Headless& h = H();
+    h.frames++;
+    h.last.resize(static_cast<size_t>(w) * hgt);
+    for (int y = 0; y < hgt; y++) std::memcpy(&h.last[static_cast<size_t>(y) * w], pixels + static_cast<size_t>(y) * pitch, w * 4);
+    if (h.keepFrames) h.kept.push_back(h.last);
+    if (h.onPresent) h.onPresent(h.frames, h.last.data(), w, hgt);
+}
+
+void ReadKeys(uint8_t keys[PLATFORM_KEYS]) {
+    Headless& h = H();
+    if (h.keysOverride) {
+        std::memcpy(keys, h.keysNow, PLATFORM_KEYS);
+        return;
+    }
+    std::memset(keys, 0, PLATFORM_KEYS);
+    for (const HeldKey& k : h.keys)
+        if (h.frames >= k.from && h.frames < k.to && k.code >= 0 && k.code < PLATFORM_KEYS) keys[k.code] = 1;
+}
+
+int PadCount() { return H().padCount; }
+
+int ReadPad(int index, int axes[PLATFORM_PAD_AXES], uint8_t buttons[PLATFORM_PAD_BUTTONS]) {
+    Headless& h = H();
+    if (index < 0 || index >= h.padCount) return -1;
+    std::memcpy(axes, h.padAxes[index], sizeof h.padAxes[index]);
+    std::memcpy(buttons, h.padButtons[index], sizeof h.padButtons[index]);
+    for (const HeldButton& b : h.buttons)
+        if (b.pad == index && h.frames >= b.from && h.frames < b.to && b.button >= 0 && b.button < PLATFORM_PAD_BUTTONS)
+            buttons[b.button] = 1;
+    return 0;
+}
+
+int OpenAudio(PlatformMixFn mix, void* user) {
+    if (!H().audioAvailable) return -1;
+    std::lock_guard<std::recursive_mutex> g(H().audio);
+    H().mix = mix;
+    H().mixUser = user;
+    return 0;
+}
+void CloseAudio() {
+    std::lock_guard<std::recursive_mutex> g(H().audio);
+    H().mix = nullptr;
+    H().mixUser = nullptr;
+}
+void LockAudio() { H().audio.lock(); }
+void UnlockAudio() { H().audio.unlock(); }
+
+const Platform g_headlessPlatform = {
+    "headless", Startup, Shutdown, TicksMs, Sleep, AskYesNo, DesktopBytesPerPixel,
+    AcquireInstance, ReleaseInstance, CreateWindowH, SetCaption, SetWindowed, DestroyWindow,
+    PollEvent, WaitVBlank, Present, ReadKeys, PadCount, ReadPad,
+    OpenAudio, CloseAudio, LockAudio, UnlockAudio,
+};
+
+} // namespace
+
+const Platform* PlatformHeadless(void) { return &g_headlessPlatform; }
+
+void HeadlessSelect(void) {
+    HeadlessReset();
+    PlatformSelect(&g_headlessPlatform);
+}
+
+void HeadlessReset(void) {
+    Headless& h = H();
+    std::lock_guard<std::mutex> g(h.m);
+    h.clock = 0;
+    h.refreshHz = 60.0;
+    h.answer = 0;
+    h.lastQuestion.clear();
+    h.desktopBytes = 4;
+    h.instanceTaken = 0;
+    h.startupFails = 0;
+    h.audioAvailable = 1;
+    h.events.clear();
+    h.keys.clear();
+    h.keysOverride = false;
+    h.padCount = 0;
+    std::memset(h.padAxes, 0, sizeof h.padAxes);
+    std::memset(h.padButtons, 0, sizeof h.padButtons);
+    h.buttons.clear();
+    h.frames = 0;
+    h.keepFrames = false;
+    h.kept.clear();
+    h.last.clear();
+    h.onPresent = nullptr;
+}
+
+uint32_t HeadlessClock(void) { return Now(); }
+void HeadlessSetClock(uint32_t ms) { std::lock_guard<std::mutex> g(H().m); H().clock = ms; }
+void HeadlessAdvance(uint32_t ms) { Sleep(ms); }
+void HeadlessSetRefreshHz(double hz) { H().refreshHz = hz > 0 ? hz : 60.0; }
+void HeadlessSetAnswer(int answer) { H().answer = answer; }
+const char* HeadlessLastQuestion(void) { return H().lastQuestion.c_str(); }
+void HeadlessSetDesktopBytesPerPixel(int bytes) { H().desktopBytes = bytes; }
+void HeadlessSetInstanceTaken(int taken) { H().instanceTaken = taken; }
+void HeadlessSetStartupFails(int fails) { H().startupFails = fails; }
+void HeadlessSetAudioAvailable(int available) { H().audioAvailable = available; }
+
+void HeadlessPostEventAtFrame(int frame, int kind) { H().events.push_back({frame, 0, kind, false}); }
+void HeadlessPostEventAtTime(uint32_t ms, int kind) { H().events.push_back({-1, ms, kind, false}); }
+
+void HeadlessHoldKey(int code, int fromFrame, int toFrame) { H().keys.push_back({code, fromFrame, toFrame}); }
+void HeadlessSetKeysNow(const uint8_t keys[PLATFORM_KEYS]) {
+    if (!keys) { H().keysOverride = false; return; }
+    std::memcpy(H().keysNow, keys, PLATFORM_KEYS);
+    H().keysOverride = true;
+}
+void HeadlessSetPadCount(int count) { H().padCount = std::clamp(count, 0, (int)PLATFORM_MAX_PADS); }
+void HeadlessSetPad(int index, const int axes[PLATFORM_PAD_AXES], const uint8_t buttons[PLATFORM_PAD_BUTTONS]) {
+    if (index < 0 || index >= PLATFORM_MAX_PADS) return;
+    std::memcpy(H().padAxes[index], axes, sizeof H().padAxes[index]);
+    std::memcpy(H().padButtons[index], buttons, sizeof H().padButtons[index]);
+}
+void HeadlessHoldPadButton(int index, int button, int fromFrame, int toFrame) {
+    H().buttons.push_back({index, button, fromFrame, toFrame});
+}
+
+int HeadlessFrameCount(void) { return H().frames; }
+void HeadlessKeepFrames(int keep) { H().keepFrames = keep != 0; }
+const std::vector<std::vector<uint32_t>>& HeadlessFrames(void) { return H().kept; }
+const std::vector<uint32_t>& HeadlessLastFrame(void) { return H().last; }
+void HeadlessOnPresent(std::function<void(int, const uint32_t*, int, int)> hook) { H().onPresent = std::move(hook); }
+
+int HeadlessWindowExists(void) { return H().windowExists; }
+int HeadlessWindowed(void) { return H().windowed; }
+const char* HeadlessCaption(void) { return H().caption.c_str(); }
+
+int HeadlessPullAudio(int16_t* out, int frames) {
+    std::lock_guard<std::recursive_mutex> g(H().audio);
+    if (!H().mix) return 0;
+    H().mix(out, frames, H().mixUser);
+    return frames;
+}

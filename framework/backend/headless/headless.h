@@ -1,0 +1,59 @@
+// The headless platform: a deterministic stand-in for SDL2 used by tests,
+// benchmarks and tools. Its clock advances only when the framework sleeps or
+// waits for the display, or when a test says so; events, keys and pads follow a
+// script keyed by presented frame (or by clock time); every presented frame
+// can be kept; audio is mixed only when a test pulls it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "framework/backend/platform.h"
+
+// Makes the headless platform the one in use and resets its script and clock.
+void HeadlessSelect(void);
+void HeadlessReset(void);
+
+// Clock.
+uint32_t HeadlessClock(void);
+void HeadlessSetClock(uint32_t ms);
+void HeadlessAdvance(uint32_t ms);
+void HeadlessSetRefreshHz(double hz);             // emulated display refresh, default 60
+
+// Answers and environment.
+void HeadlessSetAnswer(int answer);               // AskYesNo result: 1 yes (default 0 no)
+const char* HeadlessLastQuestion(void);           // "caption|text" of the last AskYesNo
+void HeadlessSetDesktopBytesPerPixel(int bytes);  // default 4
+void HeadlessSetInstanceTaken(int taken);         // another instance holds the guard
+void HeadlessSetStartupFails(int fails);
+void HeadlessSetAudioAvailable(int available);    // default 1
+
+// Events: delivered by the first PollEvent once `frame` frames were presented
+// (or the clock reached `ms`).
+void HeadlessPostEventAtFrame(int frame, int kind);
+void HeadlessPostEventAtTime(uint32_t ms, int kind);
+
+// Keys and pads per presented frame: held during frames [from, to).
+void HeadlessHoldKey(int code, int fromFrame, int toFrame);
+void HeadlessSetKeysNow(const uint8_t keys[PLATFORM_KEYS]);  // overrides until cleared
+void HeadlessSetPadCount(int count);
+void HeadlessSetPad(int index, const int axes[PLATFORM_PAD_AXES], const uint8_t buttons[PLATFORM_PAD_BUTTONS]);
+void HeadlessHoldPadButton(int index, int button, int fromFrame, int toFrame);
+
+// Frames.
+int HeadlessFrameCount(void);                     // frames presented since HeadlessReset
+void HeadlessKeepFrames(int keep);                // keep a copy of every presented frame
+const std::vector<std::vector<uint32_t>>& HeadlessFrames(void);
+const std::vector<uint32_t>& HeadlessLastFrame(void); // always kept: the last presented frame
+// Called at every present with the frame number (from 1) and the pixels.
+void HeadlessOnPresent(std::function<void(int frame, const uint32_t* pixels, int w, int h)> hook);
+
+// Window state as the framework left it.
+int HeadlessWindowExists(void);
+int HeadlessWindowed(void);
+const char* HeadlessCaption(void);                // Shift-JIS
+
+// Audio: mixes `frames` stereo frames through the framework's mixer; returns
+// the frames written (0 while no audio output is open).
+int HeadlessPullAudio(int16_t* out, int frames);

@@ -1,0 +1,388 @@
+// The framework's life: FrameworkInit and FrameworkEnd, the main window and its
+// message pump ProcessMessage, the pump thread, the frame present FlipScreen,
+// the clock, and the window settings made before init. Every public call takes
+// the API lock.
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+#include "framework/backend/platform.h"
+#include "framework/core/api_lock.h"
+#include "framework/core/console.h"
+#include "framework/core/log.h"
+#include "framework/core/random.h"
+#include "framework/core/services.h"
+#include "framework/core/state.h"
+#include "framework/framework.h"
+
+CoreState g_core;
+
+namespace {
+
+const char* const DEFAULT_CAPTION = "Vortalis Framework";
+const char* const DEFAULT_CLASS = "D123987X";
+enum { PUMP_INTERVAL_MS = 17, MESSAGES_PER_PASS = 5, REFRESH_TRIALS = 8 };
+
+std::thread::id g_mainThread;
+
+// The message-pump thread and how it is told to stop.
+struct PumpThread {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    std::mutex m;
+    std::condition_variable cv;
+};
+PumpThread g_pump;
+
+const Platform* P() { return PlatformGet(); }
+
+void PumpMain() {
+    while (!g_pump.stop.load() && !g_core.quit.load()) {
+        if (!ApiLockAcquireUnless(&g_pump.stop)) break;
+        int r = ProcessMessage();
+        ApiLockRelease();
+        if (r < 0) break;
+        std::unique_lock<std::mutex> g(g_pump.m);
+        g_pump.cv.wait_for(g, std::chrono::milliseconds(PUMP_INTERVAL_MS), [] { return g_pump.stop.load(); });
+    }
+}
+
+void StartPumpThread() {
+    g_pump.stop = false;
+    try {
+        g_pump.thread = std::thread(PumpMain);
+    } catch (...) {
+        WriteLogLine("ProcessMessage をひたすら呼びつづけるスレッドの立ち上げに失敗しました\n");
+    }
+}
+
+// Stops the pump thread and waits for it, so that it never touches the lock
+// after FrameworkEnd has deleted it. Called with the API lock held.
+void StopPumpThread() {
+    if (!g_pump.thread.joinable()) return;
+    {
+        std::lock_guard<std::mutex> g(g_pump.m);
+        g_pump.stop = true;
+    }
+    g_pump.cv.notify_all();
+    ApiLockWakeAll();
+    g_pump.thread.join();
+}
+
+void DestroyWindowNow() {
+    if (!g_core.windowExists) return;
+    P()->DestroyWindow();
+    g_core.windowExists = 0;
+    g_core.quit = 1;   // destroying the window posts the quit message
+}
+
+// The window procedure as far as the game depends on it.
+void HandleEvent(const PlatformEvent& e) {
+    switch (e.kind) {
+    case PLATFORM_EVENT_CLOSE_REQUEST:
+        WriteLogLine("ウインドウを閉じようとしています\n");
+        DestroyWindowNow();
+        break;
+    case PLATFORM_EVENT_QUIT:
+        g_core.quit = 1;
+        break;
+    case PLATFORM_EVENT_ACTIVATE:
+        g_core.active = 1;
+        break;
+    case PLATFORM_EVENT_DEACTIVATE:
+        g_core.active = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+// Takes at most MESSAGES_PER_PASS events; true when the queue was emptied.
+bool PumpPass() {
+    PlatformEvent e;
+    for (int i = 0; i < MESSAGES_PER_PASS; i++) {
+        if (!P()->PollEvent(&e)) return true;
+        HandleEvent(e);
+    }
+    return false;
+}
+
+void PumpFor(uint32_t ms) {
+    uint32_t start = P()->TicksMs();
+    while (P()->TicksMs() - start < ms && !g_core.quit.load()) {
+        PumpPass();
+        P()->SleepMs(1);
+    }
+}
+
+// One display frame measured several times; P is a duration met in at least two
+// trials, and the pre-sleep before each vertical-blank wait is (2P − 4) / 3 ms.
+void MeasureRefresh() {
+    int trial[REFRESH_TRIALS];
+    P()->WaitVBlank();
+    for (int i = 0; i < REFRESH_TRIALS; i++) {
+        uint32_t t0 = P()->TicksMs();
+        P()->WaitVBlank();
+        trial[i] = static_cast<int>(P()->TicksMs() - t0);
+        char line[64];
+        snprintf(line, sizeof line, "\tTri%02d:%d msec\n", i, trial[i]);
+        WriteLogLine(line);
+    }
+    g_core.refreshWaitMs = -1;
+    for (int i = 0; i < REFRESH_TRIALS && g_core.refreshWaitMs < 0; i++)
+        for (int j = i + 1; j < REFRESH_TRIALS; j++)
+            if (trial[i] == trial[j]) { g_core.refreshWaitMs = (2 * trial[i] - 4) / 3; break; }
+}
+
+void ShutdownStarted(bool graphics, bool sound, bool input) {
+    if (graphics) GraphicsShutdown();
+    if (input) InputShutdown();
+    if (sound) SoundShutdown();
+}
+
+int InitImpl() {
+    g_core.initialising = 1;
+    CoreMarkMainThread();
+    if (!getcwd(g_core.logFolder, sizeof g_core.logFolder)) g_core.logFolder[0] = 0;
+    std::memcpy(g_core.startDirectory, g_core.logFolder, sizeof g_core.startDirectory);
+    g_core.quit = 0;
+    g_core.active = 1;   // until the platform says otherwise, the window counts as active
+
+    if (P()->Startup() != 0) {
+        LogStart();
+        WriteLogLine("プラットフォームの初期化に失敗しました\n");
+        g_core.initialising = 0;
+        return -1;
+    }
+    LogStart();
+    WriteLogLine("フレームワークの初期化を開始します\n");
+    LogIndent(1);
+
+    auto fail = [](bool graphics, bool sound, bool input) {
+        ShutdownStarted(graphics, sound, input);
+        StopPumpThread();
+        DestroyWindowNow();
+        if (g_core.instanceHeld) { P()->ReleaseInstance(); g_core.instanceHeld = 0; }
+        P()->Shutdown();
+        LogIndent(-1);
+        WriteLogLine("初期化に失敗しました\n");
+        g_core.initialising = 0;
+        g_core.quit = 0;
+        return -1;
+    };
+
+    if (g_core.windowed && P()->DesktopBytesPerPixel() == 3) {
+        WriteLogLine("24ビットカラーモードには対応していません\n");
+        return fail(false, false, false);
+    }
+
+    RandomSeed(P()->TicksMs());
+
+    if (g_core.caption[0] == 0) snprintf(g_core.caption, sizeof g_core.caption, "%s", DEFAULT_CAPTION);
+    if (g_core.className[0] == 0)
+        snprintf(g_core.className, sizeof g_core.className, "%s", g_core.caption[0] ? g_core.caption : DEFAULT_CLASS);
+
+    WriteLogLine("ソフトの二重起動検査... ");
+    int instance = P()->AcquireInstance(g_core.className);
+    if (instance == 0) {
+        if (!g_core.allowSecondInstance) {
+            WriteLogLine("二重起動されています、ソフトを終了します\n");
+            return fail(false, false, false);
+        }
+        WriteLogLine("二重起動されていますが続行します\n");
+    } else {
+        g_core.instanceHeld = 1;
+        WriteLogLine("二重起動はされていませんでした\n");
+    }
+
+    if (g_core.windowed) WriteLogLine("ウインドウモード起動用のウインドウを作成します\n");
+    else WriteLogLine("フルスクリーンモード起動用のウインドウを作成します\n");
+    PlatformWindowDesc desc = {CoreScreenWidth(), CoreScreenHeight(), g_core.windowed,
+                               g_core.windowScale > 0 ? g_core.windowScale : 1.0, g_core.caption};
+    if (P()->CreateWindow(&desc) != 0) {
+        WriteLogLine("ウインドウの作成に失敗しました\n");
+        return fail(false, false, false);
+    }
+    g_core.windowExists = 1;
+    if (!g_core.windowed) WriteLogLine("カーソルを不可視にしました\n");
+
+    PumpFor(200);
+    StartPumpThread();
+
+    if (InputStartup() != 0) {
+        WriteLogLine("入力デバイスの初期化に失敗しました\n");
+        return fail(false, false, true);
+    }
+    if (SoundStartup() != 0) WriteLogLine("サウンドデバイスが使えません、音は鳴りません\n");
+
+    WriteLogLine("グラフィックスの初期化を開始します\n");
+    if (GraphicsStartup() != 0) {
+        WriteLogLine("グラフィックスの初期化に失敗しました\n");
+        return fail(true, true, true);
+    }
+    MeasureRefresh();
+    g_core.displayReady = 1;
+    g_core.vblankWait = 1;
+    ConsoleReset();
+    g_core.initialised = 1;
+    g_core.initialising = 0;
+    LogIndent(-1);
+    WriteLogLine("フレームワークの初期化が完了しました\n");
+    return 0;
+}
+
+int EndImpl() {
+    WriteLogLine("フレームワークの終了処理を開始します\n");
+    LogIndent(1);
+    FontShutdown();
+    StopPumpThread();
+    if (g_core.initialised) {
+        GraphicsShutdown();
+        InputShutdown();
+        SoundShutdown();
+    }
+    g_core.displayReady = 0;
+    FileShutdown();
+    if (g_core.windowExists) {
+        P()->DestroyWindow();
+        g_core.windowExists = 0;
+    }
+    if (g_core.instanceHeld) { P()->ReleaseInstance(); g_core.instanceHeld = 0; }
+    P()->Shutdown();
+    if (g_core.startDirectory[0] && chdir(g_core.startDirectory) != 0) { /* nothing more to restore */ }
+    g_core.initialised = 0;
+    ConsoleReset();
+    LogIndent(-1);
+    WriteLogLine("フレームワークを終了しました\n");
+    return 0;
+}
+
+int ProcessMessageImpl() {
+    if (g_core.inProcessMessage) return 0;
+    if (!g_core.windowExists) return g_core.quit.load() ? -1 : 0;
+
+    if (CoreOnMainThread()) {
+        for (;;) {
+            if (g_core.quit.load()) break;
+            bool inactive = !g_core.active.load() && !g_core.alwaysRun;
+            if (inactive) {
+                if (g_core.inactiveSince == 0) g_core.inactiveSince = P()->TicksMs() | 1;
+                P()->SleepMs(1);
+            }
+            bool emptied = PumpPass();
+            inactive = !g_core.active.load() && !g_core.alwaysRun;
+            if (inactive && !g_core.quit.load()) {
+                SoundServiceStreams();
+                P()->SleepMs(1);
+                continue;
+            }
+            if (emptied) break;
+        }
+        g_core.inactiveSince = 0;
+    }
+    g_core.inProcessMessage = 1;
+    SoundServiceStreams();
+    g_core.inProcessMessage = 0;
+    return g_core.quit.load() ? -1 : 0;
+}
+
+int FlipImpl() {
+    if (!g_core.displayReady) return -1;
+    ConsoleDraw();
+    if (GraphicsTargetIsFront()) {
+        g_core.frameCount++;
+        if (g_core.windowed || g_core.vblankWait) P()->WaitVBlank();
+        return 0;
+    }
+    if (g_core.vblankWait) {
+        if (g_core.windowed && g_core.refreshWaitMs > 0) {
+            while (P()->TicksMs() - g_core.lastVblankWait < static_cast<uint32_t>(g_core.refreshWaitMs))
+                P()->SleepMs(1);
+        }
+        P()->WaitVBlank();
+        g_core.lastVblankWait = P()->TicksMs();
+    }
+    GraphicsPresent();
+    if (!g_core.windowed && g_core.vblankWait) P()->SleepMs(1);
+    g_core.frameCount++;
+    return 0;
+}
+
+int ChangeWindowModeImpl(int windowed) {
+    WriteLogLine("ChangeWindowMode実行 \n");
+    windowed = windowed ? 1 : 0;
+    if (windowed == g_core.windowed) return 0;
+    g_core.windowed = windowed;
+    WriteLogLine(windowed ? "ウインドウモードフラグが立てられました\n" : "ウインドウモードフラグが倒されました\n");
+    if (!g_core.windowExists) return 0;
+    WriteLogLine(windowed ? "ウインドウスタイルをウインドウモード用に変更します... "
+                          : "ウインドウスタイルをフルスクリーンモード用に変更します... ");
+    int r = P()->SetWindowed(windowed, g_core.windowScale > 0 ? g_core.windowScale : 1.0);
+    WriteLogLine("完了\n");
+    PumpPass();
+    return r == 0 ? 0 : -1;
+}
+
+} // namespace
+
+int CoreScreenWidth(void) { return g_core.screenWidth > 0 ? g_core.screenWidth : 640; }
+int CoreScreenHeight(void) { return g_core.screenHeight > 0 ? g_core.screenHeight : 480; }
+void CoreMarkMainThread(void) { g_mainThread = std::this_thread::get_id(); }
+bool CoreOnMainThread(void) {
+    return g_mainThread == std::thread::id() || g_mainThread == std::this_thread::get_id();
+}
+
+int FrameworkInit(void) {
+    ApiLockAcquire();
+    int r = g_core.initialised ? -1 : InitImpl();
+    ApiLockRelease();
+    return r;
+}
+
+int FrameworkEnd(void) {
+    ApiLockAcquire();
+    int r = EndImpl();
+    ApiLockRelease();
+    ApiLockDestroy();
+    return r;
+}
+
+int ProcessMessage(void) {
+    ApiGuard guard;
+    return ProcessMessageImpl();
+}
+
+int FlipScreen(void) {
+    ApiGuard guard;
+    return FlipImpl();
+}
+
+int ChangeWindowMode(int windowed) {
+    ApiGuard guard;
+    return ChangeWindowModeImpl(windowed);
+}
+
+int SetWindowTitle(const char* caption) {
+    ApiGuard guard;
+    snprintf(g_core.caption, sizeof g_core.caption, "%s", caption ? caption : "");
+    if (g_core.windowExists) P()->SetCaption(g_core.caption);
+    return 0;
+}
+
+int GetTickMs(void) {
+    return static_cast<int>(P()->TicksMs());
+}
+
+int AskYesNo(const char* caption, const char* text) {
+    ApiGuard guard;
+    return P()->AskYesNo(caption ? caption : "", text ? text : "");
+}
+
+int SleepMs(int ms) {
+    if (ms > 0) P()->SleepMs(static_cast<uint32_t>(ms));
+    return 0;
+}

@@ -1,0 +1,85 @@
+// The Vortalis media framework: one flat API of int-returning calls.
+// This is the only framework header the game includes. Every call takes the
+// process-wide API lock, runs, releases it and returns its result unchanged.
+// Strings are Shift-JIS bytes. Handles are ints: −1 is the error value.
+#pragma once
+
+#include <cstdint>
+
+// ---- Lifecycle, window, messages and timing (core/) -----------------------
+int FrameworkInit(void);                       // 0, or −1 when the framework cannot start
+int FrameworkEnd(void);                        // 0; shuts everything down
+int ProcessMessage(void);                      // 0 to go on, −1 once the program is to quit
+int ChangeWindowMode(int windowed);            // 1 windowed, 0 full screen; 0 or −1
+int SetWindowTitle(const char* caption);       // 0; caption cut to 255 bytes
+int GetTickMs(void);                           // millisecond clock, wraps at 2^32
+int RandomUpTo(int max);                       // uniform integer in 0..max inclusive
+int FlipScreen(void);                          // present the back buffer; 0 or −1
+int SetDrawTarget(int target);                 // −2 back buffer, −4 front buffer, or a drawable image
+int ClearDrawTarget(void);                     // fill the draw target with black; always 0
+int AskYesNo(const char* caption, const char* text); // platform Yes/No box: 1 yes, 0 no, −1 no box
+int SleepMs(int ms);                           // plain sleep on the platform clock; 0
+
+// ---- Graphics handles and drawing (graphics/) ---------------------------
+int MakeColor(int r, int g, int b);            // colour value in the screen's 5-6-5 format
+int LoadImageFile(const char* path, int softwareFlag);                          // graphic handle or −1
+int LoadImageStrip(const char* path, int count, int xNum, int yNum, int cellW, int cellH,
+                   int* handlesOut, int softwareFlag);                          // 0 or −1
+int MakeOffscreenImage(int width, int height, int softwareFlag);                // drawable image or −1
+int DeleteImage(int handle);                                                    // 0 or −1
+int DrawImageAt(int x, int y, int handle, int transFlag);                       // unscaled, top-left at (x, y)
+int DrawImageAtF(float x, float y, int handle, int transFlag);                  // same, float position
+int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transFlag, int turnFlag);
+int DrawImageRotatedF(float x, float y, double scale, double angle, int handle, int transFlag, int turnFlag);
+int DrawImageQuad(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+                  int handle, int transFlag);                                   // corners clockwise from top-left
+int DrawRect(int x1, int y1, int x2, int y2, int color, int fillFlag);          // filled or one-pixel outline
+int SetBlendMode(int mode, int parameter);                                      // modes 0..5, 8; parameter 0..255
+int SetDrawBrightness(int r, int g, int b);                                     // 0..255 per channel
+int SetScaleFilter(int mode);                                                   // 0 nearest, 1 bilinear
+int CaptureScreenToImage(int x1, int y1, int x2, int y2, int handle, int flag); // copy of the draw target
+int GetImageSize(int handle, int* width, int* height);                          // −2/−4 give the screen size
+
+// ---- Text and fonts (graphics/) --------------------------------------------
+int CreateFontToHandle(const char* face, int size, int thickness, int type, int charSet,
+                       int edgeSize, int italic, int slot, int check);          // font handle or −1
+int DeleteFontHandle(int font);                                                 // 0 or −1
+int DrawTextAt(int x, int y, const char* text, int color, int edgeColor);       // default font
+int DrawTextFmt(int x, int y, int color, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));                                      // default font
+int DrawTextFontFmt(int x, int y, int color, int font, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+int TextWidthFontFmt(int font, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));                                      // width in pixels or −1
+
+// ---- Sound playback (sound/) --------------------------------------------------
+int LoadSoundFile(const char* path, int bufferCount, int unionHandle);          // sound handle or −1
+int PlaySoundHandle(int handle, int playType, int fromTopFlag);                 // 0 wait, 1 once, 3 loop
+int StopSoundHandle(int handle);
+int SetSoundVolume(int volume, int handle);                                     // 0..255
+int SetSoundLoopPos(int loopMs, int handle);
+int DeleteSound(int handle, int flag);
+
+// ---- Keyboard and joypad (input/) ---------------------------------------------
+int ReadKeyboardState(unsigned char keys[256]);                                 // 1 held, 0 up, per key code
+int ReadPadState(int padSelector);                                              // direction and button bits
+
+// Key codes of ReadKeyboardState: set-1 scan codes, +0x80 for extended keys.
+enum {
+    KEY_ESCAPE = 0x01, KEY_LCONTROL = 0x1D, KEY_LSHIFT = 0x2A, KEY_Z = 0x2C,
+    KEY_X = 0x2D, KEY_RETURN = 0x1C, KEY_SPACE = 0x39,
+    KEY_UP = 0xC8, KEY_LEFT = 0xCB, KEY_RIGHT = 0xCD, KEY_DOWN = 0xD0,
+};
+// ReadPadState bits: 0 down, 1 left, 2 right, 3 up, 4 + i button i (0..23).
+enum { PAD_DOWN = 1 << 0, PAD_LEFT = 1 << 1, PAD_RIGHT = 1 << 2, PAD_UP = 1 << 3 };
+#define PAD_BUTTON(i) (1 << (4 + (i)))
+
+// ---- File reading (file/) -----------------------------------------------------
+int FileOpenRead(const char* path);                                             // file handle, or 0
+int FileCloseRead(int fh);
+int FileAtEnd(int fh);                                                          // 1 at the end, else 0
+int FileReadChar(int fh);                                                       // 0..255, or −1
+int FileReadLine(char* buffer, int size, int fh);                               // bytes stored, or −1
+
+// ---- Log and on-screen console (core/) ----------------------------------------
+int ScreenPrintF(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,84 @@
+// The back and front buffers (640×480 by default), the current draw target and
+// its draw area, clearing, and handing the finished back buffer to the platform.
+#include "framework/graphics/draw_target.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/backend/platform.h"
+#include "framework/core/api_lock.h"
+#include "framework/core/services.h"
+#include "framework/core/state.h"
+#include "framework/framework.h"
+
+namespace {
+
+struct Screen {
+    std::vector<uint32_t> backPixels, frontPixels;
+    Surface back{}, front{};
+    Surface* target = nullptr;
+    int targetHandle = -4;
+    ClipRect area{};
+};
+
+Screen g_screen;
+
+void MakeBuffer(std::vector<uint32_t>& store, Surface& s, int w, int h) {
+    store.assign(static_cast<size_t>(w) * h, 0xFF000000u);
+    s = Surface{store.data(), w, h, w};
+}
+
+void Fill(Surface* s, uint32_t value) {
+    for (int y = 0; y < s->height; y++) std::fill_n(s->pixels + static_cast<size_t>(y) * s->pitch, s->width, value);
+}
+
+void SelectSurface(Surface* s, int handle) {
+    bool sizeChanged = !g_screen.target || g_screen.target->width != s->width || g_screen.target->height != s->height;
+    g_screen.target = s;
+    g_screen.targetHandle = handle;
+    if (sizeChanged) g_screen.area = ClipRect{0, 0, s->width, s->height};
+}
+
+} // namespace
+
+Surface* GraphicsBackBuffer(void) { return &g_screen.back; }
+Surface* GraphicsFrontBuffer(void) { return &g_screen.front; }
+Surface* GraphicsTarget(void) { return g_screen.target; }
+int GraphicsTargetHandle(void) { return g_screen.targetHandle; }
+ClipRect* GraphicsDrawArea(void) { return &g_screen.area; }
+int GraphicsTargetIsFront(void) { return g_screen.targetHandle == -4; }
+
+int GraphicsStartup(void) {
+    const int w = CoreScreenWidth(), h = CoreScreenHeight();
+    MakeBuffer(g_screen.backPixels, g_screen.back, w, h);
+    MakeBuffer(g_screen.frontPixels, g_screen.front, w, h);
+    g_screen.target = nullptr;
+    SelectSurface(&g_screen.back, -2);
+    Fill(&g_screen.back, 0xFF000000u);
+    SelectSurface(&g_screen.front, -4);   // cleared last; stays the draw target
+    Fill(&g_screen.front, 0xFF000000u);
+    return 0;
+}
+
+void GraphicsShutdown(void) {
+    g_screen = Screen();
+}
+
+void GraphicsPresent(void) {
+    const Surface& b = g_screen.back;
+    if (b.pixels) PlatformGet()->Present(b.pixels, b.width, b.height, b.pitch);
+}
+
+int SetDrawTarget(int target) {
+    ApiGuard guard;
+    if (!g_core.initialised) return -1;
+    if (target == -2) { SelectSurface(&g_screen.back, -2); return 0; }
+    if (target == -4) { SelectSurface(&g_screen.front, -4); return 0; }
+    return -1;
+}
+
+int ClearDrawTarget(void) {
+    ApiGuard guard;
+    if (g_screen.target) Fill(g_screen.target, 0xFF000000u);
+    return 0;
+}

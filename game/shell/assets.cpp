@@ -1,0 +1,137 @@
+// Asset loading: every image, strip, colour, sound effect and font of the game,
+// in a fixed order, right after the framework has started. Results are not
+// tested: a missing file leaves −1 in its table entry and draws with it do nothing.
+#include "game/shell/assets.h"
+
+#include <cstdio>
+
+#include "framework/framework.h"
+
+AssetTables g_assets;
+
+namespace {
+
+int Image(const char* path) { return LoadImageFile(path, 0); }
+
+void Strip(const char* path, int count, int across, int down, int w, int h, int* out) {
+    LoadImageStrip(path, count, across, down, w, h, out, 0);
+}
+
+struct SoundEffect {
+    int slot;
+    const char* path;
+    int volume;       // 0: left at the framework's default
+};
+
+const SoundEffect SOUND_EFFECTS[] = {
+    {SE_START, "dat/se/start.wav", 0},
+    {SE_CURSOR, "dat/se/piko.wav", 0},
+    {SE_TAMA, "dat/se/tama.wav", 10},
+    {SE_VOE, "dat/se/voe.wav", 0},
+    {SE_CHAR_DEATH, "dat/se/char_death.wav", 0},
+    {SE_CHARGE, "dat/se/tame.wav", 0},
+    {SE_SYU, "dat/se/syu.wav", 20},
+    {SE_ESHOT, "dat/se/eshot.wav", 10},
+    {SE_ENEMY_DEATH, "dat/se/enemy_death.wav", 10},
+    {SE_EATK, "dat/se/eatk.wav", 14},
+    {SE_YARARE, "dat/se/yarare.wav", 0},
+    {SE_BOSS_DEATH, "dat/se/bdeath.wav", 14},
+    {SE_ITEM_GET, "dat/se/item_get.wav", 0},
+    {SE_FIRE, "dat/se/fire00.wav", 14},
+};
+
+void ClearTables() {
+    int* all = reinterpret_cast<int*>(&g_assets);
+    for (size_t i = 0; i < sizeof g_assets / sizeof(int); i++) all[i] = -1;
+}
+
+} // namespace
+
+void LoadAssets(void) {
+    ClearTables();
+    AssetTables& a = g_assets;
+    char path[64];
+
+    a.titleBack = Image("dat/img/title/back.png");
+    a.titleHeroine = Image("dat/img/title/nalu.png");
+    a.titleLogo = Image("dat/img/title/logo.png");
+    a.titleMenu[0] = Image("dat/img/title/start.png");
+    a.titleMenu[1] = Image("dat/img/title/end.png");
+    a.logoSplash = Image("dat/img/title/brix.png");
+    a.background[0][3] = Image("dat/img/back/sora1.png");
+    a.background[0][2] = Image("dat/img/back/sora0.png");
+    a.background[1][0] = Image("dat/img/back/umi0.png");
+    a.background[1][1] = Image("dat/img/back/umi1.png");
+    a.background[1][2] = Image("dat/img/back/umi2.png");
+    a.background[2][0] = Image("dat/img/back/kaityu.png");
+    a.background[3][0] = Image("dat/img/back/kiti.png");
+    a.background[4][0] = Image("dat/img/back/kiti.png");
+    a.loading = Image("dat/img/back/nowload.png");
+    a.bulletGraphic[0] = Image("dat/img/bullet/sumi2.png");
+    a.bulletGraphic[1] = Image("dat/img/bullet/sumi3.png");
+    a.bulletGraphic[2] = Image("dat/img/bullet/tama.png");
+    a.bulletGraphic[3] = Image("dat/img/bullet/fire.png");
+    Strip("dat/img/char/chmodel.png", 12, 4, 3, 48, 48, a.ship);
+    a.leek = Image("dat/img/char/negi.png");
+    a.note = Image("dat/img/char/onpu.png");
+    a.option = Image("dat/img/char/speaker.png");
+    Strip("dat/img/char/tshot-v.png", 3, 3, 1, 134, 139, a.chargeShot);
+    Strip("dat/img/enemy/hit_effect.png", 5, 5, 1, 140, 140, a.hitEffect);
+    for (int kind = 0; kind < ENEMY_KINDS; kind++)
+        for (int pose = 0; pose < ENEMY_POSES; pose++) {
+            snprintf(path, sizeof path, "dat/img/enemy/%d-%d.png", kind + 1, pose);
+            Strip(path, 9, 3, 3, 32, 32, &a.enemy[(kind * ENEMY_POSES + pose) * ENEMY_CELLS]);
+        }
+    a.lifeIcon = Image("dat/img/etc/hoshi.png");
+    for (int i = 0; i < ITEM_KINDS; i++) {
+        snprintf(path, sizeof path, "dat/img/item/p%d.png", i);
+        const int size = i == 2 ? 15 : 35;
+        Strip(path, 2, 2, 1, size, size, a.item[i]);
+    }
+    Strip("dat/img/back/map.png", 32, 8, 4, 32, 32, a.mapTiles);
+    Strip("dat/img/num/2.png", 10, 10, 1, 16, 18, a.digits);
+    a.boss[0] = Image("dat/img/char/01_boss.png");
+    a.boss[1] = Image("dat/img/char/02_boss.png");
+    a.boss[2] = Image("dat/img/char/03_boss.png");
+    a.boss[3] = Image("dat/img/char/04_boss_01.png");
+    a.boss[4] = Image("dat/img/char/tako3.png");
+    a.boss3Second = Image("dat/img/char/04_boss_02.png");
+    Strip("dat/img/char/tame.png", 3, 3, 1, 48, 48, a.chargeGlow);
+    a.storyBack[0] = Image("dat/img/adv1/sora.png");
+    a.storyBack[1] = Image("dat/img/adv1/adv_back.png");
+    a.storyBack[2] = Image("dat/img/adv1/adv_last.png");
+    for (int i = 0; i < 4; i++) {
+        snprintf(path, sizeof path, "dat/img/adv1/adv_nalu%d.png", i + 1);
+        a.portrait[i] = Image(path);
+    }
+    for (int i = 0; i < 3; i++) {
+        snprintf(path, sizeof path, "dat/img/adv1/adv_sela%d.png", i + 1);
+        a.portrait[4 + i] = Image(path);
+    }
+    a.portrait[8] = Image("dat/img/adv1/adv_tako1.png");
+    a.portrait[9] = Image("dat/img/adv1/adv_tako2.png");
+    for (int i = 0; i < 4; i++) {
+        snprintf(path, sizeof path, "dat/img/adv2/nalu%d.png", i + 1);
+        a.mapPortrait[i] = Image(path);
+    }
+    for (int i = 0; i < 3; i++) {
+        snprintf(path, sizeof path, "dat/img/adv2/sela%d.png", i + 1);
+        a.mapPortrait[4 + i] = Image(path);
+    }
+    a.textBox = Image("dat/img/adv1/adv_textbox.png");
+
+    a.white = MakeColor(255, 255, 255);
+    a.red = MakeColor(255, 0, 0);
+    a.green = MakeColor(0, 255, 0);
+    a.blue = MakeColor(0, 0, 255);
+    a.yellow = MakeColor(255, 255, 0);
+
+    for (const SoundEffect& s : SOUND_EFFECTS) a.se[s.slot] = LoadSoundFile(s.path, 3, -1);
+    for (const SoundEffect& s : SOUND_EFFECTS)
+        if (s.volume) SetSoundVolume(s.volume, a.se[s.slot]);
+
+    a.fontMenu = CreateFontToHandle("HGPｺﾞｼｯｸE", 15, 2, 3, -1, -1, 0, -1, -1);
+    a.fontMenuTitle = CreateFontToHandle("HGPｺﾞｼｯｸE", 20, 2, 3, -1, -1, 0, -1, -1);
+    a.fontHud = CreateFontToHandle("HGPｺﾞｼｯｸE", 18, 3, 3, -1, -1, 0, -1, -1);
+    a.fontPop = CreateFontToHandle("HGP創英角ﾎﾟｯﾌﾟ体", 36, 3, 3, -1, -1, 0, -1, -1);
+}

@@ -1,0 +1,43 @@
+// Start-up and the main loop: one frame per pass, in this order: input, the
+// scene step, the frame counter, music, menus, pacing, present.
+#include "game/shell/game_main.h"
+
+#include "framework/framework.h"
+#include "game/shell/assets.h"
+#include "game/shell/game_state.h"
+#include "game/shell/pacing.h"
+#include "game/shell/pad.h"
+
+namespace {
+
+void RunFrameTail() {
+    PaceFrame();
+    FlipScreen();
+}
+
+} // namespace
+
+int VortalisMain(void) {
+    // No answer (no box could be shown) starts in a window, the safer choice.
+    if (AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1) ChangeWindowMode(1);
+    SetWindowTitle("Vortalis");
+    if (FrameworkInit() == -1) return -1;
+    if (SetDrawTarget(-2) != 0) {
+        FrameworkEnd();
+        return -1;
+    }
+    fucn_state = 0;
+    LoadAssets();
+
+    while (ProcessMessage() == 0 && ClearDrawTarget() == 0) {
+        PollKeyboard();
+        PollJoypad();
+        if (fucn_state == 900) FlushPacingLog();
+        if (!RunScene()) return 0;   // scene 900 has ended the framework
+        frame_counter++;
+        RunFrameTail();
+    }
+    FlushPacingLog();
+    FrameworkEnd();
+    return 0;
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package Vortalis needs to build, test and run, skipping
+# what is already present. Safe to run again; needs root (or sudo) only when
+# something is missing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ cmake ninja-build pkg-config
+  # platform and decoders
+  libsdl2-dev libpng-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
+  # outline fonts
+  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  # the real program under a virtual display (end-to-end checks)
+  xvfb xdotool x11-apps imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

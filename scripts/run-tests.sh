@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test. With --sanitize the
+# suite is built with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/install-deps.sh"
+if [ "${1:-}" = "--sanitize" ]; then
+  dir="$root/build-asan"
+  bash "$root/scripts/build.sh" "$dir" -DVORTALIS_SANITIZE=ON -DVORTALIS_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+else
+  dir="$root/build"
+  bash "$root/scripts/build.sh" "$dir"
+fi
+cd "$dir"
+ctest --output-on-failure -j2
