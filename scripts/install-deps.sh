@@ -11,6 +11,8 @@ packages=(
   libsdl2-dev libpng-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
   # outline fonts
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  # the data builder (vector art, Ogg Vorbis encoding)
+  librsvg2-dev libcairo2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   # the real program under a virtual display (end-to-end checks)
