@@ -3,6 +3,7 @@
 // is never split between two FileReadLine calls.
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -77,10 +78,12 @@ int FileLayerOpen(const char* path) {
     std::string full = FileNormalisePath(path);
     FILE* f = std::fopen(full.c_str(), "rb");
     if (!f) return 0;
-    std::fseek(f, 0, SEEK_END);
-    long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    if (size < 0) { std::fclose(f); return 0; }   // a directory or something unseekable
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {   // a directory, a device, a pipe
+        std::fclose(f);
+        return 0;
+    }
+    const int64_t size = st.st_size;
     g_files[index] = OpenFile{f, size, 0, 0};
     g_openCount++;
     return FILE_HANDLE_TAG + index + 1;

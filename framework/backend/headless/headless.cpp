@@ -118,13 +118,15 @@ int PollEvent(PlatformEvent* e) {
     return 0;
 }
 
-// The emulated display refreshes at refreshHz from clock 0: waiting moves the
-// clock to the start of the next refresh.
+// The emulated display refreshes at refreshHz from clock 0: refresh k starts at
+// ceil(k × 1000 / hz) ms; waiting moves the clock to the start of the next one.
 void WaitVBlank() {
     std::lock_guard<std::mutex> g(H().m);
-    double period = 1000.0 / H().refreshHz;
-    uint64_t k = static_cast<uint64_t>(std::floor(H().clock / period)) + 1;
-    H().clock = static_cast<uint32_t>(std::ceil(k * period - 1e-9));
+    const uint64_t milliHz = static_cast<uint64_t>(std::llround(H().refreshHz * 1000.0));
+    auto start = [milliHz](uint64_t k) { return (k * 1000000u + milliHz - 1) / milliHz; };
+    uint64_t k = static_cast<uint64_t>(H().clock) * milliHz / 1000000u;
+    while (start(k) <= H().clock) k++;
+    H().clock = static_cast<uint32_t>(start(k));
 }
 
 void Present(const uint32_t* pixels, int w, int hgt, int pitch) {

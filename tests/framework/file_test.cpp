@@ -1,0 +1,176 @@
+// The file layer and the read calls: handles, line reading byte for byte,
+// Shift-JIS pairs, end of file, and bad handles.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "framework/file/file_layer.h"
+#include "framework/framework.h"
+#include "tests/support/files.h"
+
+namespace {
+
+std::string Line(int fh, int size = 256) {
+    char buf[512];
+    int n = FileReadLine(buf, size, fh);
+    if (n < 0) return "<eof>";
+    EXPECT_EQ(static_cast<int>(strlen(buf)), n);
+    return std::string(buf, n);
+}
+
+} // namespace
+
+TEST(File, HandlesAreTaggedAndFailuresReturnZero) {
+    WriteBytes("a.txt", "x");
+    int fh = FileOpenRead("a.txt");
+    EXPECT_EQ(static_cast<unsigned>(fh), 0xF0000001u);
+    int fh2 = FileOpenRead("./sub/../a.txt");
+    EXPECT_EQ(static_cast<unsigned>(fh2), 0xF0000002u);
+    EXPECT_EQ(FileOpenRead("missing.txt"), 0);
+    mkdir("adir", 0700);
+    EXPECT_EQ(FileOpenRead("adir"), 0);
+    EXPECT_EQ(FileCloseRead(fh), 0);
+    EXPECT_EQ(static_cast<unsigned>(FileOpenRead("a.txt")), 0xF0000001u) << "lowest free entry";
+    EXPECT_EQ(FileCloseRead(fh), 0);
+    EXPECT_EQ(FileCloseRead(fh), -1) << "closing twice";
+    EXPECT_EQ(FileCloseRead(0), -1);
+    EXPECT_EQ(FileReadChar(0x12345678), -1);
+    EXPECT_EQ(FileReadChar(fh), -1);
+    char buf[8];
+    EXPECT_EQ(FileReadLine(buf, sizeof buf, fh), -1);
+    EXPECT_EQ(FileAtEnd(fh), -1);
+    FileCloseRead(fh2);
+}
+
+TEST(File, TableHoldsAtMost512Files) {
+    WriteBytes("a.txt", "x");
+    int handles[512];
+    for (int i = 0; i < 512; i++) {
+        handles[i] = FileOpenRead("a.txt");
+        ASSERT_NE(handles[i], 0) << i;
+    }
+    EXPECT_EQ(FileOpenRead("a.txt"), 0);
+    for (int h : handles) FileCloseRead(h);
+    EXPECT_EQ(FileLayerOpenCount(), 0);
+}
+
+TEST(File, PathsNormalise) {
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    EXPECT_EQ(FileNormalisePath("dat\\csv\\.\\x.csv"), std::string(cwd) + "/dat/csv/x.csv");
+    EXPECT_EQ(FileNormalisePath("a/b/../../c"), std::string(cwd) + "/c");
+    EXPECT_EQ(FileNormalisePath("/x//y/./z/.."), "/x/y");
+    EXPECT_EQ(FileNormalisePath("/../.."), "/");
+}
+
+TEST(File, OnlyCrLfEndsALine) {
+    WriteBytes("l.txt", std::string("a,b\r\nc"));
+    int fh = FileOpenRead("l.txt");
+    EXPECT_EQ(Line(fh), "a,b");
+    EXPECT_EQ(Line(fh), "c");
+    EXPECT_EQ(Line(fh), "<eof>");
+    FileCloseRead(fh);
+
+    WriteBytes("lf.txt", std::string("a\nb\r\n\r\nz\r"));
+    fh = FileOpenRead("lf.txt");
+    EXPECT_EQ(Line(fh), "a\nb");
+    EXPECT_EQ(Line(fh), "") << "an empty line";
+    EXPECT_EQ(Line(fh), "z\r") << "a lone CR is text";
+    EXPECT_EQ(Line(fh), "<eof>");
+    FileCloseRead(fh);
+}
+
+TEST(File, LongLinesComeInPiecesAndNeverSplitAPair) {
+    // 254 ASCII bytes, then a pair whose lead byte is the 255th byte.
+    std::string text(254, 'x');
+    text += "\x82\xa0";
+    text += "tail\r\n";
+    WriteBytes("long.txt", text);
+    int fh = FileOpenRead("long.txt");
+    EXPECT_EQ(Line(fh), std::string(254, 'x'));
+    EXPECT_EQ(Line(fh), "\x82\xa0tail");
+    EXPECT_EQ(Line(fh), "<eof>");
+    FileCloseRead(fh);
+
+    // 255 bytes exactly fill the buffer; the rest comes next.
+    WriteBytes("long2.txt", std::string(255, 'y') + "zz\r\n");
+    fh = FileOpenRead("long2.txt");
+    EXPECT_EQ(Line(fh), std::string(255, 'y'));
+    EXPECT_EQ(Line(fh), "zz");
+    FileCloseRead(fh);
+
+    // A pair's trail byte of 0x0D is not the CR of a line end.
+    WriteBytes("pair.txt", std::string("\x81\r\n\r\nq"));
+    fh = FileOpenRead("pair.txt");
+    EXPECT_EQ(Line(fh), std::string("\x81\r\n"));
+    EXPECT_EQ(Line(fh), "q");
+    FileCloseRead(fh);
+}
+
+TEST(File, LoneLeadByteAtTheEndIsReturnedThenEnd) {
+    WriteBytes("lone.txt", std::string("ab\x82"));
+    int fh = FileOpenRead("lone.txt");
+    EXPECT_EQ(Line(fh), "ab");
+    EXPECT_EQ(Line(fh), "\x82");
+    EXPECT_EQ(Line(fh), "<eof>");
+    FileCloseRead(fh);
+
+    // A two-byte buffer cannot hold a pair: the lead byte comes alone, and
+    // every call makes progress.
+    WriteBytes("tiny.txt", std::string("\x82\xa0"));
+    fh = FileOpenRead("tiny.txt");
+    EXPECT_EQ(Line(fh, 2), "\x82");
+    EXPECT_EQ(Line(fh, 2), "\xa0");
+    EXPECT_EQ(Line(fh, 2), "<eof>");
+    FileCloseRead(fh);
+}
+
+TEST(File, AtEndIsTrueBeforeTheFailingRead) {
+    WriteBytes("c.txt", "ab");
+    int fh = FileOpenRead("c.txt");
+    EXPECT_EQ(FileAtEnd(fh), 0);
+    EXPECT_EQ(FileReadChar(fh), 'a');
+    EXPECT_EQ(FileReadChar(fh), 'b');
+    EXPECT_EQ(FileAtEnd(fh), 1);
+    EXPECT_EQ(FileReadChar(fh), -1);
+    EXPECT_EQ(FileReadChar(fh), -1);
+    FileCloseRead(fh);
+
+    WriteBytes("hi.txt", "\xff\x80");
+    fh = FileOpenRead("hi.txt");
+    EXPECT_EQ(FileReadChar(fh), 255);
+    EXPECT_EQ(FileReadChar(fh), 128);
+    FileCloseRead(fh);
+
+    WriteBytes("empty.txt", "");
+    fh = FileOpenRead("empty.txt");
+    ASSERT_NE(fh, 0);
+    EXPECT_EQ(FileAtEnd(fh), 1);
+    EXPECT_EQ(Line(fh), "<eof>");
+    FileCloseRead(fh);
+}
+
+TEST(File, LayerReadsWholeElementsAndSeeks) {
+    WriteBytes("d.bin", "0123456789");
+    int fh = FileLayerOpen("d.bin");
+    char buf[16] = {};
+    EXPECT_EQ(FileLayerRead(buf, 4, 3, fh), 2u) << "only whole elements";
+    EXPECT_EQ(FileLayerTell(fh), 8);
+    EXPECT_EQ(FileLayerEof(fh), 0);
+    EXPECT_EQ(FileLayerRead(buf, 4, 1, fh), 0u);
+    EXPECT_EQ(FileLayerEof(fh), -1);
+    EXPECT_EQ(FileLayerSeek(fh, -3, 2), 0);
+    EXPECT_EQ(FileLayerEof(fh), 0) << "a seek clears the flag";
+    EXPECT_EQ(FileLayerRead(buf, 1, 10, fh), 3u);
+    EXPECT_EQ(std::string(buf, 3), "789");
+    EXPECT_EQ(FileLayerSeek(fh, 2, 0), 0);
+    EXPECT_EQ(FileLayerSeek(fh, 3, 1), 0);
+    EXPECT_EQ(FileLayerTell(fh), 5);
+    FileLayerClose(fh);
+    std::string all;
+    EXPECT_TRUE(FileLayerReadAll("d.bin", &all));
+    EXPECT_EQ(all, "0123456789");
+    EXPECT_FALSE(FileLayerReadAll("nope.bin", &all));
+}

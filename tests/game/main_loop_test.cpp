@@ -1,0 +1,165 @@
+// The whole main loop on the headless platform: start-up, the scene machine
+// frame by frame, and the three ways the game ends.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/backend/headless/headless.h"
+#include "framework/core/console.h"
+#include "framework/framework.h"
+#include "game/player/boss.h"
+#include "game/player/player.h"
+#include "game/shell/game_main.h"
+#include "game/shell/game_state.h"
+#include "tests/support/files.h"
+
+namespace {
+
+// Records fucn_state after every presented frame; `act` may change the game's
+// state from inside the loop at a given frame.
+struct SceneTrace {
+    std::vector<int> scenes;
+    std::vector<int> timers;
+};
+
+SceneTrace RunGame(int closeAtFrame, std::function<void(int frame)> act = nullptr) {
+    SceneTrace trace;
+    HeadlessOnPresent([&](int frame, const uint32_t*, int, int) {
+        trace.scenes.push_back(fucn_state);
+        trace.timers.push_back(scene_timer);
+        if (act) act(frame);
+    });
+    if (closeAtFrame >= 0) HeadlessPostEventAtFrame(closeAtFrame, PLATFORM_EVENT_CLOSE_REQUEST);
+    EXPECT_EQ(VortalisMain(), 0);
+    return trace;
+}
+
+int FirstFrameOf(const SceneTrace& t, int scene) {
+    for (size_t i = 0; i < t.scenes.size(); i++)
+        if (t.scenes[i] == scene) return static_cast<int>(i) + 1;
+    return -1;
+}
+
+} // namespace
+
+TEST(MainLoop, AsksTheQuestionAndEndsCleanlyWhenTheWindowCloses) {
+    HeadlessSelect();
+    HeadlessSetAnswer(0);
+    RunGame(10);
+    EXPECT_STREQ(HeadlessLastQuestion(), "スクリーン設定|フルスクリーンモードで起動しますか？");
+    EXPECT_EQ(HeadlessWindowed(), 1) << "No runs in a window";
+    EXPECT_EQ(HeadlessFrameCount(), 10);
+    std::string log = ReadBytes("Log.txt");
+    EXPECT_NE(log.find("ウインドウモード起動用"), std::string::npos);
+    EXPECT_NE(log.find("フレームワークを終了しました\r\n"), std::string::npos);
+    std::string pacing = ReadBytes("txt.txt");
+    EXPECT_EQ(pacing.substr(0, 4), "0:0\n");
+}
+
+TEST(MainLoop, YesRunsFullScreen) {
+    HeadlessSelect();
+    HeadlessSetAnswer(1);
+    int windowed = -1;
+    HeadlessOnPresent([&](int, const uint32_t*, int, int) { windowed = HeadlessWindowed(); });
+    HeadlessPostEventAtFrame(2, PLATFORM_EVENT_CLOSE_REQUEST);
+    EXPECT_EQ(VortalisMain(), 0);
+    EXPECT_EQ(windowed, 0);
+}
+
+TEST(MainLoop, Scene900EndsTheFrameworkAndReturnsZeroWithoutAFrameTail) {
+    HeadlessSelect();
+    SceneTrace t = RunGame(-1, [](int frame) {
+        if (frame == 5) fucn_state = 900;
+    });
+    EXPECT_EQ(HeadlessFrameCount(), 5);
+    EXPECT_EQ(HeadlessWindowExists(), 0);
+}
+
+TEST(MainLoop, FrameworkFailureReturnsMinusOne) {
+    HeadlessSelect();
+    HeadlessSetInstanceTaken(1);
+    EXPECT_EQ(VortalisMain(), -1);
+}
+
+TEST(MainLoop, UnknownSceneIsReportedEveryFrameAndTheLoopGoesOn) {
+    HeadlessSelect();
+    std::string line;
+    RunGame(8, [&](int frame) {
+        if (frame == 3) fucn_state = 4242;
+        line = ConsoleLine(0);
+    });
+    // Frames 4..8 ran scene 4242: five messages without line feeds on one line.
+    std::string expect;
+    for (int i = 0; i < 5; i++) expect += "不明なfucn_state";
+    EXPECT_EQ(line, expect);
+    EXPECT_EQ(fucn_state, 4242);
+}
+
+TEST(MainLoop, LogoFadeRunsFiveHundredFramesOrEndsOnShot) {
+    HeadlessSelect();
+    SceneTrace t = RunGame(520);
+    // Frame 1 runs scene 0, frames 2..501 the logo, then 9 and 10.
+    EXPECT_EQ(FirstFrameOf(t, 1), 1) << "scene recorded after the frame's step";
+    EXPECT_EQ(FirstFrameOf(t, 9), 501);
+
+    HeadlessSelect();
+    HeadlessHoldKey(KEY_Z, 1, 2);   // held during the second frame only
+    int brightnessAfter = -1;
+    SceneTrace s = RunGame(6, [&](int frame) {
+        if (frame == 2) brightnessAfter = fade_brightness;
+    });
+    EXPECT_EQ(s.scenes[1], 9) << "Shot on the first logo frame leads to scene 9 in the same frame";
+    EXPECT_EQ(brightnessAfter, 255);
+}
+
+TEST(MainLoop, StageCardLastsNinetyNineFramesAndTheBossFreezesTheClock) {
+    HeadlessSelect();
+    HeadlessHoldKey(KEY_Z, 1, 2);
+    int bossFrames = 0;
+    SceneTrace t = RunGame(-1, [&](int frame) {
+        if (fucn_state == 30 && scene_timer == 8000 && bossFrames == 0) {
+            boss.state = 1;
+            bossFrames = 1;
+        } else if (bossFrames > 0 && bossFrames < 300) {
+            if (++bossFrames == 300) boss.state = 0;
+        }
+        if (fucn_state == 31) fucn_state = 900;
+    });
+    const int card = FirstFrameOf(t, 29);
+    const int play = FirstFrameOf(t, 30);
+    ASSERT_GT(card, 0);
+    EXPECT_EQ(play - card, 99);
+    const int cleared = FirstFrameOf(t, 31);
+    // The clock counts 0 .. 8000, holds for 300 frames, then 100 more.
+    EXPECT_EQ(t.timers[cleared - 1], 8100);
+    int frozen = 0;
+    for (size_t i = 0; i < t.timers.size(); i++)
+        if (t.scenes[i] == 30 && t.timers[i] == 8000) frozen++;
+    EXPECT_EQ(frozen, 300);
+    EXPECT_EQ(cleared - play, 8000 + 299 + 100);
+}
+
+TEST(MainLoop, FiveStagesLeadToTheEpilogueTheEndingAndBackToTheTitle) {
+    HeadlessSelect();
+    HeadlessHoldKey(KEY_Z, 1, 2);
+    std::vector<int> stagesStarted;
+    int mapStories = 0;
+    bool sawEnding = false;
+    int returnedToTitle = 0;
+    RunGame(-1, [&](int) {
+        if (fucn_state == 29 && scene_timer == 2) stagesStarted.push_back(stage_number);
+        if (fucn_state == 33) mapStories++;
+        if (fucn_state == 70) sawEnding = true;
+        if (sawEnding && fucn_state == 1) {
+            returnedToTitle++;
+            fucn_state = 900;
+        }
+    });
+    EXPECT_EQ(stagesStarted, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(mapStories, 4) << "no map story after the last stage";
+    EXPECT_TRUE(sawEnding);
+    EXPECT_EQ(returnedToTitle, 1);
+    EXPECT_EQ(player.lives, 3);
+}
