@@ -13,3 +13,5 @@ void ResetBossStage(void) {
     boss.hp = 30000;
     boss.hpMax = 30000;
 }
+
+void ClearBossBullets(void) {}

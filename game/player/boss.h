@@ -10,3 +10,4 @@ struct BossRecord {
 extern BossRecord boss;
 
 void ResetBossStage(void);   // cleared record, end time 8000, 30000 hit points
+void ClearBossBullets(void); // empties the boss-bullet block

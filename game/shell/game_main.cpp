@@ -5,12 +5,16 @@
 #include "framework/framework.h"
 #include "game/shell/assets.h"
 #include "game/shell/game_state.h"
+#include "game/shell/menus.h"
+#include "game/shell/music.h"
 #include "game/shell/pacing.h"
 #include "game/shell/pad.h"
 
 namespace {
 
 void RunFrameTail() {
+    StepMusic();
+    StepMenuDispatcher();
     PaceFrame();
     FlipScreen();
 }

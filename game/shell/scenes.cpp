@@ -8,6 +8,8 @@
 #include "game/player/player.h"
 #include "game/shell/assets.h"
 #include "game/shell/game_state.h"
+#include "game/shell/menus.h"
+#include "game/shell/music.h"
 #include "game/shell/pad.h"
 #include "game/shell/pacing.h"
 
@@ -59,6 +61,9 @@ void StepEnding() {
 } // namespace
 
 void ResetToTitle(void) {
+    StopSoundHandle(MusicHandle());
+    StopSoundHandle(g_assets.se[SE_CHARGE]);
+    ResetMusic();
     ResetPadConfig();
     SetPlayerTitlePosition();
     fade_brightness = 0;
@@ -116,7 +121,7 @@ bool RunScene(void) {
         fucn_state = 10;
         break;
     case 10:
-        fucn_state = 19;
+        StepTitleScreen();
         break;
     case 19:
         fucn_state = 20;
@@ -125,7 +130,7 @@ bool RunScene(void) {
         fucn_state = 27;
         break;
     case 201:
-        fucn_state = 20;
+        DrawPauseBackdrop();
         break;
     case 27:
         DrawWhole(g_assets.loading);
@@ -146,7 +151,7 @@ bool RunScene(void) {
         break;
     case 301:
     case 302:
-        fucn_state = 30;
+        DrawPauseBackdrop();
         break;
     case 31:
         PlayFieldFrame();

@@ -1,0 +1,212 @@
+// Menus. The text menus share RunMenu; each choice is made with Shot and sets
+// fucn_state. The pause backdrop is one 640×480 image made on the first capture
+// and reused by every later one, so pausing never fills the image table.
+#include "game/shell/menus.h"
+
+#include <cmath>
+
+#include "framework/framework.h"
+#include "game/player/boss.h"
+#include "game/player/player.h"
+#include "game/shell/assets.h"
+#include "game/shell/game_state.h"
+#include "game/shell/pad.h"
+
+namespace {
+
+enum { MAX_ITEMS = 52, MAX_CONTINUES = 3, RESUME_SCENE = 30 };
+
+struct Menus {
+    int titleCursor;
+    int storyPauseCursor;
+    int playPauseCursor;
+    int continueCursor;
+    double swayX;
+    double swayT;
+    int backdrop = -1;
+};
+
+Menus g_menus;
+
+const char* const STORY_PAUSE_ITEMS[] = {"タイトルへ戻る", "終了する", ""};
+const char* const PLAY_PAUSE_ITEMS[] = {"ゲームに戻る", "タイトルへ戻る", "終了する", ""};
+const char* const CONTINUE_ITEMS[] = {"はい", "いいえ", ""};
+
+bool Pressed(int field) { return CheckStatePad(field) == 1; }
+
+int BarColor() { return MakeColor(32, 0, 48); }
+
+void DrawCentred(int font, int y, const char* text) {
+    const int w = TextWidthFontFmt(font, "%s", text);
+    DrawTextFontFmt(320 - w / 2, y, g_assets.white, font, "%s", text);
+}
+
+void CaptureBackdrop() {
+    if (g_menus.backdrop == -1) g_menus.backdrop = MakeOffscreenImage(640, 480, 0);
+    CaptureScreenToImage(0, 0, 640, 480, g_menus.backdrop, 1);
+}
+
+void StepStoryPauseMenu() {
+    RunMenu(STORY_PAUSE_ITEMS, "一時停止", &g_menus.storyPauseCursor);
+    if (!Pressed(PadConfig.shot)) return;
+    switch (g_menus.storyPauseCursor) {
+    case 0: fucn_state = 9; break;
+    case 1: scene_timer = 0; fucn_state = 900; break;
+    default: ScreenPrintF("不明なメニューが選択されました\n"); break;
+    }
+    g_menus.storyPauseCursor = 0;
+}
+
+void StepPlayPauseMenu() {
+    RunMenu(PLAY_PAUSE_ITEMS, "一時停止", &g_menus.playPauseCursor);
+    if (!Pressed(PadConfig.shot)) return;
+    switch (g_menus.playPauseCursor) {
+    case 0: fucn_state = 30; break;
+    case 1: ClearBossBullets(); fucn_state = 0; break;
+    case 2: scene_timer = 0; fucn_state = 900; break;
+    default: ScreenPrintF("不明なメニューが選択されました\n"); break;
+    }
+    g_menus.playPauseCursor = 0;
+}
+
+void StepContinueMenu(int resumeScene) {
+    int& cursor = g_menus.continueCursor;
+    RunMenu(CONTINUE_ITEMS, "コンティニューしますか？", &cursor);
+    const int left = MAX_CONTINUES - player.continues;
+    if (left != 0) {
+        const int w = TextWidthFontFmt(g_assets.fontMenu, "残り%d回コンティニューできます", left);
+        DrawTextFontFmt(320 - w / 2, 240, g_assets.white, g_assets.fontMenu, "残り%d回コンティニューできます", left);
+    } else {
+        DrawCentred(g_assets.fontMenu, 240, "コンティニューできません");
+    }
+    if (left <= 0 && cursor == 0) cursor = 1;
+    DrawCentred(g_assets.fontMenu, 260, "＊コンティニューするとリプレイは保存されません");
+    if (!Pressed(PadConfig.shot)) return;
+    switch (cursor) {
+    case 0:
+        player.continues++;
+        player.lives = 3;
+        fucn_state = resumeScene;
+        break;
+    case 1:
+        ClearBossBullets();
+        fucn_state = 0;
+        break;
+    default:
+        ScreenPrintF("不明なメニューが選択されました");
+        break;
+    }
+    cursor = 0;
+}
+
+} // namespace
+
+void ResetMenus(void) {
+    g_menus = Menus{};
+}
+
+int PauseBackdrop(void) { return g_menus.backdrop; }
+
+void DrawPauseBackdrop(void) { DrawImageAt(0, 0, g_menus.backdrop, 0); }
+
+void RunMenu(const char* const* items, const char* title, int* cursor) {
+    SetBlendMode(1, 80);
+    DrawRect(0, 0, 640, 480, g_assets.red, 1);
+    SetBlendMode(0, 0);
+    DrawCentred(g_assets.fontMenuTitle, 160, title);
+
+    int n = 0, widest = 0;
+    while (n < MAX_ITEMS && items[n][0] != 0) {
+        const int w = TextWidthFontFmt(g_assets.fontMenu, "%s", items[n]);
+        if (w > widest) widest = w;
+        n++;
+    }
+    if (Pressed(PadConfig.up)) *cursor = *cursor > 0 ? *cursor - 1 : n - 1;
+    if (Pressed(PadConfig.down)) *cursor = *cursor < n - 1 ? *cursor + 1 : 0;
+
+    const int left = 320 - widest / 2;
+    const int y = 190 + 20 * *cursor;
+    SetBlendMode(1, 100);
+    DrawRect(left - 10, y, left + widest + 10, y + 18, BarColor(), 1);
+    SetBlendMode(0, 0);
+    for (int k = 0; k < n; k++) DrawCentred(g_assets.fontMenu, 190 + 20 * k, items[k]);
+}
+
+void StepTitleScreen(void) {
+    DrawImageAt(0, 0, g_assets.titleBack, 1);
+    DrawImageAt(240, 0, g_assets.titleHeroine, 1);
+    DrawImageAt(static_cast<int>(g_menus.swayX), 0, g_assets.titleLogo, 1);
+    g_menus.swayX += 0.05 * std::sin(g_menus.swayT * 0.010471975511966);
+    g_menus.swayT += 1;
+
+    int& cursor = g_menus.titleCursor;
+    for (int i = 0; i < 2; i++) {
+        int w = 0, h = 0;
+        GetImageSize(g_assets.titleMenu[i], &w, &h);
+        SetDrawBrightness(128, 128, 128);
+        DrawImageAt(120 - w / 2, 330 + 70 * i, g_assets.titleMenu[i], 1);
+        if (i == cursor) {
+            SetDrawBrightness(255, 255, 255);
+            DrawImageAt(120 - w / 2, 330 + 70 * i - 2, g_assets.titleMenu[i], 1);
+        }
+    }
+    SetDrawBrightness(255, 255, 255);
+
+    if (Pressed(PadConfig.up)) {
+        cursor = cursor > 0 ? cursor - 1 : 1;
+        PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
+    }
+    if (Pressed(PadConfig.down)) {
+        cursor = cursor < 1 ? cursor + 1 : 0;
+        PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
+    }
+    if (Pressed(PadConfig.shot)) {
+        switch (cursor) {
+        case 0:
+            PlaySoundHandle(g_assets.se[SE_START], 0, 1);
+            fucn_state = 19;
+            break;
+        case 1:
+            scene_timer = 0;
+            fucn_state = 900;
+            break;
+        default:
+            ScreenPrintF("不明なメニューが選択されました\n");
+            break;
+        }
+    }
+}
+
+void StepMenuDispatcher(void) {
+    switch (fucn_state) {
+    case 20:
+        if (Pressed(PadConfig.pause)) {
+            CaptureBackdrop();
+            fucn_state = 201;
+        }
+        break;
+    case 30:
+        if (Pressed(PadConfig.pause)) {
+            CaptureBackdrop();
+            fucn_state = 301;
+        }
+        if (player.lives < 0) {
+            CaptureBackdrop();
+            fucn_state = 302;
+        }
+        break;
+    case 201:
+        StepStoryPauseMenu();
+        if (Pressed(PadConfig.pause)) fucn_state = 20;
+        break;
+    case 301:
+        StepPlayPauseMenu();
+        if (Pressed(PadConfig.pause)) fucn_state = 30;
+        break;
+    case 302:
+        StepContinueMenu(RESUME_SCENE);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,8 @@
+// The music sequencer: chooses, loads, starts, fades and frees the background
+// music by watching the scene number and the scene timer, once per frame.
+#pragma once
+
+void StepMusic(void);     // after the scene step, every frame
+void ResetMusic(void);    // title reset: stop and free the music, state 0
+int MusicState(void);
+int MusicHandle(void);
