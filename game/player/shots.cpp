@@ -22,28 +22,27 @@ constexpr double MAIN_OFFSET_X = 10, SECOND_MAIN_OFFSET_Y = 20;
 // One option's pair of shots for each formation (follow, front, rear); every
 // volley fires the pair twice.
 struct OptionShotRow {
-    double angle[2];
+    double angle[2];                 // [e]: the first and second shot of the pair
     double dx[2], dy[2];
 };
 
 struct OptionShotKind {
-    int power;                       // the volley uses the option from this power on
     int damage, kind;
     OptionShotRow formation[FORMATIONS];
 };
 
 const OptionShotKind OPTION_SHOTS[OPTIONS] = {
-    {18, 100, SHOT_KIND_MAIN, {
+    {100, SHOT_KIND_MAIN, {
         {{GAME_PI, 2 * GAME_PI}, {0, 0}, {20, -20}},                 // follow: up and down
         {{GAME_PI / 3, 2 * GAME_PI / 3}, {30, 30}, {5, -5}},         // front: 30° below and above
         {{-GAME_PI / 2, -GAME_PI / 2}, {-5, -5}, {5, -5}},           // rear: straight back
     }},
-    {24, 100, SHOT_KIND_MAIN, {
+    {100, SHOT_KIND_MAIN, {
         {{GAME_PI, 2 * GAME_PI}, {0, 0}, {20, -20}},
         {{GAME_PI / 3, 2 * GAME_PI / 3}, {30, 30}, {5, -5}},
         {{-GAME_PI / 2, -GAME_PI / 2}, {-5, -5}, {5, -5}},
     }},
-    {36, 50, SHOT_KIND_REAR, {
+    {50, SHOT_KIND_REAR, {
         {{-GAME_PI / 3, -2 * GAME_PI / 3}, {-5, -5}, {5, -5}},       // backwards, 30° off
         {{-GAME_PI / 3, -2 * GAME_PI / 3}, {-5, -5}, {5, -5}},
         {{-GAME_PI / 2, -GAME_PI / 2}, {-5, -5}, {5, -5}},           // straight back
@@ -123,5 +122,5 @@ void FireVolley(void) {
     // The power decides, not `enabled`: a volley on the frame the power crosses a
     // threshold fires from where the option last stood.
     for (int o = 0; o < OPTIONS; o++)
-        if (player.power >= OPTION_SHOTS[o].power) FireOptionShots(o);
+        if (player.power >= OPTION_POWER[o]) FireOptionShots(o);
 }
