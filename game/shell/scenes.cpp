@@ -5,6 +5,9 @@
 
 #include "framework/framework.h"
 #include "game/player/boss.h"
+#include "game/player/charge.h"
+#include "game/player/options.h"
+#include "game/player/shots.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
 #include "game/shell/game_state.h"
@@ -33,6 +36,7 @@ void TickStageClock() {
 
 // A play-field frame of the stage-clear sequence.
 void PlayFieldFrame() {
+    UpdatePlayerState();
     DrawFrameRate();
 }
 
@@ -46,7 +50,14 @@ void StepStageCard() {
     }
 }
 
+// One frame of play, in its fixed order.
 void StepPlay() {
+    UpdatePlayerState();
+    MovePlayer();
+    UpdateShots();
+    MoveChargeShot();
+    UpdateCharge();
+    UpdateOptions();
     DrawFrameRate();
     TickStageClock();
     if (scene_timer == boss.endTime + 100) fucn_state = 31;
@@ -162,16 +173,20 @@ bool RunScene(void) {
         fucn_state = 33;
         break;
     case 33:
-        PlayFieldFrame();
+        UpdatePlayerState();
+        MoveShots();
+        DrawFrameRate();
         fucn_state = 34;
         break;
     case 34:
         PlayFieldFrame();
+        ShiftPlayerRight();
         TickStageClock();
         if (scene_timer == boss.endTime + 400) fucn_state = 35;
         break;
     case 35:
-        PlayFieldFrame();
+        DrawFrameRate();
+        ShiftPlayerRight();
         SetFade(fade_brightness);
         fade_brightness -= 1;
         TickStageClock();
@@ -182,6 +197,7 @@ bool RunScene(void) {
         fucn_state = 28;
         break;
     case 49:
+        StopSoundHandle(g_assets.se[SE_CHARGE]);
         fucn_state = 50;
         break;
     case 50:
