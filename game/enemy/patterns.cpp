@@ -1,8 +1,6 @@
-// The enemy movement patterns: one small function per pattern, each a timetable
-// of velocity changes keyed to the enemy's age n and its pause length W, and the
-// table that UpdateEnemies indexes by an enemy's `pattern`. Steps within a
-// function run in the order the timetable lists them, so on a frame where a
-// W-shifted step meets a fixed one the later assignment wins.
+// The 100 enemy movement patterns, one timetable function each keyed to the enemy's
+// age n and pause W, and the table UpdateEnemies indexes by `pattern`. Steps run in
+// timetable order, so where a W-shifted step meets a fixed one the later one wins.
 #include "game/enemy/patterns.h"
 
 #include <cmath>
