@@ -115,8 +115,9 @@ TEST_F(EnemyModule, StoryOverlongFieldKeepsItsFirst64Characters) {
     const std::string longBlank = std::string(70, ' ') + "5";
     const std::string cut = std::string(63, ' ') + "12";
     const std::string huge = "3." + std::string(1000, '5');
+    const std::string exact = std::string(62, ' ') + "42";   // 64 characters: all kept
     WriteFile(PATH, HEADER + longZero + "," + longBlank + "," + cut + "," + huge +
-                        ",5,6,7,0,9,10,1,12,1,2,3,4,5,-1\n");
+                        ",5,6,7,0,9,10,1," + exact + ",1,2,3,4,5,-1\n");
     LoadStory();
     ASSERT_EQ(story_count, 1);
     EXPECT_EQ(story[0].frame, 0);
@@ -124,7 +125,7 @@ TEST_F(EnemyModule, StoryOverlongFieldKeepsItsFirst64Characters) {
     EXPECT_EQ(story[0].image, 1);
     EXPECT_DOUBLE_EQ(story[0].x, 3.55555555555555555555);
     EXPECT_EQ(story[0].y, 5.0);
-    EXPECT_EQ(story[0].wait, 12);
+    EXPECT_EQ(story[0].wait, 42);
     EXPECT_EQ(story[0].drop[5], -1);
     EXPECT_EQ(story[1].frame, 0);
 }

@@ -1,5 +1,7 @@
 // Spawning from the timeline and the per-frame enemy update: slots, removal
 // bounds, animation cells, the fire frame and the checks of bad columns.
+#include <cmath>
+
 #include "tests/game/enemy_fixture.h"
 
 namespace {
@@ -218,4 +220,47 @@ TEST_F(EnemyModule, BadTableColumnsAreReportedOnceAtSpawn) {
     // The bad drop kinds drop nothing; the good ones of the same row still do.
     DropItems(enemy[3].x, enemy[3].y, enemy[3].drop);
     for (int k = 0; k < ITEM_MAX; k++) EXPECT_EQ(item[k].state, 0) << k;
+}
+
+TEST_F(EnemyModule, TimelineRunFrameByFrame) {
+    // Pattern 0 with W = 0 and a row speed of 1: −2 a frame for 60 updates, then +4.
+    WriteFile("dat/csv/storyH0.csv",
+              "h\nh\n2,0,1,600,100,1,30,0,5,10,1,0,-1,-1,-1,-1,-1,-1\n");
+    LoadStory();
+    player.x = 20;
+    player.y = 240;
+    const EnemyRecord& e = enemy[0];
+    for (int t = 0; t < 120; t++) {
+        scene_timer = t;
+        SpawnEnemies();
+        UpdateEnemies();
+        UpdateEnemyShots();
+        const int n = t - 2;
+        if (t < 2) {
+            ASSERT_EQ(e.state, 0) << t;
+            continue;
+        }
+        const double x = n < 60 ? 600 - 2.0 * (n + 1) : 480 + 4.0 * (n - 59);
+        if (x > 660) {
+            ASSERT_EQ(e.state, 0) << t;
+            ASSERT_EQ(t, 107);
+            break;
+        }
+        ASSERT_EQ(e.state, 1) << t;
+        ASSERT_EQ(e.count, n + 1) << t;
+        ASSERT_NEAR(e.x, x, 1e-9) << t;
+        ASSERT_EQ(e.y, 100) << t;
+        ASSERT_EQ(eshot[0].state, n >= 29 ? 1 : 0) << t;
+        if (n == 29) {
+            // Opened on the 30th update, fired from (540, 100) at the ship, moved once.
+            const BulletRecord& b = eshot[0].bullet[0];
+            const double a = std::atan2(240.0 - 100.0, 20.0 - 540.0);
+            EXPECT_EQ(b.kind, 1);
+            EXPECT_EQ(b.color, 5);
+            EXPECT_EQ(b.angle, a);
+            EXPECT_NEAR(b.x, 540 + 3 * std::cos(a), 1e-12);
+            EXPECT_NEAR(b.y, 100 + 3 * std::sin(a), 1e-12);
+        }
+    }
+    EXPECT_EQ(ConsoleText(), "");
 }

@@ -133,6 +133,19 @@ TEST_F(EnemyModule, StaircaseThirteenWithWaitTwentyFive) {
     ExpectSpan(m, 0, 300, &Motion::vy, 0, "vy");
 }
 
+TEST_F(EnemyModule, StaircaseThirteenWithWaitThirty) {
+    // Past 25 the legs overlap: the first vertical leg runs 80..124, the second
+    // horizontal one starts at 105 and never stops, the last vertical leg from 130 on.
+    auto m = RunPattern(13, 30, 300);
+    ExpectSpan(m, 0, 50, &Motion::vx, -4, "vx");
+    ExpectSpan(m, 50, 105, &Motion::vx, 0, "vx");
+    ExpectSpan(m, 105, 300, &Motion::vx, -4, "vx");
+    ExpectSpan(m, 0, 80, &Motion::vy, 0, "vy");
+    ExpectSpan(m, 80, 125, &Motion::vy, 4, "vy");
+    ExpectSpan(m, 125, 130, &Motion::vy, 0, "vy");
+    ExpectSpan(m, 130, 300, &Motion::vy, 4, "vy");
+}
+
 TEST_F(EnemyModule, StaircaseLegsWithSmallWaits) {
     auto m = RunPattern(13, 0, 200);
     ExpectSpan(m, 0, 50, &Motion::vx, -4, "vx");
