@@ -3,6 +3,8 @@
 // Called from the play step after the shots; the charge shot is never reset.
 #include "game/player/charge.h"
 
+#include "game/enemy/items.h"
+
 #include <cmath>
 
 #include "framework/framework.h"
@@ -12,7 +14,7 @@
 #include "game/shell/pad.h"
 
 ChargeShot charge_shot;
-void (*charge_start_blink)(void);
+void (*charge_start_blink)(void) = StartBlink;
 
 namespace {
 

@@ -28,8 +28,8 @@ struct ChargeShot {
 
 extern ChargeShot charge_shot;
 
-// The blink effect started on every frame the charge rises (StartBlink of the
-// effects); null until the game points it there.
+// The blink effect started on every frame the charge rises: StartBlink, which
+// module tests replace to count the calls.
 extern void (*charge_start_blink)(void);
 
 void UpdateCharge(void);     // charge while Shot is held beyond 10 frames, fire on release

@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "framework/framework.h"
+#include "game/enemy/enemy.h"
+#include "game/enemy/items.h"
+#include "game/enemy/shots.h"
 #include "game/player/boss.h"
 #include "game/player/charge.h"
 #include "game/player/options.h"
@@ -37,6 +40,7 @@ void TickStageClock() {
 // A play-field frame of the stage-clear sequence.
 void PlayFieldFrame() {
     UpdatePlayerState();
+    MoveItems();
     DrawFrameRate();
 }
 
@@ -58,6 +62,12 @@ void StepPlay() {
     MoveChargeShot();
     UpdateCharge();
     UpdateOptions();
+    SpawnEnemies();
+    UpdateEnemies();
+    UpdateEnemyShots();
+    UpdateBursts();
+    UpdateEffects();
+    MoveItems();
     DrawFrameRate();
     TickStageClock();
     if (scene_timer == boss.endTime + 100) fucn_state = 31;
@@ -76,6 +86,7 @@ void ResetToTitle(void) {
     StopSoundHandle(g_assets.se[SE_CHARGE]);
     ResetMusic();
     ResetPadConfig();
+    ResetShotGraphics();
     SetPlayerTitlePosition();
     fade_brightness = 0;
     fade_counter = 0;
@@ -83,13 +94,18 @@ void ResetToTitle(void) {
 
 void ResetNewGame(void) {
     ResetPlayerNewGame();
+    ResetBurstsNewGame();
     stage_number = 0;
     fade_counter = 0;
     fade_brightness = 255;
 }
 
 void ResetStage(void) {
+    ResetEnemiesStage();
     ResetBossStage();
+    ResetShotGroupsStage();
+    ResetEffectsStage();
+    ResetItemsStage();
     ResetPlayerStage();
     scene_timer = 1;
     fade_brightness = 255;
@@ -151,6 +167,7 @@ bool RunScene(void) {
     case 28:
         DrawWhole(g_assets.loading);
         ResetStage();
+        LoadStory();
         SetFade(fade_brightness);
         fucn_state = 29;
         break;
@@ -175,6 +192,7 @@ bool RunScene(void) {
     case 33:
         UpdatePlayerState();
         MoveShots();
+        MoveItems();
         DrawFrameRate();
         fucn_state = 34;
         break;
@@ -185,6 +203,7 @@ bool RunScene(void) {
         if (scene_timer == boss.endTime + 400) fucn_state = 35;
         break;
     case 35:
+        MoveItems();
         DrawFrameRate();
         ShiftPlayerRight();
         SetFade(fade_brightness);

@@ -9,6 +9,7 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
+#include "game/enemy/items.h"
 #include "game/player/charge.h"
 #include "game/player/options.h"
 #include "game/player/player.h"
@@ -74,7 +75,7 @@ protected:
     }
     void TearDown() override {
         player_read_pad = CheckStatePad;
-        charge_start_blink = nullptr;
+        charge_start_blink = StartBlink;
         FrameworkEnd();
     }
 };
