@@ -289,8 +289,12 @@ FontBackendFace* FontBackendOpen(const char* faceName, int size, int weight, int
 
     const FT_Size_Metrics& m = face->primary->size->metrics;
     int extra = Ceil26(face->embolden);
-    metrics->ascent = Ceil26(m.ascender);
-    metrics->height = Ceil26(m.ascender - m.descender);
+    // The face's design ascent and descent scaled without the hinter's rounding
+    // of each, so that a 16-pixel font is 16 pixels high, as the platform's are.
+    const FT_Face pf = face->primary;
+    const long em = pf->units_per_EM > 0 ? pf->units_per_EM : 1000;
+    metrics->ascent = static_cast<int>((pf->ascender * size * 2 + em) / (2 * em));
+    metrics->height = static_cast<int>(((pf->ascender - pf->descender) * size * 2 + em) / (2 * em));
     metrics->maxAdvance = Ceil26(m.max_advance) + extra;
     const FT_BBox& b = face->primary->bbox;
     int bw = Ceil26(FT_MulFix(b.xMax - b.xMin, m.x_scale)) + extra + 2;
