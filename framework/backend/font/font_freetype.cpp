@@ -375,4 +375,8 @@ void FontBackendShutdown(void) {
     if (g_backend.nameToUtf8 != (iconv_t)-1) iconv_close(g_backend.nameToUtf8);
     g_backend.nameToUtf8 = (iconv_t)-1;
     g_backend.resolvedCount = 0;
+    // Every pattern and font set made here is already destroyed, so fontconfig
+    // can let go of its configuration too (a later FcInit loads it again).
+    if (g_backend.fontconfigReady) FcFini();
+    g_backend.fontconfigReady = 0;
 }
