@@ -221,3 +221,26 @@ TEST_F(TextDraw, TextGoesToTheCurrentDrawTarget) {
         for (int x = 0; x < 16; x++) lit += front->pixels[y * front->pitch + x] == WHITE;
     EXPECT_GT(lit, 10);
 }
+
+TEST_F(TextDraw, HeavierWeightsAndTheBoldFacesPutDownMoreInk) {
+    const int white = MakeColor(255, 255, 255);
+    auto ink = [&](int font, const char* text) {
+        Fill(BLACK);
+        EXPECT_EQ(DrawTextFontFmt(10, 10, white, font, "%s", text), 0);
+        long sum = 0;
+        for (int y = 0; y < 60; y++)
+            for (int x = 0; x < 300; x++) sum += At(x, y) & 255;
+        return sum;
+    };
+    const char* text = "ゲームを再開する";
+    long regular = ink(CreateFontToHandle("ＭＳ Ｐゴシック", 20, 4, 2, -1, -1, 0, -1, -1), text);
+    long bold = ink(CreateFontToHandle("ＭＳ Ｐゴシック", 20, 9, 2, -1, -1, 0, -1, -1), text);
+    long gothicE = ink(CreateFontToHandle("HGPｺﾞｼｯｸE", 20, 2, 2, -1, -1, 0, -1, -1), text);
+    long pop = ink(CreateFontToHandle("HGP創英角ﾎﾟｯﾌﾟ体", 20, 3, 2, -1, -1, 0, -1, -1), text);
+    EXPECT_GT(regular, 0);
+    EXPECT_GT(bold, regular * 11 / 10);
+    // The menu face is a heavy gothic whatever thickness the game asks for, and
+    // the pop face is heavier still.
+    EXPECT_GT(gothicE, regular * 11 / 10);
+    EXPECT_GT(pop, gothicE);
+}

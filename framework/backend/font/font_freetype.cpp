@@ -13,6 +13,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
 
 namespace {
 
@@ -284,7 +285,12 @@ FontBackendFace* FontBackendOpen(const char* faceName, int size, int weight, int
     // the Windows face it stands in for): em/24 per 300 of weight, as a bold of a
     // regular face usually is.
     int want = weight > primary.nominalWeight ? weight : primary.nominalWeight;
-    int lack = want - primary.faceWeight;
+    // The weight the file itself declares: fontconfig reports the weight asked
+    // for on a match that it would embolden itself.
+    int own = primary.faceWeight;
+    if (const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face->primary, FT_SFNT_OS2)))
+        if (os2->usWeightClass >= 100 && os2->usWeightClass <= 1000) own = os2->usWeightClass;
+    int lack = want - own;
     face->embolden = lack >= 150 ? static_cast<FT_Pos>(size) * 64 * lack / (300 * 24) : 0;
 
     const FT_Size_Metrics& m = face->primary->size->metrics;
