@@ -133,3 +133,16 @@ TEST_F(TextWidth, TheDefaultFontIsMadeOnFirstUse) {
     EXPECT_EQ(DrawTextAt(0, 0, nullptr, 0xFFFF, 0), 0);
     EXPECT_EQ(DrawTextAt(0, 0, "", 0xFFFF, 0), 0);
 }
+
+TEST_F(TextWidth, TheCharacterSetDecidesWhichBytesPair) {
+    int korean = CreateFontToHandle(nullptr, 16, 4, 0, 2, -1, 0, -1, -1);
+    int japanese = CreateFontToHandle(nullptr, 16, 4, 0, 1, -1, 0, -1, -1);
+    // 0xA1 is a half-width katakana in Shift-JIS but a lead byte in Korean.
+    EXPECT_EQ(TextWidthFontFmt(japanese, "\xA1\x41"), 16);
+    EXPECT_EQ(Cached(japanese), 2);
+    EXPECT_EQ(TextWidthFontFmt(korean, "\xA1\x41"), 16);
+    EXPECT_EQ(Cached(korean), 1);
+    // A Korean pair: the second one comes from the cache.
+    EXPECT_EQ(TextWidthFontFmt(korean, "\xB0\xA1\xB0\xA1"), 32);
+    EXPECT_EQ(Cached(korean), 2);
+}
