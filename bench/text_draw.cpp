@@ -4,6 +4,8 @@
 // cold cache (font made, page drawn, font deleted).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 
@@ -17,6 +19,17 @@ const char* const PAGE[5] = {
     "試作戦闘機ヴォルタリスと一人の若きパイロットだけ",
 };
 
+// The framework on the headless platform, started by the first benchmark that runs.
+void StartFramework() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    HeadlessSelect();
+    FrameworkInit();
+    SetDrawTarget(-2);
+    std::atexit([] { FrameworkEnd(); });
+}
+
 int StoryFont() { return CreateFontToHandle("HGPｺﾞｼｯｸE", 20, 2, 3, -1, -1, 0, -1, -1); }
 
 void DrawPage(int font) {
@@ -25,6 +38,7 @@ void DrawPage(int font) {
 }
 
 void BM_StoryPageWarm(benchmark::State& state) {
+    StartFramework();
     int font = StoryFont();
     DrawPage(font);
     for (auto _ : state) DrawPage(font);
@@ -34,6 +48,7 @@ void BM_StoryPageWarm(benchmark::State& state) {
 BENCHMARK(BM_StoryPageWarm);
 
 void BM_StoryPageColdCache(benchmark::State& state) {
+    StartFramework();
     for (auto _ : state) {
         int font = StoryFont();
         DrawPage(font);
@@ -43,6 +58,7 @@ void BM_StoryPageColdCache(benchmark::State& state) {
 BENCHMARK(BM_StoryPageColdCache)->Unit(benchmark::kMillisecond);
 
 void BM_MenuLines(benchmark::State& state) {
+    StartFramework();
     int font = CreateFontToHandle("HGPｺﾞｼｯｸE", 15, 2, 3, -1, -1, 0, -1, -1);
     const char* lines[3] = {"ゲームを再開する", "タイトルに戻る", "ゲームを終了する"};
     for (auto _ : state)
@@ -54,6 +70,7 @@ void BM_MenuLines(benchmark::State& state) {
 BENCHMARK(BM_MenuLines);
 
 void BM_TextWidthRow(benchmark::State& state) {
+    StartFramework();
     int font = StoryFont();
     TextWidthFontFmt(font, "%s", PAGE[0]);
     for (auto _ : state) benchmark::DoNotOptimize(TextWidthFontFmt(font, "%s", PAGE[0]));
@@ -62,19 +79,11 @@ void BM_TextWidthRow(benchmark::State& state) {
 BENCHMARK(BM_TextWidthRow);
 
 void BM_ScoreLineDefaultFont(benchmark::State& state) {
+    StartFramework();
     for (auto _ : state) DrawTextFmt(10, 10, 0xFFFF, "SCORE %09d  [%.1f]", 1234567, 60.0);
 }
 BENCHMARK(BM_ScoreLineDefaultFont);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    HeadlessSelect();
-    if (FrameworkInit() != 0) return 1;
-    SetDrawTarget(-2);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    FrameworkEnd();
-    return 0;
-}
+BENCHMARK_MAIN();
