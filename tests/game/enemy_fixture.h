@@ -13,6 +13,7 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/core/console.h"
+#include "tests/support/console_text.h"
 #include "framework/core/random.h"
 #include "framework/framework.h"
 #include "game/enemy/enemy.h"
@@ -52,14 +53,7 @@ protected:
     void TearDown() override { FrameworkEnd(); }
 
     // Everything written on the screen console so far, lines joined.
-    static std::string ConsoleText() {
-        std::string all;
-        for (int i = 0; i < CONSOLE_LINES; i++) {
-            all += ConsoleLine(i);
-            if (ConsoleLine(i)[0] && i < ConsoleCurrentLine()) all += '\n';
-        }
-        return all;
-    }
+    static std::string ConsoleText() { return ConsoleJoined(); }
 
     static int Occurrences(const std::string& text, const std::string& what) {
         int n = 0;

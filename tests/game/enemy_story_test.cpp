@@ -155,7 +155,8 @@ TEST_F(EnemyModule, StoryHoldsAtMost3000Rows) {
 
 TEST_F(EnemyModule, StoryMissingFilePrintsReadError) {
     LoadStory();
-    EXPECT_EQ(ConsoleText(), "read error\n");
+    EXPECT_EQ(ConsoleText(), "read error");
+    EXPECT_EQ(ConsoleCurrentLine(), 1) << "the message ends its line";
     EXPECT_EQ(story_count, 0);
     EXPECT_EQ(story[0].frame, 0);
 }

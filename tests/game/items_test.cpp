@@ -259,7 +259,8 @@ TEST_F(EnemyModule, EffectsMoveAndBadKindsReport) {
     fx.alpha = 40;
     UpdateEffects();
     UpdateEffects();
-    EXPECT_EQ(ConsoleText(), "effect設定エラー\neffect設定エラー\n");
+    EXPECT_EQ(ConsoleText(), "effect設定エラーeffect設定エラー");
+    EXPECT_EQ(ConsoleCurrentLine(), 2) << "each message ends its line";
     EXPECT_NEAR(fx.y, 14, 1e-12);
     EXPECT_EQ(fx.count, 0);
     EXPECT_EQ(fx.alpha, 40);

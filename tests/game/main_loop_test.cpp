@@ -13,6 +13,7 @@
 #include "game/player/player.h"
 #include "game/shell/game_main.h"
 #include "game/shell/game_state.h"
+#include "tests/support/console_text.h"
 #include "tests/support/files.h"
 
 namespace {
@@ -95,7 +96,7 @@ TEST(MainLoop, UnknownSceneIsReportedEveryFrameAndTheLoopGoesOn) {
     std::string line;
     RunGame(8, [&](int frame) {
         if (frame == 3) fucn_state = 4242;
-        line = ConsoleLine(0);
+        line = ConsoleJoined();
     });
     // Frames 4..8 ran scene 4242: five messages without line feeds on one line.
     std::string expect;
