@@ -18,6 +18,7 @@
 #include "game/shell/music.h"
 #include "game/shell/pad.h"
 #include "game/shell/pacing.h"
+#include "game/shell/playfield.h"
 
 int fucn_state;
 int scene_timer;
@@ -41,6 +42,7 @@ void TickStageClock() {
 void PlayFieldFrame() {
     UpdatePlayerState();
     MoveItems();
+    DrawPlayField();
     DrawFrameRate();
 }
 
@@ -68,7 +70,9 @@ void StepPlay() {
     UpdateBursts();
     UpdateEffects();
     MoveItems();
+    DrawPlayField();
     DrawFrameRate();
+    DrawHud();
     TickStageClock();
     if (scene_timer == boss.endTime + 100) fucn_state = 31;
 }
@@ -95,6 +99,7 @@ void ResetToTitle(void) {
 void ResetNewGame(void) {
     ResetPlayerNewGame();
     ResetBurstsNewGame();
+    ResetScrollCounter();
     stage_number = 0;
     fade_counter = 0;
     fade_brightness = 255;
@@ -193,6 +198,7 @@ bool RunScene(void) {
         UpdatePlayerState();
         MoveShots();
         MoveItems();
+        DrawPlayField();
         DrawFrameRate();
         fucn_state = 34;
         break;
@@ -204,6 +210,7 @@ bool RunScene(void) {
         break;
     case 35:
         MoveItems();
+        DrawPlayField();
         DrawFrameRate();
         ShiftPlayerRight();
         SetFade(fade_brightness);
