@@ -109,6 +109,9 @@ void InputShutdown(void) {
 }
 
 int InputLegacyAxis(int position) {
+    // Full travel reads ±1000; the scaling alone would stop one short at 65535.
+    if (position >= 65535) return 1000;
+    if (position <= 0) return -1000;
     if (position >= 24576 && position <= 40960) return 0;
     if (position > 40960) return (position - 40960) * 1000 / 24576;
     return (position - 24576) * 1000 / 24576;

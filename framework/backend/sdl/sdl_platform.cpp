@@ -15,6 +15,7 @@
 #include <string>
 
 #include "framework/backend/platform.h"
+#include "framework/backend/sdl/sdl_input_map.h"
 
 namespace {
 
@@ -158,12 +159,6 @@ const SDL_GameControllerButton CONTROLLER_BUTTONS[] = {
     SDL_CONTROLLER_BUTTON_START,         // button 12
 };
 
-int AxisTo1000(int v) {
-    // −32768..32767 → −1000..1000 with 25 % of the travel as dead zone.
-    int a = v < 0 ? (v * 1000) / 32768 : (v * 1000) / 32767;
-    if (a > -250 && a < 250) return 0;
-    return a;
-}
 
 void ClosePads() {
     for (int i = 0; i < g_sdl.padCount; i++) {
@@ -375,6 +370,23 @@ void ReadKeys(uint8_t keys[PLATFORM_KEYS]) {
     for (const KeyMap& k : KEY_MAP)
         if (k.sdl < n && state[k.sdl]) keys[k.code] = 1;
 }
+
+} // namespace
+
+int SdlScancodeToKeyCode(int scancode) {
+    for (const KeyMap& k : KEY_MAP)
+        if (k.sdl == scancode) return k.code;
+    return -1;
+}
+
+int AxisTo1000(int v) {
+    // −32768..32767 → −1000..1000 with 25 % of the travel as dead zone.
+    int a = v < 0 ? (v * 1000) / 32768 : (v * 1000) / 32767;
+    if (a > -250 && a < 250) return 0;
+    return a;
+}
+
+namespace {
 
 int PadCount() { return g_sdl.padCount; }
 
