@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "tests/framework/sound_fixtures.h"
 
 using namespace soundtest;
@@ -93,5 +95,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     // Ends the framework's pump thread before the process exits.
     FrameworkEnd();
+    std::filesystem::remove_all(dir);
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "tests/framework/sound_fixtures.h"
 
 using namespace soundtest;
@@ -78,5 +80,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     // Ends the framework's pump thread before the process exits.
     FrameworkEnd();
+    std::filesystem::remove_all(dir);
     return 0;
 }
