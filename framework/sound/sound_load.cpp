@@ -2,6 +2,7 @@
 // compressed WAV, Ogg Vorbis and MP3 in that order, and makes a sound handle.
 // Ogg Vorbis is only checked here (headers, length, first samples) and kept
 // compressed: its voices decode it as they play, so loading music is quick.
+#include <new>
 #include <string>
 #include <utility>
 
@@ -19,6 +20,25 @@ struct Loaded {
     std::vector<int16_t> pcm;
     bool ogg;
 };
+
+enum ReadResult { READ_OK, READ_NO_FILE, READ_NO_MEMORY };
+
+// The whole file through the file layer. Running out of memory for it is the
+// one allocation failure reported as such, so std::bad_alloc is caught here.
+ReadResult ReadWhole(const char* path, std::string* out) {
+    int fh = FileLayerOpen(path);
+    if (!fh) return READ_NO_FILE;
+    int64_t size = FileLayerSize(fh);
+    ReadResult result = READ_OK;
+    try {
+        out->assign(size > 0 ? (size_t)size : 0, '\0');
+    } catch (const std::bad_alloc&) {
+        result = READ_NO_MEMORY;
+    }
+    if (result == READ_OK && !out->empty()) out->resize(FileLayerRead(&(*out)[0], 1, out->size(), fh));
+    FileLayerClose(fh);
+    return result;
+}
 
 bool Decode(const std::string& file, Loaded* out) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(file.data());
@@ -61,8 +81,10 @@ int LoadSoundImpl(const char* path, int bufferCount) {
     }
 
     std::string file;
-    if (!FileLayerReadAll(path, &file)) {
-        LogFmt("右記のファイルのオープンに失敗しました：%s", path);
+    ReadResult read = ReadWhole(path, &file);
+    if (read != READ_OK) {
+        if (read == READ_NO_FILE) LogFmt("右記のファイルのオープンに失敗しました：%s", path);
+        else LogFmt("右記のファイルのロードに必要なメモリの確保に失敗しました：%s", path);
         LogFmt("右記の音声ファイルのロードに失敗しました_1：%s", path);
         return -1;
     }
