@@ -12,6 +12,7 @@
 
 namespace {
 
+// The voices being mixed, in no particular order (sums do not depend on it).
 MixVoice* g_playing[SOUND_MAX * SOUND_MAX_BUFFERS];
 int g_playingCount = 0;
 

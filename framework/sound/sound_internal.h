@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/backend/audio/audio_decode.h"
+#include "framework/sound/mixer.h"
 
 enum {
     SOUND_MAX = 4096,
@@ -17,8 +18,6 @@ enum {
 };
 
 enum SoundKind { SOUND_IN_MEMORY = 1, SOUND_STREAMED = 2 };
-
-#include "framework/sound/mixer.h"
 
 struct SoundRecord {
     int used;

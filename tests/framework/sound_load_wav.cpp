@@ -1,6 +1,6 @@
 // LoadSoundFile on WAV files written byte by byte: 8 and 16 bit, mono and
 // stereo, the 16-byte format chunk rule, chunk skipping with odd sizes,
-// compressed IMA ADPCM, and malformed files (truncated, 0 channels, 0 block
+// IMA and MS ADPCM and float through SDL, and malformed files (truncated, 0 channels, 0 block
 // size, lying chunk sizes, missing file) with their log lines.
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ TEST(SoundLoadWav, PcmLayouts) {
     FrameworkEnd();
 }
 
-TEST(SoundLoadWav, ImaAdpcmThroughTheCompressedPath) {
+TEST(SoundLoadWav, AdpcmAndFloatThroughTheCompressedPath) {
     ASSERT_TRUE(StartFramework());
     // One mono IMA ADPCM block of 36 bytes: predictor 1234, step index 0, all
     // nibbles 0. Step 7 >> 3 adds nothing, so all 65 samples are 1234.
@@ -75,6 +75,25 @@ TEST(SoundLoadWav, ImaAdpcmThroughTheCompressedPath) {
     ASSERT_EQ(l.size(), 66u);
     for (int i = 0; i < 65; i++) EXPECT_EQ(l[i], 1234) << i;
     EXPECT_EQ(l[65], 0);
+    // One mono MS ADPCM block of 32 bytes, predictor 0 (coefficients 256, 0),
+    // first samples 500 then 700, all nibbles 0: each sample repeats the last.
+    std::string ms;
+    Put16(ms, 2); Put16(ms, 1); Put32(ms, 44100); Put32(ms, 44100 * 32 / 52);
+    Put16(ms, 32); Put16(ms, 4); Put16(ms, 32); Put16(ms, 52); Put16(ms, 7);
+    const int coef[7][2] = {{256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}};
+    for (auto& c : coef) { Put16(ms, (uint16_t)c[0]); Put16(ms, (uint16_t)c[1]); }
+    std::string msBlock;
+    msBlock += '\0';
+    Put16(msBlock, 16); Put16(msBlock, 700); Put16(msBlock, 500);
+    msBlock += std::string(32 - 7, '\0');
+    std::string msFact;
+    Put32(msFact, 52);
+    l = PlayLeft(Riff(Chunk("fmt ", ms) + Chunk("fact", msFact) + Chunk("data", msBlock)), 53);
+    ASSERT_EQ(l.size(), 53u);
+    EXPECT_EQ(l[0], 500);
+    for (int i = 1; i < 52; i++) EXPECT_EQ(l[i], 700) << i;
+    EXPECT_EQ(l[52], 0);
+
     // IEEE float goes the same way.
     std::string ffmt = FmtBody(3, 1, 44100, 32, 4);
     std::string fdata;
