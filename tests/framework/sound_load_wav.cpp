@@ -1,7 +1,7 @@
 // LoadSoundFile on WAV files written byte by byte: 8 and 16 bit, mono and
-// stereo, the 16-byte format chunk rule, chunk skipping with odd sizes,
-// IMA and MS ADPCM and float through SDL, and malformed files (truncated, 0 channels, 0 block
-// size, lying chunk sizes, missing file) with their log lines.
+// stereo, the 16-byte format chunk rule, chunk skipping with odd sizes, IMA
+// and MS ADPCM and float through SDL, and malformed files (truncated, 0
+// channels, 0 block size, lying chunk sizes, missing file) with their log lines.
 #include <gtest/gtest.h>
 
 #include "tests/framework/sound_fixtures.h"
