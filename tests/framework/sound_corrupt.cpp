@@ -63,7 +63,7 @@ TEST(SoundCorrupt, DamagedFilesLoadOrFailCleanly) {
 
     int loaded = 0, refused = 0;
     for (size_t g = 0; g < goods.size(); g++) {
-        for (int round = 0; round < 150; round++) {
+        for (int round = 0; round < 60; round++) {
             WriteFile("bad.snd", Damage(goods[g]));
             int h = LoadSoundFile("bad.snd", 2, -1);
             if (h < 0) { refused++; continue; }
