@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/framework/sound_fixtures.h"
@@ -21,6 +22,9 @@ bool g_ready = false;
 void Prepare() {
     if (g_ready) return;
     g_ready = StartFramework();
+    // Registered after the framework's own statics exist, so it runs before
+    // their destructors: the pump thread ends first.
+    std::atexit([] { FrameworkEnd(); });
     std::string ogg = EncodeOgg(2, 44100, Sweep(2, 44100, 44100 * 90), 0.4f);
     WriteFile("music.ogg", ogg);
     std::printf("90-second Ogg: %zu bytes\n", ogg.size());
@@ -86,15 +90,13 @@ BENCHMARK(BM_WholeDecodeForComparison)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    // The sound files and Log.txt go to a scratch folder, not where it was started.
-    char dir[] = "/tmp/vortalis-bench-XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0) return 2;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // Ends the framework's pump thread before the process exits.
-    FrameworkEnd();
-    std::filesystem::remove_all(dir);
-    return 0;
-}
+// The sound files and Log.txt go to a scratch folder that is removed at exit.
+struct ScratchFolder {
+    char dir[32] = "/tmp/vortalis-bench-XXXXXX";
+    ScratchFolder() {
+        if (!mkdtemp(dir) || chdir(dir) != 0) std::exit(2);
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(dir); }
+} g_scratch;
+
+BENCHMARK_MAIN();

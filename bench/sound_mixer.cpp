@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/framework/sound_fixtures.h"
@@ -18,6 +19,9 @@ int g_voices[32];
 void Start() {
     if (g_started) return;
     g_started = StartFramework();
+    // Registered after the framework's own statics exist, so it runs before
+    // their destructors: the pump thread ends first.
+    std::atexit([] { FrameworkEnd(); });
     const struct { int ch, rate, bits; } kinds[] = {{1, 22050, 16}, {2, 44100, 16}, {1, 44100, 8}, {2, 32000, 16}};
     for (int i = 0; i < 4; i++) {
         std::vector<int> s;
@@ -71,15 +75,13 @@ BENCHMARK(BM_MixOggStreamOneSecond)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    // The sound files and Log.txt go to a scratch folder, not where it was started.
-    char dir[] = "/tmp/vortalis-bench-XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0) return 2;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // Ends the framework's pump thread before the process exits.
-    FrameworkEnd();
-    std::filesystem::remove_all(dir);
-    return 0;
-}
+// The sound files and Log.txt go to a scratch folder that is removed at exit.
+struct ScratchFolder {
+    char dir[32] = "/tmp/vortalis-bench-XXXXXX";
+    ScratchFolder() {
+        if (!mkdtemp(dir) || chdir(dir) != 0) std::exit(2);
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(dir); }
+} g_scratch;
+
+BENCHMARK_MAIN();

@@ -13,17 +13,17 @@ AudioProbe AudioDecodeCompressedWav(const uint8_t* data, size_t size, AudioPcm* 
 
     SDL_RWops* rw = SDL_RWFromConstMem(data, (int)size);
     if (!rw) return AUDIO_BROKEN;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wavFormat;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return AUDIO_BROKEN;
+    if (!SDL_LoadWAV_RW(rw, 1, &wavFormat, &buffer, &length)) return AUDIO_BROKEN;
 
     AudioProbe result = AUDIO_BROKEN;
-    int channels = spec.channels >= 2 ? 2 : 1;
+    int channels = wavFormat.channels >= 2 ? 2 : 1;
     SDL_AudioCVT cvt;
-    if (spec.channels > 0 && spec.freq > 0 && spec.freq <= AUDIO_MAX_RATE &&
-        SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, channels, spec.freq) >= 0) {
-        size_t frameIn = (size_t)SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+    if (wavFormat.channels > 0 && wavFormat.freq > 0 && wavFormat.freq <= AUDIO_MAX_RATE &&
+        SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_S16SYS, channels, wavFormat.freq) >= 0) {
+        size_t frameIn = (size_t)SDL_AUDIO_BITSIZE(wavFormat.format) / 8 * wavFormat.channels;
         size_t frames = frameIn ? length / frameIn : 0;
         if (frames > 0 && frames <= 0x7FFFFFFF / 4) {
             length = (Uint32)(frames * frameIn);
@@ -33,7 +33,7 @@ AudioProbe AudioDecodeCompressedWav(const uint8_t* data, size_t size, AudioPcm* 
             cvt.len = (int)length;
             if (!cvt.needed || SDL_ConvertAudio(&cvt) == 0) {
                 size_t bytes = cvt.needed ? (size_t)cvt.len_cvt : length;
-                out->format = {channels, spec.freq, 16, channels * 2};
+                out->format = {channels, wavFormat.freq, 16, channels * 2};
                 out->frames = (uint32_t)(bytes / (2 * channels));
                 out->samples.resize((size_t)out->frames * channels);
                 std::memcpy(out->samples.data(), work.data(), out->samples.size() * 2);
