@@ -1,0 +1,132 @@
+// Ogg Vorbis for the sound loader and its streams: vorbisfile reading from a
+// block of memory through seekable callbacks, decoding a piece at a time into
+// signed 16-bit interleaved samples (at most two channels).
+#include <vorbis/vorbisfile.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/backend/audio/audio_decode.h"
+
+struct OggDecoder {
+    OggVorbis_File vf;
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+    int channels;        // the file's channels
+    int outChannels;     // 1 or 2
+    int16_t scratch[4096 * 8];
+};
+
+namespace {
+
+size_t MemRead(void* ptr, size_t size, size_t count, void* source) {
+    OggDecoder* d = static_cast<OggDecoder*>(source);
+    if (size == 0) return 0;
+    size_t room = (d->size - d->at) / size;
+    if (count > room) count = room;
+    std::memcpy(ptr, d->data + d->at, count * size);
+    d->at += count * size;
+    return count;
+}
+
+int MemSeek(void* source, ogg_int64_t offset, int whence) {
+    OggDecoder* d = static_cast<OggDecoder*>(source);
+    ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? (ogg_int64_t)d->at : (ogg_int64_t)d->size;
+    ogg_int64_t to = base + offset;
+    if (to < 0 || to > (ogg_int64_t)d->size) return -1;
+    d->at = (size_t)to;
+    return 0;
+}
+
+long MemTell(void* source) { return (long)static_cast<OggDecoder*>(source)->at; }
+
+const ov_callbacks kMemoryCallbacks = {MemRead, MemSeek, nullptr, MemTell};
+
+bool LooksLikeOgg(const uint8_t* data, size_t size) { return size >= 4 && std::memcmp(data, "OggS", 4) == 0; }
+
+} // namespace
+
+OggDecoder* OggOpen(const uint8_t* data, size_t size) {
+    if (!LooksLikeOgg(data, size)) return nullptr;
+    OggDecoder* d = new OggDecoder;
+    d->data = data;
+    d->size = size;
+    d->at = 0;
+    if (ov_open_callbacks(d, &d->vf, nullptr, 0, kMemoryCallbacks) != 0) {
+        delete d;
+        return nullptr;
+    }
+    vorbis_info* info = ov_info(&d->vf, -1);
+    if (!info || info->channels <= 0 || info->rate <= 0 || info->rate > AUDIO_MAX_RATE) {
+        OggClose(d);
+        return nullptr;
+    }
+    d->channels = info->channels;
+    d->outChannels = info->channels >= 2 ? 2 : 1;
+    return d;
+}
+
+void OggClose(OggDecoder* dec) {
+    if (!dec) return;
+    ov_clear(&dec->vf);
+    delete dec;
+}
+
+AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, uint32_t* frames) {
+    if (!LooksLikeOgg(data, size)) return AUDIO_NOT_THIS;
+    OggDecoder* d = OggOpen(data, size);
+    if (!d) return AUDIO_BROKEN;
+    ogg_int64_t total = ov_pcm_total(&d->vf, -1);
+    vorbis_info* info = ov_info(&d->vf, -1);
+    // The first samples must decode too: a file whose headers survive but
+    // whose audio is damaged from the start is refused here, not at play.
+    int16_t probe[256 * 2];
+    int first = OggRead(d, probe, 256);
+    AudioProbe result = AUDIO_BROKEN;
+    if (total > 0 && total <= 0x7FFFFFFF && first > 0) {
+        *format = {d->outChannels, (int)info->rate, 16, d->outChannels * 2};
+        *frames = (uint32_t)total;
+        result = AUDIO_DECODED;
+    }
+    OggClose(d);
+    return result;
+}
+
+int OggRead(OggDecoder* dec, int16_t* out, int frames) {
+    int done = 0;
+    int holes = 0;
+    while (done < frames) {
+        int want = frames - done;
+        if (want > 4096) want = 4096;
+        int section = 0;
+        long bytes;
+        if (dec->channels == dec->outChannels) {
+            bytes = ov_read(&dec->vf, reinterpret_cast<char*>(out + done * dec->outChannels),
+                            want * 2 * dec->channels, 0, 2, 1, &section);
+        } else {
+            // More than two channels: keep front left and front right, which
+            // Vorbis puts at 0 and 2 when a centre channel sits between them.
+            int right = dec->channels == 3 || dec->channels == 5 || dec->channels == 6 ? 2 : 1;
+            int maxFrames = (int)(sizeof dec->scratch / 2 / dec->channels);
+            if (want > maxFrames) want = maxFrames;
+            bytes = ov_read(&dec->vf, reinterpret_cast<char*>(dec->scratch), want * 2 * dec->channels, 0, 2, 1, &section);
+            if (bytes > 0) {
+                int got = (int)(bytes / 2 / dec->channels);
+                for (int i = 0; i < got; i++) {
+                    out[(done + i) * 2] = dec->scratch[i * dec->channels];
+                    out[(done + i) * 2 + 1] = dec->scratch[i * dec->channels + right];
+                }
+            }
+        }
+        if (bytes == OV_HOLE && ++holes < 64) continue;  // a gap in the data: go on after it
+        if (bytes < 0) return done > 0 ? done : -1;
+        if (bytes == 0) break;
+        done += (int)(bytes / 2 / dec->channels);
+    }
+    return done;
+}
+
+int OggSeek(OggDecoder* dec, uint32_t frame) {
+    return ov_pcm_seek(&dec->vf, (ogg_int64_t)frame) == 0 ? 0 : -1;
+}

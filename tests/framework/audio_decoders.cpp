@@ -1,0 +1,106 @@
+// The decoders under the sound loader, called directly: the PCM WAV reader's
+// format fields, frame counts and clamping of lying sizes byte by byte, and
+// the Ogg decoder's reads and seeks against a reference decode.
+#include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
+
+#include "framework/backend/audio/audio_decode.h"
+#include "tests/framework/sound_fixtures.h"
+
+using namespace soundtest;
+
+namespace {
+
+AudioProbe Pcm(const std::string& bytes, AudioPcm* out) {
+    // A copy on the heap of exactly the file's size, so that a read past the
+    // end is caught by the sanitizer build.
+    std::vector<uint8_t> exact(bytes.begin(), bytes.end());
+    return AudioDecodePcmWav(exact.data(), exact.size(), out);
+}
+
+} // namespace
+
+TEST(AudioPcmWav, FieldsFramesAndClamping) {
+    AudioPcm pcm{};
+    ASSERT_EQ(Pcm(Wav(2, 22050, 16, {1, -1, 2, -2, 3, -3}), &pcm), AUDIO_DECODED);
+    EXPECT_EQ(pcm.format.channels, 2);
+    EXPECT_EQ(pcm.format.rate, 22050);
+    EXPECT_EQ(pcm.format.bits, 16);
+    EXPECT_EQ(pcm.format.blockAlign, 4);
+    EXPECT_EQ(pcm.frames, 3u);
+    EXPECT_EQ(pcm.samples, (std::vector<int16_t>{1, -1, 2, -2, 3, -3}));
+
+    // A 16-byte format chunk with 4-byte blocks of 2 channels is 16-bit even
+    // when its bits field says 8; the samples are read as such.
+    ASSERT_EQ(Pcm(Riff(Chunk("fmt ", FmtBody(1, 2, 8000, 8, 4)) + Chunk("data", PcmBytes({300, -300}, 16))), &pcm), AUDIO_DECODED);
+    EXPECT_EQ(pcm.format.bits, 16);
+    EXPECT_EQ(pcm.samples, (std::vector<int16_t>{300, -300}));
+
+    // Odd data: the pad byte is not a sample; a trailing partial frame is dropped.
+    ASSERT_EQ(Pcm(Wav(1, 8000, 8, {1, 2, 3}), &pcm), AUDIO_DECODED);
+    EXPECT_EQ(pcm.frames, 3u);
+    ASSERT_EQ(Pcm(Riff(Chunk("fmt ", FmtBody(1, 2, 8000, 16, 4)) + Chunk("data", std::string(10, '\0'))), &pcm), AUDIO_DECODED);
+    EXPECT_EQ(pcm.frames, 2u);
+
+    // Every size claims too much: the data is what the file holds.
+    std::string body = FmtBody(1, 1, 8000, 16, 2);
+    std::string lying = "RIFF" + std::string("\xff\xff\xff\xff", 4) + "WAVE" + "fmt " + std::string("\x10\0\0\0", 4) + body +
+                        "data" + std::string("\xff\xff\xff\xff", 4) + PcmBytes({5, 6, 7}, 16);
+    ASSERT_EQ(Pcm(lying, &pcm), AUDIO_DECODED);
+    EXPECT_EQ(pcm.samples, (std::vector<int16_t>{5, 6, 7}));
+    // A chunk before "fmt " that claims the rest of the file hides everything after it.
+    EXPECT_EQ(Pcm(Riff(Chunk("JUNK", "ab", 0x7FFFFFFF) + Chunk("fmt ", body) + Chunk("data", "abcd")), &pcm), AUDIO_BROKEN);
+    // Cut after every byte of a good file: never a read past the end, never a crash.
+    std::string good = Wav(2, 44100, 16, {1, 2, 3, 4});
+    for (size_t n = 0; n < good.size(); n++) {
+        AudioPcm cut{};
+        AudioProbe r = Pcm(good.substr(0, n), &cut);
+        if (r == AUDIO_DECODED) EXPECT_EQ(cut.frames, (n - 44) / 4) << n;
+    }
+
+    // Not PCM: left to the next reader. 24-bit PCM and more than two channels too.
+    EXPECT_EQ(Pcm(Riff(Chunk("fmt ", FmtBody(2, 1, 8000, 4, 36)) + Chunk("data", "abcd")), &pcm), AUDIO_NOT_THIS);
+    EXPECT_EQ(Pcm(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 24, 3)) + Chunk("data", "abc")), &pcm), AUDIO_NOT_THIS);
+    EXPECT_EQ(Pcm(Riff(Chunk("fmt ", FmtBody(1, 4, 8000, 16, 8)) + Chunk("data", "abcdefgh")), &pcm), AUDIO_NOT_THIS);
+    EXPECT_EQ(Pcm("RIFF\0\0\0\0WAVX", &pcm), AUDIO_NOT_THIS);
+    EXPECT_EQ(Pcm("OggS", &pcm), AUDIO_NOT_THIS);
+}
+
+TEST(AudioOgg, ReadsAndSeeksMatchTheReference) {
+    const int frames = 30000;
+    std::string ogg = EncodeOgg(2, 44100, Sweep(2, 44100, frames));
+    if (ogg.empty()) GTEST_SKIP() << "libvorbisenc is not installed";
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(ogg.data());
+
+    AudioFormat format{};
+    uint32_t total = 0;
+    ASSERT_EQ(AudioProbeOgg(data, ogg.size(), &format, &total), AUDIO_DECODED);
+    EXPECT_EQ(format.channels, 2);
+    EXPECT_EQ(format.rate, 44100);
+    EXPECT_EQ(total, (uint32_t)frames);
+
+    std::vector<int16_t> ref((size_t)frames * 2);
+    OggDecoder* d = OggOpen(data, ogg.size());
+    ASSERT_NE(d, nullptr);
+    int got = 0;
+    while (got < frames) {
+        int n = OggRead(d, ref.data() + got * 2, 1000);
+        ASSERT_GT(n, 0);
+        got += n;
+    }
+    EXPECT_EQ(OggRead(d, ref.data(), 10), 0);
+    // Seeks land on the exact frame.
+    const uint32_t targets[] = {0, 1, 12345, 29999, 777};
+    for (uint32_t t : targets) {
+        ASSERT_EQ(OggSeek(d, t), 0);
+        int16_t two[4];
+        ASSERT_EQ(OggRead(d, two, 1), 1);
+        EXPECT_EQ(two[0], ref[t * 2]) << t;
+        EXPECT_EQ(two[1], ref[t * 2 + 1]) << t;
+    }
+    OggClose(d);
+
+    EXPECT_EQ(OggOpen(data, 100), nullptr);
+    EXPECT_EQ(AudioProbeOgg(data, 100, &format, &total), AUDIO_BROKEN);
+    EXPECT_EQ(AudioProbeOgg(reinterpret_cast<const uint8_t*>("RIFF"), 4, &format, &total), AUDIO_NOT_THIS);
+}
