@@ -14,7 +14,7 @@ packages=(
   # the data builder (vector art, Ogg Vorbis encoding)
   librsvg2-dev libcairo2-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libmp3lame-dev
   # the real program under a virtual display (end-to-end checks)
   xvfb xdotool x11-apps imagemagick
 )

@@ -55,7 +55,9 @@ TEST(AudioPcmWav, FieldsFramesAndClamping) {
     for (size_t n = 0; n < good.size(); n++) {
         AudioPcm cut{};
         AudioProbe r = Pcm(good.substr(0, n), &cut);
-        if (r == AUDIO_DECODED) EXPECT_EQ(cut.frames, (n - 44) / 4) << n;
+        if (r == AUDIO_DECODED) {
+            EXPECT_EQ(cut.frames, (n - 44) / 4) << n;
+        }
     }
 
     // Not PCM: left to the next reader. 24-bit PCM and more than two channels too.
@@ -69,7 +71,7 @@ TEST(AudioPcmWav, FieldsFramesAndClamping) {
 TEST(AudioOgg, ReadsAndSeeksMatchTheReference) {
     const int frames = 30000;
     std::string ogg = EncodeOgg(2, 44100, Sweep(2, 44100, frames));
-    if (ogg.empty()) GTEST_SKIP() << "libvorbisenc is not installed";
+    ASSERT_FALSE(ogg.empty()) << "the Ogg encoder refused the format";
     const uint8_t* data = reinterpret_cast<const uint8_t*>(ogg.data());
 
     AudioFormat format{};

@@ -89,7 +89,9 @@ TEST_F(ConsoleFont, ShiftJisCharactersAreNeverSplitAcrossLines) {
             }
         }
         EXPECT_LT(width, 640);
-        if (i < ConsoleCurrentLine()) EXPECT_GE(width, 640 - 16);
+        if (i < ConsoleCurrentLine()) {
+            EXPECT_GE(width, 640 - 16);
+        }
     }
 }
 

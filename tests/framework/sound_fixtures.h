@@ -4,8 +4,8 @@
 // and helpers to start the framework headless and pull mixed samples.
 #pragma once
 
-#include <dlfcn.h>
 #include <ogg/ogg.h>
+#include <lame/lame.h>
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
@@ -97,56 +97,29 @@ inline std::vector<int> Left(const std::vector<int16_t>& stereo) {
     return l;
 }
 
-// ---- Ogg Vorbis through libvorbisenc, opened at run time ----
+// ---- Ogg Vorbis through libvorbisenc ----
 
-struct VorbisEnc {
-    void* lib = nullptr;
-#define VT(name) decltype(&::name) name = nullptr
-    VT(vorbis_info_init); VT(vorbis_info_clear); VT(vorbis_encode_init_vbr); VT(vorbis_comment_init);
-    VT(vorbis_comment_clear); VT(vorbis_analysis_init); VT(vorbis_block_init); VT(vorbis_block_clear);
-    VT(vorbis_dsp_clear); VT(vorbis_analysis_headerout); VT(vorbis_analysis_buffer); VT(vorbis_analysis_wrote);
-    VT(vorbis_analysis_blockout); VT(vorbis_analysis); VT(vorbis_bitrate_addblock); VT(vorbis_bitrate_flushpacket);
-    VT(ogg_stream_init); VT(ogg_stream_clear); VT(ogg_stream_packetin); VT(ogg_stream_pageout); VT(ogg_stream_flush);
-#undef VT
-    bool Load() {
-        lib = dlopen("libvorbisenc.so.2", RTLD_NOW | RTLD_GLOBAL);
-        if (!lib) return false;
-        bool ok = true;
-#define VL(name) ok = ok && (name = reinterpret_cast<decltype(name)>(dlsym(RTLD_DEFAULT, #name))) != nullptr
-        VL(vorbis_info_init); VL(vorbis_info_clear); VL(vorbis_encode_init_vbr); VL(vorbis_comment_init);
-        VL(vorbis_comment_clear); VL(vorbis_analysis_init); VL(vorbis_block_init); VL(vorbis_block_clear);
-        VL(vorbis_dsp_clear); VL(vorbis_analysis_headerout); VL(vorbis_analysis_buffer); VL(vorbis_analysis_wrote);
-        VL(vorbis_analysis_blockout); VL(vorbis_analysis); VL(vorbis_bitrate_addblock); VL(vorbis_bitrate_flushpacket);
-        VL(ogg_stream_init); VL(ogg_stream_clear); VL(ogg_stream_packetin); VL(ogg_stream_pageout); VL(ogg_stream_flush);
-#undef VL
-        return ok;
-    }
-};
-
-// Encodes interleaved 16-bit samples; empty when libvorbisenc is missing.
+// Encodes interleaved 16-bit samples; empty when the encoder refuses the format.
 inline std::string EncodeOgg(int channels, int rate, const std::vector<int16_t>& samples, float quality = 0.3f) {
-    static VorbisEnc e;
-    static bool loaded = e.Load();
-    if (!loaded) return std::string();
     std::string out;
     vorbis_info vi;
-    e.vorbis_info_init(&vi);
-    if (e.vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) return std::string();
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) return std::string();
     vorbis_comment vc;
-    e.vorbis_comment_init(&vc);
+    vorbis_comment_init(&vc);
     vorbis_dsp_state vd;
     vorbis_block vb;
-    e.vorbis_analysis_init(&vd, &vi);
-    e.vorbis_block_init(&vd, &vb);
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
     ogg_stream_state os;
-    e.ogg_stream_init(&os, 1234);
+    ogg_stream_init(&os, 1234);
     ogg_packet h0, h1, h2;
-    e.vorbis_analysis_headerout(&vd, &vc, &h0, &h1, &h2);
-    e.ogg_stream_packetin(&os, &h0);
-    e.ogg_stream_packetin(&os, &h1);
-    e.ogg_stream_packetin(&os, &h2);
+    vorbis_analysis_headerout(&vd, &vc, &h0, &h1, &h2);
+    ogg_stream_packetin(&os, &h0);
+    ogg_stream_packetin(&os, &h1);
+    ogg_stream_packetin(&os, &h2);
     ogg_page og;
-    while (e.ogg_stream_flush(&os, &og)) {
+    while (ogg_stream_flush(&os, &og)) {
         out.append((const char*)og.header, og.header_len);
         out.append((const char*)og.body, og.body_len);
     }
@@ -156,21 +129,21 @@ inline std::string EncodeOgg(int channels, int rate, const std::vector<int16_t>&
     while (!eos) {
         size_t n = frames - at < 4096 ? frames - at : 4096;
         if (n == 0) {
-            e.vorbis_analysis_wrote(&vd, 0);
+            vorbis_analysis_wrote(&vd, 0);
         } else {
-            float** buf = e.vorbis_analysis_buffer(&vd, (int)n);
+            float** buf = vorbis_analysis_buffer(&vd, (int)n);
             for (size_t i = 0; i < n; i++)
                 for (int c = 0; c < channels; c++) buf[c][i] = samples[(at + i) * channels + c] / 32768.0f;
-            e.vorbis_analysis_wrote(&vd, (int)n);
+            vorbis_analysis_wrote(&vd, (int)n);
             at += n;
         }
-        while (e.vorbis_analysis_blockout(&vd, &vb) == 1) {
-            e.vorbis_analysis(&vb, nullptr);
-            e.vorbis_bitrate_addblock(&vb);
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
             ogg_packet op;
-            while (e.vorbis_bitrate_flushpacket(&vd, &op)) {
-                e.ogg_stream_packetin(&os, &op);
-                while (e.ogg_stream_pageout(&os, &og)) {
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og)) {
                     out.append((const char*)og.header, og.header_len);
                     out.append((const char*)og.body, og.body_len);
                     if (og.header[5] & 4) eos = true;
@@ -179,15 +152,15 @@ inline std::string EncodeOgg(int channels, int rate, const std::vector<int16_t>&
         }
         if (n == 0) break;
     }
-    while (e.ogg_stream_flush(&os, &og)) {
+    while (ogg_stream_flush(&os, &og)) {
         out.append((const char*)og.header, og.header_len);
         out.append((const char*)og.body, og.body_len);
     }
-    e.ogg_stream_clear(&os);
-    e.vorbis_block_clear(&vb);
-    e.vorbis_dsp_clear(&vd);
-    e.vorbis_comment_clear(&vc);
-    e.vorbis_info_clear(&vi);
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
     return out;
 }
 
@@ -203,43 +176,27 @@ inline std::vector<int16_t> Sweep(int channels, int rate, int frames, double amp
     return s;
 }
 
-// ---- MP3 through libmp3lame, opened at run time ----
+// ---- MP3 through libmp3lame ----
 
 inline std::string EncodeMp3(int channels, int rate, const std::vector<int16_t>& samples) {
-    void* lib = dlopen("libmp3lame.so.0", RTLD_NOW);
-    if (!lib) return std::string();
-    typedef void* Lame;
-    auto init = reinterpret_cast<Lame (*)()>(dlsym(lib, "lame_init"));
-    auto setChannels = reinterpret_cast<int (*)(Lame, int)>(dlsym(lib, "lame_set_num_channels"));
-    auto setRate = reinterpret_cast<int (*)(Lame, int)>(dlsym(lib, "lame_set_in_samplerate"));
-    auto setBitrate = reinterpret_cast<int (*)(Lame, int)>(dlsym(lib, "lame_set_brate"));
-    auto setMode = reinterpret_cast<int (*)(Lame, int)>(dlsym(lib, "lame_set_mode"));
-    auto setVbrTag = reinterpret_cast<int (*)(Lame, int)>(dlsym(lib, "lame_set_bWriteVbrTag"));
-    auto initParams = reinterpret_cast<int (*)(Lame)>(dlsym(lib, "lame_init_params"));
-    auto encode = reinterpret_cast<int (*)(Lame, short*, int, unsigned char*, int)>(dlsym(lib, "lame_encode_buffer_interleaved"));
-    auto encodeMono = reinterpret_cast<int (*)(Lame, const short*, const short*, int, unsigned char*, int)>(dlsym(lib, "lame_encode_buffer"));
-    auto flush = reinterpret_cast<int (*)(Lame, unsigned char*, int)>(dlsym(lib, "lame_encode_flush"));
-    auto close = reinterpret_cast<int (*)(Lame)>(dlsym(lib, "lame_close"));
-    if (!init || !setChannels || !setRate || !setBitrate || !setMode || !setVbrTag || !initParams || !encode ||
-        !encodeMono || !flush || !close)
-        return std::string();
-    Lame l = init();
-    setChannels(l, channels);
-    setRate(l, rate);
-    setBitrate(l, 128);
-    setMode(l, channels == 1 ? 3 : 1);  // MONO : JOINT_STEREO
-    setVbrTag(l, 0);
-    if (initParams(l) < 0) { close(l); return std::string(); }
+    lame_global_flags* l = lame_init();
+    if (!l) return std::string();
+    lame_set_num_channels(l, channels);
+    lame_set_in_samplerate(l, rate);
+    lame_set_brate(l, 128);
+    lame_set_mode(l, channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_bWriteVbrTag(l, 0);
+    if (lame_init_params(l) < 0) { lame_close(l); return std::string(); }
     int frames = (int)(samples.size() / channels);
     std::vector<unsigned char> buf((size_t)frames * 5 / 4 + 7200 + 16384);
     std::vector<short> copy(samples.begin(), samples.end());
-    int n = channels == 2 ? encode(l, copy.data(), frames, buf.data(), (int)buf.size())
-                          : encodeMono(l, copy.data(), copy.data(), frames, buf.data(), (int)buf.size());
+    int n = channels == 2 ? lame_encode_buffer_interleaved(l, copy.data(), frames, buf.data(), (int)buf.size())
+                          : lame_encode_buffer(l, copy.data(), copy.data(), frames, buf.data(), (int)buf.size());
     std::string out;
     if (n > 0) out.append((const char*)buf.data(), n);
-    n = flush(l, buf.data(), (int)buf.size());
+    n = lame_encode_flush(l, buf.data(), (int)buf.size());
     if (n > 0) out.append((const char*)buf.data(), n);
-    close(l);
+    lame_close(l);
     return out;
 }
 

@@ -1,5 +1,4 @@
-// MP3 through the loader: a file encoded on the spot (when libmp3lame is
-// present), the ID3v2 tag at the start and the "TAG" block at the end skipped,
+// MP3 through the loader: a file encoded on the spot, the ID3v2 tag at the start and the "TAG" block at the end skipped,
 // hand-made silent frames, and data that only looks like MP3.
 #include <gtest/gtest.h>
 
@@ -81,7 +80,7 @@ TEST(SoundLoadMp3, EncodedFileDecodesAndTagsChangeNothing) {
     const int frames = 44100;
     std::vector<int16_t> tone = Sweep(2, 44100, frames, 10000);
     std::string mp3 = EncodeMp3(2, 44100, tone);
-    if (mp3.empty()) GTEST_SKIP() << "libmp3lame is not installed: only hand-made frames are tested";
+    ASSERT_FALSE(mp3.empty()) << "the MP3 encoder refused the format";
     WriteFile("plain.mp3", mp3);
     WriteFile("tagged.mp3", Id3v2(1000) + mp3 + Id3v1());
     int a = LoadSoundFile("plain.mp3", 1, -1);

@@ -66,7 +66,9 @@ TEST(TextGolden, MenuAndStoryLinesMatchTheGoldenFrame) {
     const std::vector<uint32_t>& frame = HeadlessLastFrame();
     ASSERT_EQ(frame.size(), 640u * 480u);
     ASSERT_TRUE(TextPngWrite("text_menu_story.png", frame.data(), 640, 480, 640));
-    if (std::getenv("VORTALIS_UPDATE_GOLDEN")) ASSERT_TRUE(TextPngWrite(GOLDEN, frame.data(), 640, 480, 640));
+    if (std::getenv("VORTALIS_UPDATE_GOLDEN")) {
+        ASSERT_TRUE(TextPngWrite(GOLDEN, frame.data(), 640, 480, 640));
+    }
 
     std::vector<uint32_t> golden;
     int w = 0, h = 0;
