@@ -2,6 +2,7 @@
 // dat/se/ and dat/music/ (tools/audio/CMakeLists.txt):
 //   vortalis_audio sfx EFFECT.sfx OUT.wav
 //   vortalis_audio music BANK SCORE OUT.ogg
+//   vortalis_audio music BANK SCORE OUT.wav [REPEATS]   unencoded, for checks
 //   vortalis_audio levels BANK SCORE   the level of every track of a score
 //   vortalis_audio analyze FILE...   length, peak, RMS, clipping and loop seam
 #include <algorithm>
@@ -23,7 +24,7 @@ constexpr float kOggQuality = 0.3f;
 int Usage() {
     std::fprintf(stderr,
                  "usage: vortalis_audio sfx EFFECT OUT.wav\n"
-                 "       vortalis_audio music BANK SCORE OUT.ogg\n"
+                 "       vortalis_audio music BANK SCORE OUT.ogg|OUT.wav [REPEATS]\n"
                  "       vortalis_audio levels BANK SCORE\n"
                  "       vortalis_audio analyze FILE...\n");
     return 2;
@@ -94,17 +95,21 @@ int main(int argc, char** argv) {
         if (!RenderEffectFile(argv[2], pcm)) return 1;
         return WriteWav(argv[3], pcm) ? 0 : 1;
     }
-    if (cmd == "music" && argc == 5) {
+    if (cmd == "music" && (argc == 5 || argc == 6)) {
         std::vector<int16_t> pcm;
         ScoreInfo info;
-        if (!RenderScoreFile(argv[2], argv[3], pcm, info)) return 1;
         std::string out = argv[4];
+        bool wav = out.size() > 4 && out.substr(out.size() - 4) == ".wav";
+        int repeats = argc == 6 ? std::atoi(argv[5]) : 1;
+        if (repeats < 1 || repeats > 4 || (repeats > 1 && !wav)) return Usage();
+        if (!RenderScoreFile(argv[2], argv[3], repeats, pcm, info)) return 1;
+        if (wav) return WriteWav(out, pcm) ? 0 : 1;
         return WriteOgg(out, pcm, kOggQuality, Serial(BaseName(out)), info.title) ? 0 : 1;
     }
     if (cmd == "levels" && argc == 4) {
         std::vector<int16_t> pcm;
         ScoreInfo info;
-        if (!RenderScoreFile(argv[2], argv[3], pcm, info)) return 1;
+        if (!RenderScoreFile(argv[2], argv[3], 1, pcm, info)) return 1;
         std::printf("%s (%s, %.0f bpm, %d bars, %.1f s)\n", info.title.c_str(), info.key.c_str(), info.tempo, info.bars,
                     info.seconds);
         for (size_t i = 0; i < info.trackNames.size(); i++)

@@ -529,8 +529,8 @@ uint32_t Fnv(const std::string& s) {
 
 }  // namespace
 
-bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, std::vector<int16_t>& pcm,
-                     ScoreInfo& info) {
+bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, int repeats,
+                     std::vector<int16_t>& pcm, ScoreInfo& info) {
     SourceText bankSrc, src;
     if (!LoadSource(bankPath, bankSrc) || !LoadSource(scorePath, src)) return false;
     std::map<std::string, Patch> bank;
@@ -542,11 +542,21 @@ bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, 
     long totalSteps = 0;
     for (const std::string& f : s.form) totalSteps += (long)s.sections[f].bars * bar;
     const double stepLen = 60.0 / s.info.tempo / 4.0 * kRate;
-    const long frames = (long)std::lround(totalSteps * stepLen);
+    // The loop is a whole number of samples and the sixteenths are placed on an
+    // exact fraction of it, so every repeat lands on the same samples.
+    const long loopSteps = totalSteps;
+    const long loopFrames = (long)std::lround(totalSteps * stepLen);
+    long frames = loopFrames;
     s.info.bars = (int)(totalSteps / bar);
     s.info.seconds = (double)frames / kRate;
     if (s.info.seconds < 60.0 || s.info.seconds > 120.0)
         return SourceError(src, s.formLine, "the form lasts " + std::to_string(s.info.seconds) + " s; a track lasts 60 to 120 s");
+    if (repeats > 1) {
+        std::vector<std::string> once = s.form;
+        for (int r = 1; r < repeats; r++) s.form.insert(s.form.end(), once.begin(), once.end());
+        totalSteps *= repeats;
+        frames = loopFrames * repeats;
+    }
 
     // Events per track over the whole form.
     std::vector<std::vector<Event>> events(s.tracks.size());
@@ -586,10 +596,14 @@ bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, 
         first += (long)sec.bars * bar;
     }
 
+    const long swingSamples = std::lround(s.swing * stepLen);
     auto stepSample = [&](long step) {
-        double at = step * stepLen;
-        if (step % 2 == 1) at += s.swing * stepLen;
-        return (long)std::lround(at);
+        long at = (long)((2 * (int64_t)step * loopFrames + loopSteps) / (2 * (int64_t)loopSteps));
+        return step % 2 == 1 ? at + swingSamples : at;
+    };
+    // Noise seeds depend on the place in the loop, not on the pass through it.
+    auto noteSeed = [&](uint32_t base, long step, double midi) {
+        return base ^ (uint32_t)((step % loopSteps) * 7919 + (long)std::lround(midi * 4) * 131);
     };
 
     // Enough room after the end for the longest release and the reverb.
@@ -616,7 +630,7 @@ bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, 
                         float vel = c == 'X' ? 1.0f : c == 'x' ? 0.78f : 0.45f;
                         long st = step0 + k;
                         written = std::max(written, RenderNote(p, p.pitch, stepSample(st), 4 * kRate, vel,
-                                                               seed ^ (uint32_t)(st * 131 + k), track));
+                                                               noteSeed(seed, st, p.pitch), track));
                     }
                 }
             }
@@ -626,7 +640,7 @@ bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, 
                 long a = stepSample(e.step), b = stepSample(e.step + e.steps);
                 long gate = std::max(1L, (long)((b - a) * t.legato));
                 written = std::max(written, RenderNote(t.patch, MidiToHz(e.midi), a, gate, e.velocity,
-                                                       seed + (uint32_t)ei * 7919u, track));
+                                                       noteSeed(seed, e.step, e.midi), track));
             }
         }
         for (long i = 0; i < written; i++) {

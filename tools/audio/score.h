@@ -21,6 +21,9 @@ struct ScoreInfo {
 
 // Renders the score at `scorePath` with the patches of `bankPath` to
 // interleaved 16-bit stereo at 44100 Hz that loops seamlessly from its first
-// sample. False, after printing "path:line: error: ...", when a file is broken.
-bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, std::vector<int16_t>& pcm,
-                     ScoreInfo& info);
+// sample. With repeats above 1 the form is played that many times in a row
+// (and the whole folded the same way), which lets a check compare the loop with
+// what continuous playback sounds like. False, after printing
+// "path:line: error: ...", when a file is broken.
+bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, int repeats,
+                     std::vector<int16_t>& pcm, ScoreInfo& info);
