@@ -6,7 +6,9 @@
 //                                      patch, or "kit" for the drum grooves; the
 //                                      pairs override patch settings or set copy
 //                                      (play another track's melody), transpose
-//                                      and legato
+//                                      (semitones), diatonic (steps along the key's
+//                                      scale: -2 is a third below, a twin lead) and
+//                                      legato
 //   groove NAME                        one bar of drums: indented rows "kick x...x..."
 //   section NAME BARS                  indented rows "TRACK content" and "chords ..."
 //   form NAME NAME ...                 the order of the sections; the piece loops
@@ -40,6 +42,7 @@ struct Track {
     bool kit = false;
     std::string copy;
     int transpose = 0;
+    int diatonic = 0;
     float legato = 0.92f;
     int line = 0;
 };
@@ -80,6 +83,8 @@ struct Score {
     std::map<std::string, Section> sections;
     std::vector<std::string> form;
     int formLine = 0;
+    int tonic = -1;              // pitch class of the key, -1 when not understood
+    std::vector<int> scale;      // semitones of the key's scale above the tonic
 };
 
 struct Chord {
@@ -95,6 +100,8 @@ struct Event {
     double midi;
     float velocity;
 };
+
+bool ParsePitchClass(const std::string& t, size_t& i, int& pc);
 
 bool Num(const std::string& v, double lo, double hi, double& out) {
     char* end = nullptr;
@@ -222,6 +229,9 @@ bool ParseScore(const SourceText& src, const std::map<std::string, Patch>& bank,
                 } else if (w[k] == "transpose") {
                     if (!Num(w[k + 1], -36, 36, d) || d != std::floor(d)) return SourceError(src, ln, "bad transpose");
                     t.transpose = (int)d;
+                } else if (w[k] == "diatonic") {
+                    if (!Num(w[k + 1], -14, 14, d) || d != std::floor(d)) return SourceError(src, ln, "bad diatonic");
+                    t.diatonic = (int)d;
                 } else if (w[k] == "legato") {
                     if (!Num(w[k + 1], 0.05, 1.0, d)) return SourceError(src, ln, "legato wants 0.05..1");
                     t.legato = (float)d;
@@ -252,6 +262,20 @@ bool ParseScore(const SourceText& src, const std::map<std::string, Patch>& bank,
             return SourceError(src, ln, "unknown block '" + h + "'");
         }
     }
+    {
+        size_t i = 0;
+        int pc;
+        if (ParsePitchClass(s.info.key, i, pc)) {
+            s.tonic = pc;
+            if (s.info.key.find("Dorian") != std::string::npos) s.scale = {0, 2, 3, 5, 7, 9, 10};
+            else if (s.info.key.find("minor") != std::string::npos) s.scale = {0, 2, 3, 5, 7, 8, 10};
+            else if (s.info.key.find("major") != std::string::npos) s.scale = {0, 2, 4, 5, 7, 9, 11};
+            else s.tonic = -1;
+        }
+    }
+    for (const Track& t : s.tracks)
+        if (t.diatonic != 0 && s.tonic < 0)
+            return SourceError(src, t.line, "diatonic needs a key such as 'D major', 'C minor' or 'F# minor (Dorian)'");
     if (s.info.tempo <= 0) return SourceError(src, 1, "no tempo given");
     if (s.info.key.empty()) return SourceError(src, 1, "no key given");
     if (s.form.empty()) return SourceError(src, 1, "no form given");
@@ -379,10 +403,28 @@ bool Expand(const SourceText& src, const SectionRow& r, size_t from, std::vector
     return true;
 }
 
+// Moves a note `steps` degrees along the key's scale; a note outside the scale
+// moves from the scale note below it (a raised leading tone harmonises as the
+// plain scale step, which sits in the chord).
+int Diatonic(const Score& s, int midi, int steps) {
+    if (steps == 0 || s.tonic < 0) return midi;
+    const int n = (int)s.scale.size();
+    int rel = midi - s.tonic;
+    int octave = (int)std::floor(rel / 12.0);
+    int within = rel - 12 * octave;
+    int degree = 0;
+    for (int d = 0; d < n; d++)
+        if (s.scale[d] <= within) degree = d;
+    int target = degree + steps;
+    int oct2 = (int)std::floor((double)target / n);
+    int deg2 = target - oct2 * n;
+    return s.tonic + 12 * (octave + oct2) + s.scale[deg2];
+}
+
 float BeatAccent(int stepInBar) { return stepInBar % 4 == 0 ? (stepInBar == 0 ? 1.0f : 0.92f) : 0.82f; }
 
 bool MelodyEvents(const SourceText& src, const Score& s, const std::vector<const SectionRow*>& rows, int bars,
-                  long firstStep, int transpose, std::vector<Event>& out) {
+                  long firstStep, int transpose, int diatonic, std::vector<Event>& out) {
     const int bar = 4 * s.meter;
     std::vector<Event> ev;
     long pos = 0;
@@ -411,7 +453,7 @@ bool MelodyEvents(const SourceText& src, const Score& s, const std::vector<const
             } else {
                 int midi;
                 if (!ParseNoteName(name, midi)) return SourceError(src, r->line, "'" + tok + "' is not a note (such as f#5:2), r or ~");
-                ev.push_back({pos, len, (double)(midi + transpose), BeatAccent((int)(pos % bar))});
+                ev.push_back({pos, len, (double)(Diatonic(s, midi, diatonic) + transpose), BeatAccent((int)(pos % bar))});
             }
             pos += len;
         }
@@ -587,7 +629,7 @@ bool RenderScoreFile(const std::string& bankPath, const std::string& scorePath, 
             bool melody = false;
             for (const std::string& w : rows[0]->words) melody = melody || w.find(':') != std::string::npos;
             if (melody) {
-                if (!MelodyEvents(src, s, rows, sec.bars, first, t.transpose, events[ti])) return false;
+                if (!MelodyEvents(src, s, rows, sec.bars, first, t.transpose, t.diatonic, events[ti])) return false;
             } else {
                 if (rows.size() > 1) return SourceError(src, rows[1]->line, "a pattern track takes one row per section");
                 if (!PatternEvents(src, s, *rows[0], sec, chords, first, t.transpose, events[ti])) return false;
