@@ -8,5 +8,4 @@
 // Writes straight (not premultiplied) RGBA rows of width*4 bytes. Images whose
 // every pixel is opaque are stored as RGB. Returns false and fills `error` on
 // failure.
-bool WritePngRgba(const std::string &path, const uint8_t *rgba, int width,
-                  int height, std::string &error);
+bool WritePngRgba(const std::string& path, const uint8_t* rgba, int width, int height, std::string& error);

@@ -1,0 +1,101 @@
+// Runs the art builder itself: one source drawn twice gives the same bytes as
+// the build's own output, and broken sources make it fail loudly, naming the
+// file. Skips when the builder has not been built.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+const std::string kBuilder = std::string(VORTALIS_BINARY_DIR) + "/tools/art/art_build";
+const std::string kArt = std::string(VORTALIS_SOURCE_DIR) + "/assets/art";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs the builder from the test's own working directory; stderr lands in `err`.
+int Build(const std::string& root, const std::string& source, const std::string& out, int w, int h,
+          std::string& err) {
+    const std::string cmd = "'" + kBuilder + "' '" + root + "' '" + source + "' '" + out + "' " +
+                            std::to_string(w) + " " + std::to_string(h) + " 2> stderr.txt";
+    const int status = std::system(cmd.c_str());
+    err = ReadAll("stderr.txt");
+    return status;
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+#define REQUIRE_BUILDER()                                \
+    if (!std::filesystem::exists(kBuilder)) {            \
+        GTEST_SKIP() << "tools/art/art_build not built"; \
+    }
+
+TEST(ArtBuild, SameSourceGivesTheSameBytesEveryTime) {
+    REQUIRE_BUILDER();
+    std::string err;
+    // The ship sheet pulls nothing in; a portrait uses two shared files.
+    ASSERT_EQ(Build(kArt, "char/chmodel.svg", "a.png", 192, 144, err), 0) << err;
+    ASSERT_EQ(Build(kArt, "char/chmodel.svg", "b.png", 192, 144, err), 0) << err;
+    ASSERT_EQ(Build(kArt, "adv1/adv_nalu3.svg", "c.png", 300, 420, err), 0) << err;
+    ASSERT_EQ(Build(kArt, "adv1/adv_nalu3.svg", "d.png", 300, 420, err), 0) << err;
+    const std::string a = ReadAll("a.png"), c = ReadAll("c.png");
+    ASSERT_GT(a.size(), 1000u);
+    EXPECT_EQ(a, ReadAll("b.png"));
+    EXPECT_EQ(c, ReadAll("d.png"));
+    EXPECT_NE(a, c);
+    // No time stamp or text chunk may sneak in: only the image's own chunks.
+    for (const char* chunk : {"tIME", "tEXt", "zTXt", "iTXt"})
+        EXPECT_EQ(a.find(chunk), std::string::npos) << chunk;
+    const std::string built = std::string(VORTALIS_BINARY_DIR) + "/dat/img/char/chmodel.png";
+    if (std::filesystem::exists(built)) EXPECT_EQ(a, ReadAll(built));
+}
+
+TEST(ArtBuild, BrokenSourcesFailNamingTheFile) {
+    REQUIRE_BUILDER();
+    const std::string root = std::filesystem::current_path().string() + "/art";
+    const std::string head =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "width=\"8\" height=\"8\">";
+    Write(root + "/common/parts.svg",
+          "<svg xmlns=\"http://www.w3.org/2000/svg\"><defs><rect id=\"dot\" "
+          "width=\"4\" height=\"4\"/></defs></svg>");
+    Write(root + "/ok.svg", head + "<?include common/parts.svg?><use xlink:href=\"#dot\"/></svg>");
+    Write(root + "/torn.svg", head + "<rect width=\"4\"");
+    Write(root + "/lost.svg", head + "<?include common/gone.svg?></svg>");
+    Write(root + "/dangling.svg", head + "<?include common/parts.svg?><use xlink:href=\"#dash\"/></svg>");
+    Write(root + "/unpainted.svg", head + "<rect width=\"8\" height=\"8\" fill=\"url(#nowhere)\"/></svg>");
+    Write(root + "/unsized.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 8 8\"></svg>");
+
+    std::string err;
+    ASSERT_EQ(Build(root, "ok.svg", "ok.png", 8, 8, err), 0) << err;
+    EXPECT_TRUE(std::filesystem::exists("ok.png"));
+
+    struct Case {
+        const char* source;
+        int w, h;
+        const char* why;
+    };
+    for (const Case& c : {Case{"torn.svg", 8, 8, "XML"}, Case{"lost.svg", 8, 8, "common/gone.svg"},
+                          Case{"dangling.svg", 8, 8, "#dash"}, Case{"unpainted.svg", 8, 8, "#nowhere"},
+                          Case{"unsized.svg", 8, 8, "px"}, Case{"ok.svg", 16, 8, "16x8"},
+                          Case{"absent.svg", 8, 8, "cannot read"}}) {
+        SCOPED_TRACE(c.source);
+        std::remove("out.png");
+        EXPECT_NE(Build(root, c.source, "out.png", c.w, c.h, err), 0);
+        EXPECT_NE(err.find(c.source), std::string::npos) << err;
+        EXPECT_NE(err.find(c.why), std::string::npos) << err;
+        EXPECT_FALSE(std::filesystem::exists("out.png")) << "a failed build leaves no image behind";
+    }
+}
+
+}  // namespace
