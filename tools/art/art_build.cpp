@@ -48,7 +48,8 @@ bool ReadText(const std::string& path, std::string& text) {
 // that hold only <defs>. A source pulls them in with <?include common/x.svg?>,
 // which is replaced by that file's <defs> block, so every reference in the
 // result is local to one document.
-bool ExpandIncludes(const std::string& root, std::string& text, std::string& why) {
+bool ExpandIncludes(const std::string& root, std::string& text, std::vector<std::string>& included,
+                    std::string& why) {
     static const std::regex include(R"re(<\?include\s+([^?\s]+)\s*\?>)re");
     std::string out;
     auto last = text.cbegin();
@@ -65,6 +66,7 @@ bool ExpandIncludes(const std::string& root, std::string& text, std::string& why
             why = "includes " + file + ", which has no <defs> block";
             return false;
         }
+        included.push_back(root + "/" + file);
         out.append(last, (*it)[0].first);
         out += shared.substr(open, close + 7 - open);
         last = (*it)[0].second;
@@ -88,11 +90,29 @@ bool CheckReferences(const std::string& text, std::string& why) {
     return true;
 }
 
+std::string EscapeForMake(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == ' ' || c == '#' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+bool WriteDepfile(const std::string& path, const std::string& output, const std::string& source,
+                  const std::vector<std::string>& included) {
+    std::ofstream dep(path, std::ios::binary);
+    dep << EscapeForMake(output) << ": " << EscapeForMake(source);
+    for (const std::string& file : included) dep << " \\\n  " << EscapeForMake(file);
+    dep << "\n";
+    return bool(dep);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        fprintf(stderr, "usage: art_build ART_ROOT SOURCE.svg OUTPUT.png WIDTH HEIGHT\n");
+    if (argc != 6 && argc != 7) {
+        fprintf(stderr, "usage: art_build ART_ROOT SOURCE.svg OUTPUT.png WIDTH HEIGHT [DEPFILE]\n");
         return 2;
     }
     // Included files are named relative to the art root.
@@ -102,7 +122,8 @@ int main(int argc, char** argv) {
 
     std::string text, why;
     if (!ReadText(root + "/" + source, text)) return Fail(source, "cannot read");
-    if (!ExpandIncludes(root, text, why) || !CheckReferences(text, why)) return Fail(source, why);
+    std::vector<std::string> included;
+    if (!ExpandIncludes(root, text, included, why) || !CheckReferences(text, why)) return Fail(source, why);
 
     GError* error = nullptr;
     RsvgHandle* svg = rsvg_handle_new_with_flags(RSVG_HANDLE_FLAGS_NONE);
@@ -162,5 +183,8 @@ int main(int argc, char** argv) {
         std::remove(output.c_str());  // never leave half a file that looks up to date
         return Fail(output, why);
     }
+    // The build tool reads this to redraw the image when an included file changes.
+    if (argc == 7 && !WriteDepfile(argv[6], output, root + "/" + source, included))
+        return Fail(argv[6], "cannot write the depfile");
     return 0;
 }
