@@ -46,8 +46,8 @@ TEST(ArtBuild, SameSourceGivesTheSameBytesEveryTime) {
     // The ship sheet pulls nothing in; a portrait uses two shared files.
     ASSERT_EQ(Build(kArt, "char/chmodel.svg", "a.png", 192, 144, err), 0) << err;
     ASSERT_EQ(Build(kArt, "char/chmodel.svg", "b.png", 192, 144, err), 0) << err;
-    ASSERT_EQ(Build(kArt, "adv1/adv_nalu3.svg", "c.png", 300, 420, err), 0) << err;
-    ASSERT_EQ(Build(kArt, "adv1/adv_nalu3.svg", "d.png", 300, 420, err), 0) << err;
+    ASSERT_EQ(Build(kArt, "adv1/adv_nalu3.svg", "c.png", 300, 480, err), 0) << err;
+    ASSERT_EQ(Build(kArt, "adv1/adv_nalu3.svg", "d.png", 300, 480, err), 0) << err;
     const std::string a = ReadAll("a.png"), c = ReadAll("c.png");
     ASSERT_GT(a.size(), 1000u);
     EXPECT_EQ(a, ReadAll("b.png"));
