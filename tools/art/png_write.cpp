@@ -19,15 +19,34 @@ struct PngFile {
     }
 };
 
+// Kept apart from the caller so that nothing it owns lives across libpng's
+// longjmp on error.
+bool WriteImage(png_structp png, png_infop info, FILE* file, const uint8_t* packed, int width, int height,
+                bool opaque) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, file);
+    png_set_compression_level(png, 9);
+    png_set_compression_strategy(png, 0);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_set_IHDR(png, info, width, height, 8, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png_write_info(png, info);
+    const size_t row_bytes = size_t(width) * (opaque ? 3 : 4);
+    for (int y = 0; y < height; ++y) png_write_row(png, packed + size_t(y) * row_bytes);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+bool AllOpaque(const uint8_t* rgba, size_t pixels) {
+    for (size_t p = 0; p < pixels; ++p)
+        if (rgba[p * 4 + 3] != 255) return false;
+    return true;
+}
+
 }  // namespace
 
 bool WritePngRgba(const std::string& path, const uint8_t* rgba, int width, int height, std::string& error) {
-    bool opaque = true;
-    for (size_t i = 3; i < size_t(width) * height * 4; i += 4)
-        if (rgba[i] != 255) {
-            opaque = false;
-            break;
-        }
+    const bool opaque = AllOpaque(rgba, size_t(width) * height);
     const int channels = opaque ? 3 : 4;
     std::vector<uint8_t> packed(size_t(width) * height * channels);
     for (size_t p = 0; p < size_t(width) * height; ++p)
@@ -49,18 +68,15 @@ bool WritePngRgba(const std::string& path, const uint8_t* rgba, int width, int h
         error = "libpng info struct";
         return false;
     }
-    if (setjmp(png_jmpbuf(out.png))) {
+    if (!WriteImage(out.png, out.info, out.file, packed.data(), width, height, opaque)) {
         error = "libpng error while writing";
         return false;
     }
-    png_init_io(out.png, out.file);
-    png_set_compression_level(out.png, 9);
-    png_set_compression_strategy(out.png, 0);
-    png_set_filter(out.png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-    png_set_IHDR(out.png, out.info, width, height, 8, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-    png_write_info(out.png, out.info);
-    for (int y = 0; y < height; ++y) png_write_row(out.png, packed.data() + size_t(y) * width * channels);
-    png_write_end(out.png, nullptr);
+    FILE* file = out.file;
+    out.file = nullptr;
+    if (fclose(file) != 0) {
+        error = "cannot finish writing";
+        return false;
+    }
     return true;
 }
