@@ -1,6 +1,7 @@
-// Runs the art builder itself: one source drawn twice gives the same bytes as
-// the build's own output, and broken sources make it fail loudly, naming the
-// file. Skips when the builder has not been built.
+// Runs the art tools themselves: one source drawn twice gives the same bytes as
+// the build's own output, broken sources make the builder fail loudly naming
+// the file, and the contact sheet pages a folder of images. Skips when the
+// tools have not been built.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -118,6 +119,32 @@ TEST(ArtBuild, BrokenSourcesFailNamingTheFile) {
         EXPECT_NE(err.find(c.why), std::string::npos) << err;
         EXPECT_FALSE(std::filesystem::exists("out.png")) << "a failed build leaves no image behind";
     }
+}
+
+// The contact sheet lays out every PNG under a folder on one page and refuses
+// a folder without images.
+TEST(ArtBuild, ContactSheetShowsEveryImageOfAFolder) {
+    const std::string sheet = std::string(VORTALIS_BINARY_DIR) + "/tools/art/art_sheet";
+    if (!std::filesystem::exists(sheet) || !std::filesystem::exists(kBuilder)) {
+        GTEST_SKIP() << "art tools not built";
+    }
+    std::string err;
+    std::filesystem::create_directories("img/a");
+    ASSERT_EQ(Build(kArt, "etc/hoshi.svg", "img/a/star.png", 12, 12, err), 0) << err;
+    ASSERT_EQ(Build(kArt, "item/p2.svg", "img/chip.png", 30, 15, err), 0) << err;
+    std::filesystem::create_directories("empty");
+
+    EXPECT_EQ(std::system(("'" + sheet + "' img sheet.png 2> stderr.txt").c_str()), 0)
+        << ReadAll("stderr.txt");
+    const std::string png = ReadAll("sheet.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    // IHDR width, big-endian at byte 16: the sheet is one fixed-width page.
+    EXPECT_EQ(uint8_t(png[18]) << 8 | uint8_t(png[19]), 1800);
+
+    EXPECT_NE(std::system(("'" + sheet + "' empty none.png 2> stderr.txt").c_str()), 0);
+    EXPECT_NE(ReadAll("stderr.txt").find("empty"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("none.png"));
 }
 
 }  // namespace
