@@ -3,6 +3,11 @@
 // blinking dot, and the limits of the box and the table.
 #include "tests/game/story_support.h"
 
+#include <iterator>
+#include <random>
+
+#include "tests/support/files.h"
+
 namespace {
 
 using Typewriting = StoryTest;
@@ -179,4 +184,44 @@ TEST_F(Typewriting, OddLengthTextsStayInsideTheRowAndTheBox) {
     EXPECT_EQ(std::string(tw.box[0]), text);
     EXPECT_STREQ(tw.box[1], "え");
     EXPECT_EQ(tw.row, 1);
+}
+
+TEST_F(Typewriting, ScrambledScriptsNeverLeaveTheTableOrTheBox) {
+    // Scripts made of the bytes that matter to the reader and the typewriter:
+    // separators, comments, markers, line ends, digits and Shift-JIS pairs.
+    const std::string pieces[] = {",", "/", "C", "X", "\r\n", "\n", "\r", "0", "7", "A", "あ", "い", "\x82",
+                                  "ナル,", "1,1,2,0,320,240,", "あC\r\n"};
+    std::mt19937 random(12345);
+    Typewriter tw;
+    for (int script = 0; script < 150; script++) {
+        std::string bytes;
+        const int count = static_cast<int>(random() % 600);
+        for (int i = 0; i < count; i++) bytes += pieces[random() % std::size(pieces)];
+        WriteBytes("r.csv", bytes);
+        const int rows = LoadScriptRows("r.csv", script % 2 ? SCRIPT_FORMAT_MAP : SCRIPT_FORMAT_STORY);
+        ASSERT_GE(rows, 0);
+        ASSERT_LE(rows, SCRIPT_LAST_ROW);
+        ASSERT_TRUE(IsEndRow(rows));
+        for (int r = 0; r < rows; r++) {
+            ASSERT_LT(std::strlen(g_script[r].name), static_cast<size_t>(SCRIPT_NAME_BYTES));
+            ASSERT_LT(std::strlen(g_script[r].text), static_cast<size_t>(SCRIPT_TEXT_BYTES));
+        }
+        ResetTypewriter(&tw);
+        ResetPadState();
+        for (int step = 0; step < 600; step++) {
+            if (step == 300) HeadlessHoldKey(KEY_LCONTROL, HeadlessFrameCount(), HeadlessFrameCount() + 1);
+            if (step >= 300) {
+                PollKeyboard();
+                PollJoypad();
+            }
+            StepTypewriter(&tw);
+            ASSERT_GE(tw.row, 0);
+            ASSERT_LE(tw.row, rows);
+            ASSERT_GE(tw.line, 0);
+            ASSERT_LT(tw.line, BOX_LINES);
+            ASSERT_GE(tw.col, 0);
+            ASSERT_LT(tw.col, SCRIPT_TEXT_BYTES);
+            for (int i = 0; i < BOX_LINES; i++) ASSERT_LT(std::strlen(tw.box[i]), static_cast<size_t>(BOX_LINE_BYTES));
+        }
+    }
 }
