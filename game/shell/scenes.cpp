@@ -19,6 +19,8 @@
 #include "game/shell/pad.h"
 #include "game/shell/pacing.h"
 #include "game/shell/playfield.h"
+#include "game/story/map_story.h"
+#include "game/story/story.h"
 
 int fucn_state;
 int scene_timer;
@@ -156,10 +158,11 @@ bool RunScene(void) {
         StepTitleScreen();
         break;
     case 19:
+        LoadStoryScript("dat/csv/adv1.csv");
         fucn_state = 20;
         break;
     case 20:
-        fucn_state = 27;
+        RunStoryScript(27);
         break;
     case 201:
         DrawPauseBackdrop();
@@ -192,6 +195,7 @@ bool RunScene(void) {
         break;
     case 32:
         PlayFieldFrame();
+        LoadMapStory();
         fucn_state = 33;
         break;
     case 33:
@@ -200,7 +204,7 @@ bool RunScene(void) {
         MoveItems();
         DrawPlayField();
         DrawFrameRate();
-        fucn_state = 34;
+        RunMapStory();
         break;
     case 34:
         PlayFieldFrame();
@@ -224,10 +228,11 @@ bool RunScene(void) {
         break;
     case 49:
         StopSoundHandle(g_assets.se[SE_CHARGE]);
+        LoadStoryScript("dat/csv/adv3.csv");
         fucn_state = 50;
         break;
     case 50:
-        fucn_state = 69;
+        RunStoryScript(69);
         break;
     case 69:
         fade_brightness = 0;
