@@ -398,3 +398,30 @@ TEST_F(BossTest, ItemsAreCollectedInThePass) {
     EXPECT_EQ(item[0].state, 0);
     EXPECT_EQ(player.power, 10);
 }
+
+TEST_F(BossTest, FastRingBulletIsSweptAlongItsHeading) {
+    // A ring bullet (kind 1, radius 12) that has sped up to 30 pixels a frame
+    // ends 32 pixels past a ship it flew across: R = 17 < 30, so it is swept.
+    player.x = 300;
+    player.y = 240;
+    boss_bullets.active = 1;
+    BulletRecord& b = boss_bullets.bullet[7];
+    b.state = 1;
+    b.count = 90;
+    b.kind = 1;
+    b.motion = 1;
+    b.speed = 30;
+    b.angle = 0;
+    b.x = 315 + 17;   // samples at 302 and 319: the first is 2 from the ship
+    b.y = 240;
+    JudgeCollisions();
+    EXPECT_EQ(b.state, 0);
+    EXPECT_EQ(player.state, PLAYER_DYING);
+    // Heading the other way, the same end point was never near the ship.
+    player.state = PLAYER_NORMAL;
+    b.state = 1;
+    b.angle = 3.1415926535898;
+    JudgeCollisions();
+    EXPECT_EQ(b.state, 1);
+    EXPECT_EQ(player.state, PLAYER_NORMAL);
+}
