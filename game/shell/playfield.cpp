@@ -20,6 +20,7 @@ int scroll_counter;
 
 namespace {
 
+const double PI = 3.1415926535898;
 const double TWO_PI = 6.2831853071796;
 const double HALF_PI = 1.5707963267949;
 const float POWER_DIGIT_SCALE = 0.9f;
@@ -69,6 +70,20 @@ void DrawItems() {
         DrawCentred(it.x, it.y, it.scale, turn, g_assets.item[it.kind][1]);
         DrawCentred(it.x, it.y, 0.8 * it.scale, back, g_assets.item[it.kind][1]);
         DrawCentred(it.x, it.y, it.scale, 0, g_assets.item[it.kind][0]);
+    }
+}
+
+// The boss blinks while hit: it is drawn only on even flash frames.
+void DrawBoss() {
+    if (boss.state == BOSS_NONE || boss.flashTimer % 2 != 0) return;
+    if (stage_number < 0 || stage_number >= 5) return;
+    DrawCentred(boss.x, boss.y, 1, boss.angle + PI, g_assets.boss[stage_number]);
+}
+
+void DrawTail() {
+    for (int i = 1; i < TAIL_SEGMENTS; i++) {
+        const TailSegment& t = boss_tail[i];
+        if (t.state == 1) DrawCentred(t.x, t.y, 1, t.angle + PI, g_assets.boss3Second);
     }
 }
 
@@ -125,6 +140,10 @@ void DrawBullets() {
         for (const BulletRecord& b : group.bullet)
             if (b.state > 0) DrawBullet(b, b.angle + HALF_PI);
     }
+    if (boss.state != BOSS_NONE && boss_bullets.active) {
+        for (const BulletRecord& b : boss_bullets.bullet)
+            if (b.state > 0) DrawBullet(b, b.angle);
+    }
     SetScaleFilter(0);
 }
 
@@ -145,6 +164,8 @@ void DrawPlayField(void) {
     DrawEffects(4);
     FadeOn();
     DrawItems();
+    DrawBoss();
+    DrawTail();
     DrawEnemies();
     DrawShotsAndOptions();
     DrawChargeShot();

@@ -9,6 +9,7 @@
 #include "game/enemy/shots.h"
 #include "game/player/boss.h"
 #include "game/player/charge.h"
+#include "game/player/collision.h"
 #include "game/player/options.h"
 #include "game/player/shots.h"
 #include "game/player/player.h"
@@ -69,6 +70,10 @@ void StepPlay() {
     SpawnEnemies();
     UpdateEnemies();
     UpdateEnemyShots();
+    UpdateBoss();
+    MoveBoss();
+    UpdateBossTail();
+    JudgeCollisions();
     UpdateBursts();
     UpdateEffects();
     MoveItems();
