@@ -1,0 +1,488 @@
+// The software rasterizer: clipping and span set-up per draw, source sampling
+// (direct rows, nearest and bilinear in 16.16 fixed point) into a small stack
+// buffer, and one blend loop per draw chosen from the state before any pixel.
+// Called by graphics/draw_calls.cpp and the text module's coverage draws.
+#include "framework/backend/raster/raster.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+enum { CHUNK = 256 };
+enum BlendOp { OP_OVER, OP_ADD, OP_INVDST, OP_MUL, OP_NONE };
+
+int g_reference = 0;
+
+struct Blend {
+    int op;
+    uint32_t m[4];      // multipliers a, r, g, b
+    bool modulate;      // any multiplier below 255
+};
+
+typedef void (*SpanFn)(uint32_t* d, const uint32_t* s, int n, const Blend& b);
+
+inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+Blend MakeBlend(const RasterState& st) {
+    Blend b{};
+    int mode = st.blendMode;
+    int p = std::clamp(st.blendParameter, 0, 255);
+    uint32_t ma = 255;
+    switch (mode) {
+        case 1: b.op = OP_OVER; ma = p; break;
+        case 2: case 5: b.op = OP_ADD; ma = p; break;
+        case 3: b.op = OP_INVDST; break;
+        case 4: b.op = OP_MUL; break;
+        case 8: b.op = OP_NONE; break;
+        default: b.op = OP_OVER; break;
+    }
+    b.m[0] = ma;
+    for (int c = 0; c < 3; c++) {
+        uint32_t br = static_cast<uint32_t>(std::clamp(st.brightness[c], 0, 255));
+        b.m[1 + c] = (b.op == OP_OVER || b.op == OP_ADD) ? Div255(br * ma) : br;
+    }
+    b.modulate = b.m[0] != 255 || b.m[1] != 255 || b.m[2] != 255 || b.m[3] != 255;
+    return b;
+}
+
+inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
+    uint32_t sa = s >> 24;
+    uint32_t ca = Div255(sa * b.m[0]);
+    uint32_t cr = Div255(((s >> 16) & 255) * b.m[1]);
+    uint32_t cg = Div255(((s >> 8) & 255) * b.m[2]);
+    uint32_t cb = Div255((s & 255) * b.m[3]);
+    uint32_t dr = (d >> 16) & 255, dg = (d >> 8) & 255, db = d & 255;
+    uint32_t r, g, bl;
+    switch (b.op) {
+        case OP_OVER: {
+            uint32_t inv = 255 - ca;
+            r = cr + Div255(dr * inv); g = cg + Div255(dg * inv); bl = cb + Div255(db * inv);
+            break;
+        }
+        case OP_ADD:
+            r = std::min(255u, dr + cr); g = std::min(255u, dg + cg); bl = std::min(255u, db + cb);
+            break;
+        case OP_INVDST:
+            if (sa == 0) return d;
+            r = Div255(cr * (255 - dr)); g = Div255(cg * (255 - dg)); bl = Div255(cb * (255 - db));
+            break;
+        case OP_MUL:
+            if (sa == 0) return d;
+            r = Div255(dr * cr); g = Div255(dg * cg); bl = Div255(db * cb);
+            break;
+        default:
+            return d;
+    }
+    return 0xFF000000u | r << 16 | g << 8 | bl;
+}
+
+void SpanReference(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
+    for (int i = 0; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+}
+
+void SpanCopy(uint32_t* d, const uint32_t* s, int n, const Blend&) {
+    std::memcpy(d, s, static_cast<size_t>(n) * 4);
+}
+
+// Four pixels at a time in 16-bit lanes; div255 is mulhi(x + 128, 257).
+inline __m128i Div255x8(__m128i x) {
+    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
+}
+
+template <bool MOD>
+void SpanOver(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i m = _mm_set_epi16(b.m[0], b.m[1], b.m[2], b.m[3], b.m[0], b.m[1], b.m[2], b.m[3]);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        __m128i sa = _mm_and_si128(sv, alphaMask);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) continue;   // all transparent
+        if (!MOD && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);           // all opaque
+            continue;
+        }
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        __m128i slo = _mm_unpacklo_epi8(sv, zero), shi = _mm_unpackhi_epi8(sv, zero);
+        if (MOD) {
+            slo = Div255x8(_mm_mullo_epi16(slo, m));
+            shi = Div255x8(_mm_mullo_epi16(shi, m));
+        }
+        __m128i alo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(slo, 0xFF), 0xFF);
+        __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shi, 0xFF), 0xFF);
+        __m128i dlo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), _mm_sub_epi16(c255, alo)));
+        __m128i dhi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), _mm_sub_epi16(c255, ahi)));
+        __m128i r = _mm_packus_epi16(_mm_add_epi16(slo, dlo), _mm_add_epi16(shi, dhi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(r, alphaMask));
+    }
+    for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+}
+
+template <bool MOD>
+void SpanAdd(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i m = _mm_set_epi16(b.m[0], b.m[1], b.m[2], b.m[3], b.m[0], b.m[1], b.m[2], b.m[3]);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, alphaMask), zero)) == 0xFFFF) continue;
+        if (MOD) {
+            __m128i slo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), m));
+            __m128i shi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), m));
+            sv = _mm_packus_epi16(slo, shi);
+        }
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_adds_epu8(dv, sv), alphaMask));
+    }
+    for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+}
+
+SpanFn ChooseSpan(const Blend& b, int kind) {
+    if (g_reference) return SpanReference;
+    switch (b.op) {
+        case OP_OVER:
+            if (!b.modulate && kind == RASTER_SOURCE_SOLID) return SpanCopy;
+            return b.modulate ? SpanOver<true> : SpanOver<false>;
+        case OP_ADD: return b.modulate ? SpanAdd<true> : SpanAdd<false>;
+        default: return SpanReference;
+    }
+}
+
+// Nothing to draw: mode 8, or a blend whose source factor is zero everywhere.
+bool DrawsNothing(const Blend& b) {
+    return b.op == OP_NONE || ((b.op == OP_OVER || b.op == OP_ADD) && b.m[0] == 0);
+}
+
+template <int KIND>
+inline uint32_t Fetch(uint32_t p) {
+    if (KIND == RASTER_SOURCE_KEY) return (p & 0xFFFFFFu) ? p : 0u;
+    if (KIND == RASTER_SOURCE_OPAQUE) return p | 0xFF000000u;
+    return p;
+}
+
+template <int KIND>
+void FetchRow(uint32_t* out, const uint32_t* in, int n) {
+    for (int i = 0; i < n; i++) out[i] = Fetch<KIND>(in[i]);
+}
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
+    uint32_t rb = (((a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
+    uint32_t ag = (((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+struct Stepper {
+    int32_t u, v, du, dv;
+};
+
+template <int KIND>
+void SampleNearest(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const int wmax = src.width - 1, hmax = src.height - 1;
+    int32_t u = st.u, v = st.v;
+    for (int i = 0; i < n; i++) {
+        int x = std::clamp(u >> 16, 0, wmax), y = std::clamp(v >> 16, 0, hmax);
+        out[i] = Fetch<KIND>(src.pixels[static_cast<size_t>(y) * src.pitch + x]);
+        u += st.du; v += st.dv;
+    }
+    st.u = u; st.v = v;
+}
+
+// Four taps around the sample point (pixel centres at +0.5), edges clamped.
+template <int KIND>
+void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const int wmax = src.width - 1, hmax = src.height - 1;
+    int32_t u = st.u, v = st.v;
+    for (int i = 0; i < n; i++) {
+        int32_t uu = u - 32768, vv = v - 32768;
+        int x0 = uu >> 16, y0 = vv >> 16;
+        uint32_t fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
+        int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
+        int ya = std::clamp(y0, 0, hmax), yb = std::clamp(y0 + 1, 0, hmax);
+        const uint32_t* ra = src.pixels + static_cast<size_t>(ya) * src.pitch;
+        const uint32_t* rb = src.pixels + static_cast<size_t>(yb) * src.pitch;
+        uint32_t top = Lerp(Fetch<KIND>(ra[xa]), Fetch<KIND>(ra[xb]), fx);
+        uint32_t bot = Lerp(Fetch<KIND>(rb[xa]), Fetch<KIND>(rb[xb]), fx);
+        out[i] = Lerp(top, bot, fy);
+        u += st.du; v += st.dv;
+    }
+    st.u = u; st.v = v;
+}
+
+typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
+
+SampleFn ChooseSampler(int kind, bool bilinear) {
+    switch (kind) {
+        case RASTER_SOURCE_KEY: return bilinear ? SampleBilinear<RASTER_SOURCE_KEY> : SampleNearest<RASTER_SOURCE_KEY>;
+        case RASTER_SOURCE_OPAQUE: return bilinear ? SampleBilinear<RASTER_SOURCE_OPAQUE> : SampleNearest<RASTER_SOURCE_OPAQUE>;
+        default: return bilinear ? SampleBilinear<RASTER_SOURCE_ALPHA> : SampleNearest<RASTER_SOURCE_ALPHA>;
+    }
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {   // b > 0
+    int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// Narrows [k0, k1) to the k with lo ≤ base + k × step < hi.
+void LimitLinear(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& k0, int64_t& k1) {
+    if (step == 0) {
+        if (base < lo || base >= hi) k1 = k0;
+        return;
+    }
+    if (step > 0) {
+        k0 = std::max(k0, CeilDiv(lo - base, step));
+        k1 = std::min(k1, CeilDiv(hi - base, step));
+    } else {
+        k1 = std::min(k1, FloorDiv(base - lo, -step) + 1);
+        k0 = std::max(k0, FloorDiv(base - hi, -step) + 1);
+    }
+}
+
+inline int32_t ToFixed(double v) { return static_cast<int32_t>(std::llround(v * 65536.0)); }
+
+struct Affine {   // source (u, v) at destination point (X, Y) = base + X × dX + Y × dY
+    double u0, udx, udy, v0, vdx, vdy;
+};
+
+// Draws rows [y0, y1) of a mapped source; spanOf gives each row's [x0, x1).
+template <typename SpanOf>
+void DrawMappedRows(const Surface& dst, const Surface& src, const Affine& a, int y0, int y1,
+                    int kind, const RasterState& st, SpanOf spanOf) {
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, kind);
+    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0);
+    uint32_t tmp[CHUNK];
+    for (int y = y0; y < y1; y++) {
+        int x0, x1;
+        spanOf(y, x0, x1);
+        if (x0 >= x1) continue;
+        double yc = y + 0.5, xc = x0 + 0.5;
+        Stepper s{ToFixed(a.u0 + xc * a.udx + yc * a.udy), ToFixed(a.v0 + xc * a.vdx + yc * a.vdy),
+                  ToFixed(a.udx), ToFixed(a.vdx)};
+        uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        for (int x = x0; x < x1; x += CHUNK) {
+            int n = std::min<int>(CHUNK, x1 - x);
+            sample(tmp, n, src, s);
+            span(row + x, tmp, n, b);
+        }
+    }
+}
+
+ClipRect Intersect(const ClipRect& clip, const Surface& dst) {
+    return ClipRect{std::max(clip.left, 0), std::max(clip.top, 0), std::min(clip.right, dst.width),
+                    std::min(clip.bottom, dst.height)};
+}
+
+} // namespace
+
+void RasterUseReference(int on) { g_reference = on; }
+
+uint32_t RasterReferencePixel(uint32_t s, uint32_t d, const RasterState& st) {
+    Blend b = MakeBlend(st);
+    return PixelRule(s, d, b);
+}
+
+uint32_t RasterPremultiply(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 255) return p;
+    return a << 24 | Div255(((p >> 16) & 255) * a) << 16 | Div255(((p >> 8) & 255) * a) << 8 | Div255((p & 255) * a);
+}
+
+uint32_t RasterUnpremultiply(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 255) return p;
+    if (a == 0) return 0;
+    auto un = [a](uint32_t c) { return std::min(255u, (c * 255 + a / 2) / a); };
+    return a << 24 | un((p >> 16) & 255) << 16 | un((p >> 8) & 255) << 8 | un(p & 255);
+}
+
+void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, int x, int y,
+                int kind, const RasterState& st) {
+    ClipRect clip = Intersect(clipIn, dst);
+    int64_t l = std::max<int64_t>(clip.left, x), r = std::min<int64_t>(clip.right, static_cast<int64_t>(x) + src.width);
+    int64_t t = std::max<int64_t>(clip.top, y), btm = std::min<int64_t>(clip.bottom, static_cast<int64_t>(y) + src.height);
+    if (l >= r || t >= btm) return;
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, kind);
+    uint32_t tmp[CHUNK];
+    const int n = static_cast<int>(r - l);
+    for (int64_t yy = t; yy < btm; yy++) {
+        uint32_t* drow = dst.pixels + static_cast<size_t>(yy) * dst.pitch + l;
+        const uint32_t* srow = src.pixels + static_cast<size_t>(yy - y) * src.pitch + (l - x);
+        if (kind == RASTER_SOURCE_ALPHA || kind == RASTER_SOURCE_SOLID) {
+            span(drow, srow, n, b);
+            continue;
+        }
+        for (int i = 0; i < n; i += CHUNK) {
+            int m = std::min<int>(CHUNK, n - i);
+            if (kind == RASTER_SOURCE_KEY) FetchRow<RASTER_SOURCE_KEY>(tmp, srow + i, m);
+            else FetchRow<RASTER_SOURCE_OPAQUE>(tmp, srow + i, m);
+            span(drow + i, tmp, m, b);
+        }
+    }
+}
+
+void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src,
+                  double ox, double oy, double ux, double uy, double vx, double vy,
+                  int kind, const RasterState& st) {
+    if (src.width <= 0 || src.height <= 0) return;
+    double det = ux * vy - uy * vx;
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return;
+    ClipRect clip = Intersect(clipIn, dst);
+    const double W = src.width, H = src.height;
+    double xs[4] = {ox, ox + W * ux, ox + H * vx, ox + W * ux + H * vx};
+    double ys[4] = {oy, oy + W * uy, oy + H * vy, oy + W * uy + H * vy};
+    double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
+    double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
+    if (!(maxX > clip.left - 1.0 && minX < clip.right + 1.0 && maxY > clip.top - 1.0 && minY < clip.bottom + 1.0)) return;
+    int y0 = std::max<int>(clip.top, static_cast<int>(std::floor(minY)));
+    int y1 = std::min<int>(clip.bottom, static_cast<int>(std::ceil(maxY)) + 1);
+    int bx0 = std::max<int>(clip.left, static_cast<int>(std::floor(minX)));
+    int bx1 = std::min<int>(clip.right, static_cast<int>(std::ceil(maxX)) + 1);
+    if (y0 >= y1 || bx0 >= bx1) return;
+
+    // Inverse map: destination point → source coordinates.
+    Affine a;
+    a.udx = vy / det; a.udy = -vx / det;
+    a.vdx = -uy / det; a.vdy = ux / det;
+    a.u0 = -(ox * a.udx + oy * a.udy);
+    a.v0 = -(ox * a.vdx + oy * a.vdy);
+    const int64_t du = ToFixed(a.udx), dv = ToFixed(a.vdx);
+    const int64_t wFix = static_cast<int64_t>(src.width) << 16, hFix = static_cast<int64_t>(src.height) << 16;
+
+    // Each row's span is exactly the pixels whose stepped fixed-point source
+    // coordinates fall inside the image, so the sampler never leaves it.
+    auto spanOf = [&](int y, int& x0, int& x1) {
+        double yc = y + 0.5;
+        int64_t ub = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + yc * a.udy);
+        int64_t vb = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + yc * a.vdy);
+        int64_t k0 = 0, k1 = bx1 - bx0;
+        LimitLinear(ub, du, 0, wFix, k0, k1);
+        LimitLinear(vb, dv, 0, hFix, k0, k1);
+        x0 = bx0 + static_cast<int>(k0);
+        x1 = bx0 + static_cast<int>(std::max(k0, k1));
+    };
+    // The sampler starts from the same fixed-point values the span was cut with.
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, kind);
+    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0);
+    uint32_t tmp[CHUNK];
+    for (int y = y0; y < y1; y++) {
+        int x0, x1;
+        spanOf(y, x0, x1);
+        if (x0 >= x1) continue;
+        double yc = y + 0.5;
+        int64_t ub = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + yc * a.udy);
+        int64_t vb = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + yc * a.vdy);
+        int64_t k = x0 - bx0;
+        Stepper s{static_cast<int32_t>(ub + k * du), static_cast<int32_t>(vb + k * dv),
+                  static_cast<int32_t>(du), static_cast<int32_t>(dv)};
+        uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        for (int x = x0; x < x1; x += CHUNK) {
+            int n = std::min<int>(CHUNK, x1 - x);
+            sample(tmp, n, src, s);
+            span(row + x, tmp, n, b);
+        }
+    }
+}
+
+void RasterTriangle(const Surface& dst, const ClipRect& clipIn, const Surface& src,
+                    const int px[3], const int py[3], const double su[3], const double sv[3],
+                    int kind, const RasterState& st) {
+    if (src.width <= 0 || src.height <= 0) return;
+    const int64_t area = static_cast<int64_t>(px[1] - px[0]) * (py[2] - py[0]) -
+                         static_cast<int64_t>(py[1] - py[0]) * (px[2] - px[0]);
+    if (area == 0) return;
+    const int64_t sign = area > 0 ? 1 : -1;
+    ClipRect clip = Intersect(clipIn, dst);
+    int y0 = std::max(clip.top, std::min({py[0], py[1], py[2]}));
+    int y1 = std::min(clip.bottom, std::max({py[0], py[1], py[2]}));
+    int bx0 = std::max(clip.left, std::min({px[0], px[1], px[2]}));
+    int bx1 = std::min(clip.right, std::max({px[0], px[1], px[2]}));
+    if (y0 >= y1 || bx0 >= bx1) return;
+
+    // Source coordinates as a linear function of the destination point.
+    const double e1x = px[1] - px[0], e1y = py[1] - py[0], e2x = px[2] - px[0], e2y = py[2] - py[0];
+    const double det = e1x * e2y - e1y * e2x;
+    const double adx = e2y / det, ady = -e2x / det, bdx = -e1y / det, bdy = e1x / det;
+    Affine a;
+    a.udx = (su[1] - su[0]) * adx + (su[2] - su[0]) * bdx;
+    a.udy = (su[1] - su[0]) * ady + (su[2] - su[0]) * bdy;
+    a.vdx = (sv[1] - sv[0]) * adx + (sv[2] - sv[0]) * bdx;
+    a.vdy = (sv[1] - sv[0]) * ady + (sv[2] - sv[0]) * bdy;
+    a.u0 = su[0] - px[0] * a.udx - py[0] * a.udy;
+    a.v0 = sv[0] - px[0] * a.vdx - py[0] * a.vdy;
+
+    // Edge functions on doubled coordinates (pixel centres are half-integers),
+    // exact in integers; a centre on an edge belongs to the triangle when the
+    // edge, oriented with the inside on its left, points down or left.
+    auto spanOf = [&](int y, int& x0, int& x1) {
+        int64_t k0 = bx0, k1 = bx1;
+        const int64_t Y2 = 2 * static_cast<int64_t>(y) + 1;
+        for (int e = 0; e < 3 && k0 < k1; e++) {
+            int ax = px[e], ay = py[e], bxx = px[(e + 1) % 3], byy = py[(e + 1) % 3];
+            int64_t dx = sign * (bxx - ax), dy = sign * (byy - ay);
+            // F(k) = dx × (Y2 − 2ay) − dy × (2k + 1 − 2ax) = c0 + c1 × k
+            int64_t c0 = dx * (Y2 - 2 * static_cast<int64_t>(ay)) - dy * (1 - 2 * static_cast<int64_t>(ax));
+            int64_t c1 = -2 * dy;
+            bool include = dy > 0 || (dy == 0 && dx < 0);
+            LimitLinear(c0, c1, include ? 0 : 1, INT64_MAX / 4, k0, k1);
+        }
+        x0 = static_cast<int>(k0);
+        x1 = static_cast<int>(std::max(k0, k1));
+    };
+    DrawMappedRows(dst, src, a, y0, y1, kind, st, spanOf);
+}
+
+void RasterFill(const Surface& dst, const ClipRect& clipIn, int left, int top, int right, int bottom,
+                uint32_t rgb, const RasterState& st) {
+    ClipRect clip = Intersect(clipIn, dst);
+    int l = std::max(left, clip.left), r = std::min(right, clip.right);
+    int t = std::max(top, clip.top), btm = std::min(bottom, clip.bottom);
+    if (l >= r || t >= btm) return;
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, RASTER_SOURCE_SOLID);
+    uint32_t tmp[CHUNK];
+    std::fill_n(tmp, CHUNK, 0xFF000000u | (rgb & 0xFFFFFFu));
+    for (int y = t; y < btm; y++) {
+        uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        for (int x = l; x < r; x += CHUNK) span(row + x, tmp, std::min<int>(CHUNK, r - x), b);
+    }
+}
+
+void RasterCoverage(const Surface& dst, const ClipRect& clipIn, int x, int y, const uint8_t* coverage,
+                    int width, int height, int pitch, uint32_t rgb, const RasterState& st) {
+    ClipRect clip = Intersect(clipIn, dst);
+    int l = std::max(clip.left, x), r = std::min<int64_t>(clip.right, static_cast<int64_t>(x) + width);
+    int t = std::max(clip.top, y), btm = std::min<int64_t>(clip.bottom, static_cast<int64_t>(y) + height);
+    if (l >= r || t >= btm) return;
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, RASTER_SOURCE_ALPHA);
+    const uint32_t cr = (rgb >> 16) & 255, cg = (rgb >> 8) & 255, cb = rgb & 255;
+    uint32_t tmp[CHUNK];
+    for (int yy = t; yy < btm; yy++) {
+        const uint8_t* crow = coverage + static_cast<size_t>(yy - y) * pitch;
+        uint32_t* drow = dst.pixels + static_cast<size_t>(yy) * dst.pitch;
+        for (int xx = l; xx < r; xx += CHUNK) {
+            int n = std::min<int>(CHUNK, r - xx);
+            for (int i = 0; i < n; i++) {
+                uint32_t c = crow[xx + i - x];
+                tmp[i] = c << 24 | Div255(cr * c) << 16 | Div255(cg * c) << 8 | Div255(cb * c);
+            }
+            span(drow + xx, tmp, n, b);
+        }
+    }
+}
