@@ -53,7 +53,7 @@ bool DecodeBmp(const uint8_t* d, size_t size, DecodedImage* out) {
         h = static_cast<int16_t>(ReadLe16(d + 20));
         bpp = ReadLe16(d + 24);
         paletteEntry = 3;
-    } else if (hdr >= 40 && hdr <= 124) {
+    } else if (hdr == 40 || hdr == 52 || hdr == 56 || hdr == 108 || hdr == 124) {
         if (size < 14 + static_cast<size_t>(hdr)) return false;
         w = static_cast<int32_t>(ReadLe32(d + 18));
         h = static_cast<int32_t>(ReadLe32(d + 22));

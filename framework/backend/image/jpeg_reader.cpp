@@ -19,7 +19,11 @@ struct JpegError {
 void OnJpegError(j_common_ptr info) {
     longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
-void OnJpegMessage(j_common_ptr, int) {}
+// Warnings (level −1) are counted, as libjpeg's own handler does; trace
+// messages are dropped.
+void OnJpegMessage(j_common_ptr info, int level) {
+    if (level < 0) info->err->num_warnings++;
+}
 void OnJpegOutput(j_common_ptr) {}
 
 } // namespace
