@@ -182,46 +182,89 @@ struct Stepper {
     int32_t u, v, du, dv;
 };
 
-template <int KIND>
+// Nearest texel. CLAMP keeps indices inside the image where the span was cut
+// by edge functions (triangles); mapped spans are exact and need none.
+template <int KIND, bool CLAMP>
 void SampleNearest(uint32_t* out, int n, const Surface& src, Stepper& st) {
-    const int wmax = src.width - 1, hmax = src.height - 1;
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
     int32_t u = st.u, v = st.v;
+    const int32_t du = st.du, dv = st.dv;
     for (int i = 0; i < n; i++) {
-        int x = std::clamp(u >> 16, 0, wmax), y = std::clamp(v >> 16, 0, hmax);
-        out[i] = Fetch<KIND>(src.pixels[static_cast<size_t>(y) * src.pitch + x]);
-        u += st.du; v += st.dv;
+        int x = u >> 16, y = v >> 16;
+        if (CLAMP) { x = std::clamp(x, 0, wmax); y = std::clamp(y, 0, hmax); }
+        out[i] = Fetch<KIND>(pixels[y * pitch + x]);
+        u += du; v += dv;
     }
     st.u = u; st.v = v;
 }
 
-// Four taps around the sample point (pixel centres at +0.5), edges clamped.
+// Four taps around the sample point (texel centres at +0.5), edge taps
+// clamped; interpolated down the two columns first, then across, each step
+// truncating with 8-bit weights. The scalar version is the reference.
 template <int KIND>
-void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
-    const int wmax = src.width - 1, hmax = src.height - 1;
+void SampleBilinearScalar(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
     int32_t u = st.u, v = st.v;
     for (int i = 0; i < n; i++) {
         int32_t uu = u - 32768, vv = v - 32768;
         int x0 = uu >> 16, y0 = vv >> 16;
         uint32_t fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
         int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
-        int ya = std::clamp(y0, 0, hmax), yb = std::clamp(y0 + 1, 0, hmax);
-        const uint32_t* ra = src.pixels + static_cast<size_t>(ya) * src.pitch;
-        const uint32_t* rb = src.pixels + static_cast<size_t>(yb) * src.pitch;
-        uint32_t top = Lerp(Fetch<KIND>(ra[xa]), Fetch<KIND>(ra[xb]), fx);
-        uint32_t bot = Lerp(Fetch<KIND>(rb[xa]), Fetch<KIND>(rb[xb]), fx);
-        out[i] = Lerp(top, bot, fy);
+        const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
+        const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
+        uint32_t left = Lerp(Fetch<KIND>(ra[xa]), Fetch<KIND>(rb[xa]), fy);
+        uint32_t right = Lerp(Fetch<KIND>(ra[xb]), Fetch<KIND>(rb[xb]), fy);
+        out[i] = Lerp(left, right, fx);
         u += st.du; v += st.dv;
+    }
+    st.u = u; st.v = v;
+}
+
+template <int KIND>
+void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
+    const __m128i zero = _mm_setzero_si128();
+    int32_t u = st.u, v = st.v;
+    const int32_t du = st.du, dv = st.dv;
+    for (int i = 0; i < n; i++) {
+        int32_t uu = u - 32768, vv = v - 32768;
+        int x0 = uu >> 16, y0 = vv >> 16;
+        int fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
+        int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
+        const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
+        const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
+        // Lanes 0–3: left column, 4–7: right column.
+        __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xa]))),
+                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xb])))), zero);
+        __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xa]))),
+                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xb])))), zero);
+        __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - fy))),
+                                                   _mm_mullo_epi16(bot, _mm_set1_epi16(static_cast<short>(fy)))), 8);
+        const short a = static_cast<short>(256 - fx), b = static_cast<short>(fx);
+        __m128i m = _mm_mullo_epi16(col, _mm_set_epi16(b, b, b, b, a, a, a, a));
+        __m128i sum = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_si128(m, 8)), 8);
+        out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
+        u += du; v += dv;
     }
     st.u = u; st.v = v;
 }
 
 typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
 
-SampleFn ChooseSampler(int kind, bool bilinear) {
+template <int KIND>
+SampleFn ChooseSamplerOf(bool bilinear, bool clamp) {
+    if (bilinear) return g_reference ? SampleBilinearScalar<KIND> : SampleBilinear<KIND>;
+    return clamp ? SampleNearest<KIND, true> : SampleNearest<KIND, false>;
+}
+
+SampleFn ChooseSampler(int kind, bool bilinear, bool clamp) {
     switch (kind) {
-        case RASTER_SOURCE_KEY: return bilinear ? SampleBilinear<RASTER_SOURCE_KEY> : SampleNearest<RASTER_SOURCE_KEY>;
-        case RASTER_SOURCE_OPAQUE: return bilinear ? SampleBilinear<RASTER_SOURCE_OPAQUE> : SampleNearest<RASTER_SOURCE_OPAQUE>;
-        default: return bilinear ? SampleBilinear<RASTER_SOURCE_ALPHA> : SampleNearest<RASTER_SOURCE_ALPHA>;
+        case RASTER_SOURCE_KEY: return ChooseSamplerOf<RASTER_SOURCE_KEY>(bilinear, clamp);
+        case RASTER_SOURCE_OPAQUE: return ChooseSamplerOf<RASTER_SOURCE_OPAQUE>(bilinear, clamp);
+        default: return ChooseSamplerOf<RASTER_SOURCE_ALPHA>(bilinear, clamp);
     }
 }
 
@@ -259,7 +302,7 @@ void DrawMappedRows(const Surface& dst, const Surface& src, const Affine& a, int
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
-    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0);
+    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, true);
     uint32_t tmp[CHUNK];
     for (int y = y0; y < y1; y++) {
         int x0, x1;
@@ -372,11 +415,12 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
         x0 = bx0 + static_cast<int>(k0);
         x1 = bx0 + static_cast<int>(std::max(k0, k1));
     };
-    // The sampler starts from the same fixed-point values the span was cut with.
+    // The sampler starts from the same fixed-point values the span was cut
+    // with, so nearest sampling needs no clamping.
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
-    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0);
+    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
     uint32_t tmp[CHUNK];
     for (int y = y0; y < y1; y++) {
         int x0, x1;
