@@ -126,6 +126,9 @@ int DrawImageQuad(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
     if (!rec) return -1;
     const Surface* dst = GraphicsTarget();
     if (!dst) return 0;
+    // Corners beyond ±2^24 would overflow the exact edge arithmetic.
+    for (int v : {x1, y1, x2, y2, x3, y3, x4, y4})
+        if (v > (1 << 24) || v < -(1 << 24)) return 0;
     const double w = rec->width, h = rec->height;
     const Surface src = ImageSurface(rec);
     const RasterState st = StateWithFilter(true);

@@ -405,3 +405,34 @@ TEST_F(GraphicsDraw, CoverageMasksAndSavedState) {
     EXPECT_EQ(again.brightness[1], 20);
     EXPECT_EQ(again.area.right, 640);
 }
+
+TEST_F(GraphicsDraw, ExtremeInputsNeverReadOrWriteOutside) {
+    int img = Numbered(5, 3);
+    const double scales[] = {1e-9, 1e-4, 0.01, 3.7, 1e4, 1e9, -1e9, 1e300, std::nan(""), INFINITY};
+    const double angles[] = {0.0, 0.3, 1e-12, 3.1415926535898 / 4, 1e12, std::nan("")};
+    for (int filter = 0; filter < 2; filter++) {
+        SetScaleFilter(filter);
+        for (double s : scales)
+            for (double a : angles) {
+                EXPECT_EQ(DrawImageRotated(320, 240, s, a, img, 1, 0), 0);
+                EXPECT_EQ(DrawImageRotatedF(-1e30f, 1e30f, s, a, img, 0, 1), 0);
+                DrawImageRotatedF(std::nanf(""), 5.0f, s, a, img, 0, 0);
+            }
+    }
+    EXPECT_EQ(DrawImageAtF(std::nanf(""), 0.0f, img, 0), 0);
+    EXPECT_EQ(DrawImageAtF(3e9f, -3e9f, img, 0), 0);
+    EXPECT_EQ(DrawImageQuad(-2000000000, -2000000000, 2000000000, -2000000000, 2000000000, 2000000000,
+                            -2000000000, 2000000000, img, 0), 0);
+    EXPECT_EQ(DrawImageQuad(-100000, 5, 100000, 6, 100000, 7, -100000, 8, img, 1), 0);
+    EXPECT_EQ(DrawRect(-2147483647, -2147483647, 2147483647, 2147483647, MakeColor(1, 2, 3), 0), 0);
+    // The target's rim is the only place such draws can land: its corners hold
+    // image pixels or black, never anything else.
+    for (int y : {0, 479})
+        for (int x : {0, 639}) {
+            uint32_t p = BackPixel(x, y);
+            bool fromImage = false;
+            for (int j = 0; j < 3; j++)
+                for (int i = 0; i < 5; i++) fromImage |= p == NumberedPixel(i, j);
+            EXPECT_TRUE(p == 0 || fromImage || p == 0x080808u) << std::hex << p;
+        }
+}

@@ -178,8 +178,10 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
     return rb | ag;
 }
 
+// Source position in 16.16 fixed point; unsigned so that stepping past the
+// end of a span wraps instead of overflowing.
 struct Stepper {
-    int32_t u, v, du, dv;
+    uint32_t u, v, du, dv;
 };
 
 // Nearest texel. CLAMP keeps indices inside the image where the span was cut
@@ -188,10 +190,10 @@ template <int KIND, bool CLAMP>
 void SampleNearest(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const uint32_t* const pixels = src.pixels;
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    int32_t u = st.u, v = st.v;
-    const int32_t du = st.du, dv = st.dv;
+    uint32_t u = st.u, v = st.v;
+    const uint32_t du = st.du, dv = st.dv;
     for (int i = 0; i < n; i++) {
-        int x = u >> 16, y = v >> 16;
+        int x = static_cast<int32_t>(u) >> 16, y = static_cast<int32_t>(v) >> 16;
         if (CLAMP) { x = std::clamp(x, 0, wmax); y = std::clamp(y, 0, hmax); }
         out[i] = Fetch<KIND>(pixels[y * pitch + x]);
         u += du; v += dv;
@@ -206,9 +208,9 @@ template <int KIND>
 void SampleBilinearScalar(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const uint32_t* const pixels = src.pixels;
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    int32_t u = st.u, v = st.v;
+    uint32_t u = st.u, v = st.v;
     for (int i = 0; i < n; i++) {
-        int32_t uu = u - 32768, vv = v - 32768;
+        int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(v - 32768u);
         int x0 = uu >> 16, y0 = vv >> 16;
         uint32_t fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
         int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
@@ -227,10 +229,10 @@ void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const uint32_t* const pixels = src.pixels;
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
     const __m128i zero = _mm_setzero_si128();
-    int32_t u = st.u, v = st.v;
-    const int32_t du = st.du, dv = st.dv;
+    uint32_t u = st.u, v = st.v;
+    const uint32_t du = st.du, dv = st.dv;
     for (int i = 0; i < n; i++) {
-        int32_t uu = u - 32768, vv = v - 32768;
+        int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(v - 32768u);
         int x0 = uu >> 16, y0 = vv >> 16;
         int fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
         int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
@@ -289,7 +291,15 @@ void LimitLinear(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& k0
     }
 }
 
-inline int32_t ToFixed(double v) { return static_cast<int32_t>(std::llround(v * 65536.0)); }
+// 16.16 fixed point of a source coordinate; absurd values are held at ±2^40
+// texels so that the 64-bit span arithmetic cannot overflow.
+inline int64_t ToFixed(double v) {
+    const double limit = 1099511627776.0;
+    if (!(v > -limit)) v = -limit;
+    if (v > limit) v = limit;
+    return std::llround(v * 65536.0);
+}
+inline uint32_t Wrap32(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
 
 struct Affine {   // source (u, v) at destination point (X, Y) = base + X × dX + Y × dY
     double u0, udx, udy, v0, vdx, vdy;
@@ -309,8 +319,9 @@ void DrawMappedRows(const Surface& dst, const Surface& src, const Affine& a, int
         spanOf(y, x0, x1);
         if (x0 >= x1) continue;
         double yc = y + 0.5, xc = x0 + 0.5;
-        Stepper s{ToFixed(a.u0 + xc * a.udx + yc * a.udy), ToFixed(a.v0 + xc * a.vdx + yc * a.vdy),
-                  ToFixed(a.udx), ToFixed(a.vdx)};
+        // Clamped sampling keeps even wrapped values inside the image.
+        Stepper s{Wrap32(ToFixed(a.u0 + xc * a.udx + yc * a.udy)), Wrap32(ToFixed(a.v0 + xc * a.vdx + yc * a.vdy)),
+                  Wrap32(ToFixed(a.udx)), Wrap32(ToFixed(a.vdx))};
         uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
         for (int x = x0; x < x1; x += CHUNK) {
             int n = std::min<int>(CHUNK, x1 - x);
@@ -430,8 +441,9 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
         int64_t ub = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + yc * a.udy);
         int64_t vb = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + yc * a.vdy);
         int64_t k = x0 - bx0;
-        Stepper s{static_cast<int32_t>(ub + k * du), static_cast<int32_t>(vb + k * dv),
-                  static_cast<int32_t>(du), static_cast<int32_t>(dv)};
+        // Every value inside the span fits 32 bits; a step too large for 32
+        // bits only occurs on spans of one pixel.
+        Stepper s{Wrap32(ub + k * du), Wrap32(vb + k * dv), Wrap32(du), Wrap32(dv)};
         uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
         for (int x = x0; x < x1; x += CHUNK) {
             int n = std::min<int>(CHUNK, x1 - x);
