@@ -93,54 +93,66 @@ inline __m128i Div255x8(__m128i x) {
     return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
-template <bool MOD>
-void SpanOver(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    const __m128i c255 = _mm_set1_epi16(255);
-    const __m128i m = _mm_set_epi16(b.m[0], b.m[1], b.m[2], b.m[3], b.m[0], b.m[1], b.m[2], b.m[3]);
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        __m128i sa = _mm_and_si128(sv, alphaMask);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) continue;   // all transparent
-        if (!MOD && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);           // all opaque
-            continue;
-        }
-        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        __m128i slo = _mm_unpacklo_epi8(sv, zero), shi = _mm_unpackhi_epi8(sv, zero);
-        if (MOD) {
-            slo = Div255x8(_mm_mullo_epi16(slo, m));
-            shi = Div255x8(_mm_mullo_epi16(shi, m));
-        }
-        __m128i alo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(slo, 0xFF), 0xFF);
-        __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shi, 0xFF), 0xFF);
-        __m128i dlo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), _mm_sub_epi16(c255, alo)));
-        __m128i dhi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), _mm_sub_epi16(c255, ahi)));
-        __m128i r = _mm_packus_epi16(_mm_add_epi16(slo, dlo), _mm_add_epi16(shi, dhi));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(r, alphaMask));
-    }
-    for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+struct Vec {
+    __m128i zero, alphaMask, c255, m;
+};
+
+Vec MakeVec(const Blend& b) {
+    Vec v;
+    v.zero = _mm_setzero_si128();
+    v.alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    v.c255 = _mm_set1_epi16(255);
+    v.m = _mm_set_epi16(b.m[0], b.m[1], b.m[2], b.m[3], b.m[0], b.m[1], b.m[2], b.m[3]);
+    return v;
 }
 
+// Modes 0 and 1 on four pixels: D' = C + div255(D × (255 − A)).
 template <bool MOD>
-void SpanAdd(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    const __m128i m = _mm_set_epi16(b.m[0], b.m[1], b.m[2], b.m[3], b.m[0], b.m[1], b.m[2], b.m[3]);
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, alphaMask), zero)) == 0xFFFF) continue;
-        if (MOD) {
-            __m128i slo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), m));
-            __m128i shi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), m));
-            sv = _mm_packus_epi16(slo, shi);
-        }
-        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_adds_epu8(dv, sv), alphaMask));
+inline void Over4(uint32_t* d, __m128i sv, const Vec& v) {
+    __m128i sa = _mm_and_si128(sv, v.alphaMask);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, v.zero)) == 0xFFFF) return;   // all transparent
+    if (!MOD && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, v.alphaMask)) == 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), sv);                // all opaque
+        return;
     }
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    __m128i slo = _mm_unpacklo_epi8(sv, v.zero), shi = _mm_unpackhi_epi8(sv, v.zero);
+    if (MOD) {
+        slo = Div255x8(_mm_mullo_epi16(slo, v.m));
+        shi = Div255x8(_mm_mullo_epi16(shi, v.m));
+    }
+    __m128i alo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(slo, 0xFF), 0xFF);
+    __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shi, 0xFF), 0xFF);
+    __m128i dlo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, v.zero), _mm_sub_epi16(v.c255, alo)));
+    __m128i dhi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, v.zero), _mm_sub_epi16(v.c255, ahi)));
+    __m128i r = _mm_packus_epi16(_mm_add_epi16(slo, dlo), _mm_add_epi16(shi, dhi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(r, v.alphaMask));
+}
+
+// Modes 2 and 5 on four pixels: D' = min(255, D + C).
+template <bool MOD>
+inline void Add4(uint32_t* d, __m128i sv, const Vec& v) {
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, v.alphaMask), v.zero)) == 0xFFFF) return;
+    if (MOD) {
+        __m128i slo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, v.zero), v.m));
+        __m128i shi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, v.zero), v.m));
+        sv = _mm_packus_epi16(slo, shi);
+    }
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_adds_epu8(dv, sv), v.alphaMask));
+}
+
+template <int OP, bool MOD>
+inline void Blend4(uint32_t* d, __m128i sv, const Vec& v) {
+    if (OP == OP_OVER) Over4<MOD>(d, sv, v);
+    else Add4<MOD>(d, sv, v);
+}
+
+template <int OP, bool MOD>
+void SpanVec(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
+    const Vec v = MakeVec(b);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) Blend4<OP, MOD>(d + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), v);
     for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
 }
 
@@ -149,8 +161,8 @@ SpanFn ChooseSpan(const Blend& b, int kind) {
     switch (b.op) {
         case OP_OVER:
             if (!b.modulate && kind == RASTER_SOURCE_SOLID) return SpanCopy;
-            return b.modulate ? SpanOver<true> : SpanOver<false>;
-        case OP_ADD: return b.modulate ? SpanAdd<true> : SpanAdd<false>;
+            return b.modulate ? SpanVec<OP_OVER, true> : SpanVec<OP_OVER, false>;
+        case OP_ADD: return b.modulate ? SpanVec<OP_ADD, true> : SpanVec<OP_ADD, false>;
         default: return SpanReference;
     }
 }
@@ -254,6 +266,39 @@ void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
     st.u = u; st.v = v;
 }
 
+// Nearest sampling fused with the blend for mapped draws of premultiplied
+// sources: four texels gathered straight into a vector, no staging buffer.
+typedef void (*FusedFn)(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b);
+
+template <int OP, bool MOD>
+void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b) {
+    const Vec v = MakeVec(b);
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch;
+    uint32_t u = st.u, w = st.v;
+    const uint32_t du = st.du, dv = st.dv;
+    auto texel = [&]() {
+        uint32_t p = pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
+        u += du; w += dv;
+        return p;
+    };
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint32_t p0 = texel(), p1 = texel(), p2 = texel(), p3 = texel();
+        Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1),
+                                             static_cast<int>(p0)), v);
+    }
+    for (; i < n; i++) d[i] = PixelRule(texel(), d[i], b);
+    st.u = u; st.v = w;
+}
+
+FusedFn ChooseFused(const Blend& b, int kind, bool bilinear) {
+    if (g_reference || bilinear || (kind != RASTER_SOURCE_ALPHA && kind != RASTER_SOURCE_SOLID)) return nullptr;
+    if (b.op == OP_OVER) return b.modulate ? MappedNearestFused<OP_OVER, true> : MappedNearestFused<OP_OVER, false>;
+    if (b.op == OP_ADD) return b.modulate ? MappedNearestFused<OP_ADD, true> : MappedNearestFused<OP_ADD, false>;
+    return nullptr;
+}
+
 typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
 
 template <int KIND>
@@ -293,6 +338,32 @@ void LimitLinear(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& k0
 
 // 16.16 fixed point of a source coordinate; absurd values are held at ±2^40
 // texels so that the 64-bit span arithmetic cannot overflow.
+// The smallest k with base + k × step ≥ lo (step > 0): a floating-point
+// estimate corrected by exact integer tests.
+inline int64_t FirstAtLeast(int64_t base, int64_t step, double inverse, int64_t lo) {
+    int64_t k = static_cast<int64_t>(std::ceil(static_cast<double>(lo - base) * inverse));
+    while (base + k * step < lo) k++;
+    while (base + (k - 1) * step >= lo) k--;
+    return k;
+}
+
+// As LimitLinear, without integer division: for rows of mapped draws.
+inline void LimitLinearFast(int64_t base, int64_t step, double inverse, int64_t lo, int64_t hi, int64_t& k0,
+                            int64_t& k1) {
+    if (step == 0) {
+        if (base < lo || base >= hi) k1 = k0;
+        return;
+    }
+    if (step > 0) {
+        k0 = std::max(k0, FirstAtLeast(base, step, inverse, lo));
+        k1 = std::min(k1, FirstAtLeast(base, step, inverse, hi));
+    } else {
+        // With g(k) = −base + k × (−step): base + k × step ≥ lo ⇔ g(k) < 1 − lo.
+        k1 = std::min(k1, FirstAtLeast(-base, -step, -inverse, 1 - lo));
+        k0 = std::max(k0, FirstAtLeast(-base, -step, -inverse, 1 - hi));
+    }
+}
+
 inline int64_t ToFixed(double v) {
     const double limit = 1099511627776.0;
     if (!(v > -limit)) v = -limit;
@@ -411,40 +482,43 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     a.vdx = -uy / det; a.vdy = ux / det;
     a.u0 = -(ox * a.udx + oy * a.udy);
     a.v0 = -(ox * a.vdx + oy * a.vdy);
-    const int64_t du = ToFixed(a.udx), dv = ToFixed(a.vdx);
+    // An image mapped to less than a millionth of a pixel draws nothing (and
+    // keeps every product below in 64 bits).
+    const double far = 1048576.0;
+    if (!(std::fabs(a.udx) < far && std::fabs(a.udy) < far && std::fabs(a.vdx) < far && std::fabs(a.vdy) < far))
+        return;
+    const int64_t du = ToFixed(a.udx), dv = ToFixed(a.vdx), duRow = ToFixed(a.udy), dvRow = ToFixed(a.vdy);
+    const double inverseDu = du ? 1.0 / static_cast<double>(du) : 0, inverseDv = dv ? 1.0 / static_cast<double>(dv) : 0;
     const int64_t wFix = static_cast<int64_t>(src.width) << 16, hFix = static_cast<int64_t>(src.height) << 16;
+    // Fixed-point source position of pixel bx0's centre on row y0; rows and
+    // pixels step from it exactly, so spans and sampling agree to the bit.
+    const int64_t u00 = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + (y0 + 0.5) * a.udy);
+    const int64_t v00 = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + (y0 + 0.5) * a.vdy);
 
-    // Each row's span is exactly the pixels whose stepped fixed-point source
-    // coordinates fall inside the image, so the sampler never leaves it.
-    auto spanOf = [&](int y, int& x0, int& x1) {
-        double yc = y + 0.5;
-        int64_t ub = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + yc * a.udy);
-        int64_t vb = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + yc * a.vdy);
-        int64_t k0 = 0, k1 = bx1 - bx0;
-        LimitLinear(ub, du, 0, wFix, k0, k1);
-        LimitLinear(vb, dv, 0, hFix, k0, k1);
-        x0 = bx0 + static_cast<int>(k0);
-        x1 = bx0 + static_cast<int>(std::max(k0, k1));
-    };
-    // The sampler starts from the same fixed-point values the span was cut
-    // with, so nearest sampling needs no clamping.
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
+    FusedFn fused = ChooseFused(b, kind, st.bilinear != 0);
     uint32_t tmp[CHUNK];
     for (int y = y0; y < y1; y++) {
-        int x0, x1;
-        spanOf(y, x0, x1);
-        if (x0 >= x1) continue;
-        double yc = y + 0.5;
-        int64_t ub = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + yc * a.udy);
-        int64_t vb = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + yc * a.vdy);
-        int64_t k = x0 - bx0;
+        // Each row's span is exactly the pixels whose fixed-point source
+        // coordinates fall inside the image, so the sampler never leaves it
+        // and nearest sampling needs no clamping.
+        const int64_t ub = u00 + (y - y0) * duRow, vb = v00 + (y - y0) * dvRow;
+        int64_t k0 = 0, k1 = bx1 - bx0;
+        LimitLinearFast(ub, du, inverseDu, 0, wFix, k0, k1);
+        LimitLinearFast(vb, dv, inverseDv, 0, hFix, k0, k1);
+        if (k0 >= k1) continue;
         // Every value inside the span fits 32 bits; a step too large for 32
         // bits only occurs on spans of one pixel.
-        Stepper s{Wrap32(ub + k * du), Wrap32(vb + k * dv), Wrap32(du), Wrap32(dv)};
+        Stepper s{Wrap32(ub + k0 * du), Wrap32(vb + k0 * dv), Wrap32(du), Wrap32(dv)};
         uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        const int x0 = bx0 + static_cast<int>(k0), x1 = bx0 + static_cast<int>(k1);
+        if (fused) {
+            fused(row + x0, x1 - x0, src, s, b);
+            continue;
+        }
         for (int x = x0; x < x1; x += CHUNK) {
             int n = std::min<int>(CHUNK, x1 - x);
             sample(tmp, n, src, s);
