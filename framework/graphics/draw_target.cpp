@@ -1,5 +1,6 @@
-// The back and front buffers (640×480 by default), the current draw target and
-// its draw area, clearing, and handing the finished back buffer to the platform.
+// The back and front buffers (640×480 by default), the current draw target (a
+// buffer or a drawable image) and its draw area, clearing, and handing the
+// finished back buffer to the platform. Called by lifecycle and every draw.
 #include "framework/graphics/draw_target.h"
 
 #include <algorithm>
@@ -10,12 +11,14 @@
 #include "framework/core/services.h"
 #include "framework/core/state.h"
 #include "framework/framework.h"
+#include "framework/graphics/image_table.h"
 
 namespace {
 
 struct Screen {
     std::vector<uint32_t> backPixels, frontPixels;
     Surface back{}, front{};
+    Surface image{};      // the drawable image selected as target, if any
     Surface* target = nullptr;
     int targetHandle = -4;
     ClipRect area{};
@@ -32,8 +35,11 @@ void Fill(Surface* s, uint32_t value) {
     for (int y = 0; y < s->height; y++) std::fill_n(s->pixels + static_cast<size_t>(y) * s->pitch, s->width, value);
 }
 
-void SelectSurface(Surface* s, int handle) {
-    bool sizeChanged = !g_screen.target || g_screen.target->width != s->width || g_screen.target->height != s->height;
+// The previous target's size is read before `s` is written, since both may be
+// the image slot.
+void SelectSurface(Surface* s, const Surface& next, int handle) {
+    bool sizeChanged = !g_screen.target || g_screen.target->width != next.width || g_screen.target->height != next.height;
+    *s = next;
     g_screen.target = s;
     g_screen.targetHandle = handle;
     if (sizeChanged) g_screen.area = ClipRect{0, 0, s->width, s->height};
@@ -53,15 +59,22 @@ int GraphicsStartup(void) {
     MakeBuffer(g_screen.backPixels, g_screen.back, w, h);
     MakeBuffer(g_screen.frontPixels, g_screen.front, w, h);
     g_screen.target = nullptr;
-    SelectSurface(&g_screen.back, -2);
+    GraphicsResetDrawState();
+    SelectSurface(&g_screen.back, g_screen.back, -2);
     Fill(&g_screen.back, 0xFF000000u);
-    SelectSurface(&g_screen.front, -4);   // cleared last; stays the draw target
+    SelectSurface(&g_screen.front, g_screen.front, -4);   // cleared last; stays the draw target
     Fill(&g_screen.front, 0xFF000000u);
     return 0;
 }
 
 void GraphicsShutdown(void) {
     g_screen = Screen();
+    ImageTableReset();
+    GraphicsResetDrawState();
+}
+
+void GraphicsTargetImageDeleted(int handle) {
+    if (g_screen.targetHandle == handle) SelectSurface(&g_screen.back, g_screen.back, -2);
 }
 
 void GraphicsPresent(void) {
@@ -72,9 +85,12 @@ void GraphicsPresent(void) {
 int SetDrawTarget(int target) {
     ApiGuard guard;
     if (!g_core.initialised) return -1;
-    if (target == -2) { SelectSurface(&g_screen.back, -2); return 0; }
-    if (target == -4) { SelectSurface(&g_screen.front, -4); return 0; }
-    return -1;
+    if (target == -2) { SelectSurface(&g_screen.back, g_screen.back, -2); return 0; }
+    if (target == -4) { SelectSurface(&g_screen.front, g_screen.front, -4); return 0; }
+    const ImageRecord* rec = ImageLookup(target);
+    if (!rec || !rec->drawable) return -1;
+    SelectSurface(&g_screen.image, ImageSurface(rec), target);
+    return 0;
 }
 
 int ClearDrawTarget(void) {

@@ -1,4 +1,4 @@
-// The draw target and the screen's back and front buffers.
+// The draw target and the screen's back and front buffers; the draw state reset.
 #pragma once
 
 #include "framework/graphics/surface.h"
@@ -8,3 +8,10 @@ Surface* GraphicsFrontBuffer(void);
 Surface* GraphicsTarget(void);           // the current draw target
 int GraphicsTargetHandle(void);          // −2, −4 or an image handle
 ClipRect* GraphicsDrawArea(void);        // the clip rectangle of the target
+// Back to the back buffer when the image that is the target goes away.
+void GraphicsTargetImageDeleted(int handle);
+// Blend mode 0 with 255, brightness 255, nearest filter (draw_calls.cpp).
+void GraphicsResetDrawState(void);
+// The current draw state handed to the rasterizer (draw_calls.cpp).
+struct RasterState;
+const RasterState* GraphicsRasterState(void);

@@ -1,20 +1,185 @@
-// Image handles and draw calls: not built yet; every call fails cleanly.
-#include "framework/core/api_lock.h"
-#include "framework/framework.h"
+// Image loading and image handles' public calls: LoadImageFile, LoadImageStrip
+// (cells sharing the parent's pixels), MakeOffscreenImage, DeleteImage,
+// GetImageSize and CaptureScreenToImage. Files are read whole through the file
+// layer and decoded by backend/image/.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
 
-int MakeColor(int r, int g, int b) { return ((r & 0xFF) >> 3) << 11 | ((g & 0xFF) >> 2) << 5 | ((b & 0xFF) >> 3); }
-int LoadImageFile(const char*, int) { ApiGuard g; return -1; }
-int LoadImageStrip(const char*, int, int, int, int, int, int*, int) { ApiGuard g; return -1; }
-int MakeOffscreenImage(int, int, int) { ApiGuard g; return -1; }
-int DeleteImage(int) { ApiGuard g; return -1; }
-int DrawImageAt(int, int, int, int) { ApiGuard g; return -1; }
-int DrawImageAtF(float, float, int, int) { ApiGuard g; return -1; }
-int DrawImageRotated(int, int, double, double, int, int, int) { ApiGuard g; return -1; }
-int DrawImageRotatedF(float, float, double, double, int, int, int) { ApiGuard g; return -1; }
-int DrawImageQuad(int, int, int, int, int, int, int, int, int, int) { ApiGuard g; return -1; }
-int DrawRect(int, int, int, int, int, int) { ApiGuard g; return -1; }
-int SetBlendMode(int, int) { ApiGuard g; return 0; }
-int SetDrawBrightness(int, int, int) { ApiGuard g; return 0; }
-int SetScaleFilter(int) { ApiGuard g; return 0; }
-int CaptureScreenToImage(int, int, int, int, int, int) { ApiGuard g; return -1; }
-int GetImageSize(int, int*, int*) { ApiGuard g; return -1; }
+#include "framework/backend/image/image_readers.h"
+#include "framework/backend/raster/raster.h"
+#include "framework/core/api_lock.h"
+#include "framework/core/log.h"
+#include "framework/core/state.h"
+#include "framework/file/file_layer.h"
+#include "framework/framework.h"
+#include "framework/graphics/draw_target.h"
+#include "framework/graphics/image_table.h"
+
+namespace {
+
+enum LoadResult { LOAD_OK, LOAD_MISSING, LOAD_FAILED };
+
+// "dir/name.png" → "dir/name_a.png": "_a" goes before the last '.' anywhere in
+// the path, or at the end when there is none.
+std::string MaskPath(const char* path) {
+    std::string p(path);
+    size_t dot = p.rfind('.');
+    if (dot == std::string::npos) return p + "_a";
+    return p.substr(0, dot) + "_a" + p.substr(dot);
+}
+
+// Decodes the picture and its "_a" mask (if one decodes). The mask's blue
+// channel becomes the alpha; a mask of another size fails the load.
+LoadResult LoadPicture(const char* path, DecodedImage* img) {
+    std::string bytes;
+    if (!FileLayerReadAll(path, &bytes)) return LOAD_MISSING;
+    if (!DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), img)) return LOAD_FAILED;
+    std::string maskBytes;
+    if (FileLayerReadAll(MaskPath(path).c_str(), &maskBytes)) {
+        DecodedImage mask;
+        if (DecodeImage(reinterpret_cast<const uint8_t*>(maskBytes.data()), maskBytes.size(), &mask)) {
+            if (mask.width != img->width || mask.height != img->height) return LOAD_FAILED;
+            for (size_t i = 0; i < img->pixels.size(); i++)
+                img->pixels[i] = (img->pixels[i] & 0xFFFFFFu) | (mask.pixels[i] & 0xFFu) << 24;
+            img->hasAlpha = true;
+        }
+    }
+    return LOAD_OK;
+}
+
+// Moves decoded pixels into a store, premultiplied; nullptr when no memory.
+PixelStore* StoreFromPicture(DecodedImage* img) {
+    PixelStore* s = new (std::nothrow) PixelStore();
+    if (!s) return nullptr;
+    s->pixels = std::move(img->pixels);
+    s->width = img->width;
+    s->height = img->height;
+    s->refs = 0;
+    if (img->hasAlpha)
+        for (uint32_t& p : s->pixels) p = RasterPremultiply(p);
+    return s;
+}
+
+void LogPath(const char* format, const char* path) {
+    char line[1200];
+    snprintf(line, sizeof line, format, path);
+    WriteLogLine(line);
+}
+
+} // namespace
+
+int LoadImageFile(const char* path, int softwareFlag) {
+    ApiGuard guard;
+    if (!path) return -1;
+    DecodedImage img;
+    LoadResult r = LoadPicture(path, &img);
+    if (r == LOAD_MISSING) {
+        LogPath("グラフィックファイル %s がありません\n", path);
+        return -1;
+    }
+    if (r == LOAD_FAILED) {
+        LogPath("右記のグラフィックファイルのロードに失敗しました：%s \n", path);
+        return -1;
+    }
+    PixelStore* store = StoreFromPicture(&img);
+    if (!store) {
+        LogPath("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s\n", path);
+        return -1;
+    }
+    return ImageCreate(store, 0, 0, store->width, store->height, img.hasAlpha, 0, softwareFlag ? 0 : 1, path);
+}
+
+int LoadImageStrip(const char* path, int count, int xNum, int yNum, int cellW, int cellH,
+                   int* handlesOut, int softwareFlag) {
+    ApiGuard guard;
+    if (!path) return -1;
+    DecodedImage img;
+    LoadResult r = LoadPicture(path, &img);
+    if (r == LOAD_MISSING) LogPath("グラフィックファイル %s がありません\n", path);
+    if (r != LOAD_OK) {
+        LogPath("右記のグラフィックファイルのロードに失敗しました：%s\n", path);
+        return -1;
+    }
+    PixelStore* store = StoreFromPicture(&img);
+    if (!store) {
+        LogPath("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s\n", path);
+        return -1;
+    }
+    const int w = store->width, h = store->height, texture = softwareFlag ? 0 : 1;
+    const int parent = ImageCreate(store, 0, 0, w, h, img.hasAlpha, 0, texture, path);
+    std::vector<int> cells;
+    bool ok = handlesOut != nullptr && count >= 0;
+    for (int j = 0; ok && j < yNum && static_cast<int>(cells.size()) < count; j++) {
+        for (int k = 0; k < xNum && static_cast<int>(cells.size()) < count; k++) {
+            const int64_t x = static_cast<int64_t>(k) * cellW, y = static_cast<int64_t>(j) * cellH;
+            if (cellW <= 0 || cellH <= 0 || x >= w || y >= h) { ok = false; break; }
+            const int cw = static_cast<int>(std::min<int64_t>(cellW, w - x));
+            const int ch = static_cast<int>(std::min<int64_t>(cellH, h - y));
+            cells.push_back(ImageCreate(store, static_cast<int>(x), static_cast<int>(y), cw, ch, img.hasAlpha, 0,
+                                        texture, path));
+        }
+    }
+    if (!ok) {
+        WriteLogLine("グラフィックの分割に失敗しました in CreateDivGraphFromGraphImage\n");
+        for (int c : cells) ImageDelete(c);
+        ImageDelete(parent);
+        return -1;
+    }
+    std::copy(cells.begin(), cells.end(), handlesOut);
+    ImageDelete(parent);
+    return 0;
+}
+
+int MakeOffscreenImage(int width, int height, int softwareFlag) {
+    ApiGuard guard;
+    if (!ImageSizeAllowed(width, height)) return -1;
+    PixelStore* store = ImageNewStore(width, height, 0xFF000000u);
+    return ImageCreate(store, 0, 0, width, height, 0, 1, softwareFlag ? 0 : 1, nullptr);
+}
+
+int DeleteImage(int handle) {
+    ApiGuard guard;
+    if (!ImageLookup(handle)) return -1;
+    GraphicsTargetImageDeleted(handle);
+    return ImageDelete(handle);
+}
+
+int GetImageSize(int handle, int* width, int* height) {
+    ApiGuard guard;
+    int w, h;
+    if (handle == -2 || handle == -4) {
+        w = CoreScreenWidth();
+        h = CoreScreenHeight();
+    } else {
+        const ImageRecord* rec = ImageLookup(handle);
+        if (!rec) return -1;
+        w = rec->width;
+        h = rec->height;
+    }
+    if (width) *width = w;
+    if (height) *height = h;
+    return 0;
+}
+
+// The flag is accepted and ignored: there is one copy method, a plain copy of
+// the draw target's pixels.
+int CaptureScreenToImage(int x1, int y1, int x2, int y2, int handle, int flag) {
+    ApiGuard guard;
+    const ImageRecord* rec = ImageLookup(handle);
+    const Surface* src = GraphicsTarget();
+    if (!rec || !src) return -1;
+    Surface dst = ImageSurface(rec);
+    const int64_t sx = std::max(x1, 0), sy = std::max(y1, 0);
+    const int64_t ex = std::min<int64_t>({static_cast<int64_t>(x2), src->width, sx + dst.width - (sx - x1)});
+    const int64_t ey = std::min<int64_t>({static_cast<int64_t>(y2), src->height, sy + dst.height - (sy - y1)});
+    for (int64_t y = sy; y < ey; y++) {
+        const uint32_t* s = src->pixels + static_cast<size_t>(y) * src->pitch + sx;
+        uint32_t* d = dst.pixels + static_cast<size_t>(y - y1) * dst.pitch + (sx - x1);
+        for (int64_t x = 0; x < ex - sx; x++) d[x] = s[x] | 0xFF000000u;
+    }
+    return 0;
+}

@@ -1,0 +1,37 @@
+// The image readers under LoadImageFile: each takes a whole file already read
+// through the file layer and, if the bytes are its format and every size in
+// them fits the data it has, returns straight (not premultiplied) 0xAARRGGBB
+// pixels, rows top-down. Truncated, corrupt, oversized and lying files are
+// refused with false and the output left empty.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct DecodedImage {
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    bool hasAlpha = false;
+};
+
+// Largest picture accepted: 16384 on a side and 64 Mi pixels (256 MiB) in all.
+enum { IMAGE_MAX_SIDE = 16384 };
+const int64_t IMAGE_MAX_PIXELS = int64_t(1) << 26;
+bool ImageSizeAllowed(int64_t width, int64_t height);
+
+// Offers the bytes to the readers in order (BMP, JPEG, PNG, BGRA, TGA, DDS).
+bool DecodeImage(const uint8_t* data, size_t size, DecodedImage* out);
+
+bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out);
+bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out);
+bool DecodePng(const uint8_t* data, size_t size, DecodedImage* out);
+bool DecodeBgra(const uint8_t* data, size_t size, DecodedImage* out);
+bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out);
+bool DecodeDds(const uint8_t* data, size_t size, DecodedImage* out);
+
+// Little-endian reads for the readers (the caller has checked the bounds).
+inline uint32_t ReadLe16(const uint8_t* p) { return p[0] | p[1] << 8; }
+inline uint32_t ReadLe32(const uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}

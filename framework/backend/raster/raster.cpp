@@ -1,0 +1,618 @@
+// The software rasterizer: clipping and span set-up per draw, source sampling
+// (direct rows, nearest and bilinear in 16.16 fixed point) into a small stack
+// buffer, and one blend loop per draw chosen from the state before any pixel.
+// Called by graphics/draw_calls.cpp and the text module's coverage draws.
+#include "framework/backend/raster/raster.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+enum { CHUNK = 256 };
+enum BlendOp { OP_OVER, OP_ADD, OP_INVDST, OP_MUL, OP_NONE };
+
+int g_reference = 0;
+
+struct Blend {
+    int op;
+    uint32_t m[4];      // multipliers a, r, g, b
+    bool modulate;      // any multiplier below 255
+};
+
+typedef void (*SpanFn)(uint32_t* d, const uint32_t* s, int n, const Blend& b);
+
+inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+Blend MakeBlend(const RasterState& st) {
+    Blend b{};
+    int mode = st.blendMode;
+    int p = std::clamp(st.blendParameter, 0, 255);
+    uint32_t ma = 255;
+    switch (mode) {
+        case 1: b.op = OP_OVER; ma = p; break;
+        case 2: case 5: b.op = OP_ADD; ma = p; break;
+        case 3: b.op = OP_INVDST; break;
+        case 4: b.op = OP_MUL; break;
+        case 8: b.op = OP_NONE; break;
+        default: b.op = OP_OVER; break;
+    }
+    b.m[0] = ma;
+    for (int c = 0; c < 3; c++) {
+        uint32_t br = static_cast<uint32_t>(std::clamp(st.brightness[c], 0, 255));
+        b.m[1 + c] = (b.op == OP_OVER || b.op == OP_ADD) ? Div255(br * ma) : br;
+    }
+    b.modulate = b.m[0] != 255 || b.m[1] != 255 || b.m[2] != 255 || b.m[3] != 255;
+    return b;
+}
+
+inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
+    uint32_t sa = s >> 24;
+    uint32_t ca = Div255(sa * b.m[0]);
+    uint32_t cr = Div255(((s >> 16) & 255) * b.m[1]);
+    uint32_t cg = Div255(((s >> 8) & 255) * b.m[2]);
+    uint32_t cb = Div255((s & 255) * b.m[3]);
+    uint32_t dr = (d >> 16) & 255, dg = (d >> 8) & 255, db = d & 255;
+    uint32_t r, g, bl;
+    switch (b.op) {
+        case OP_OVER: {
+            uint32_t inv = 255 - ca;
+            r = cr + Div255(dr * inv); g = cg + Div255(dg * inv); bl = cb + Div255(db * inv);
+            break;
+        }
+        case OP_ADD:
+            r = std::min(255u, dr + cr); g = std::min(255u, dg + cg); bl = std::min(255u, db + cb);
+            break;
+        case OP_INVDST:
+            if (sa == 0) return d;
+            r = Div255(cr * (255 - dr)); g = Div255(cg * (255 - dg)); bl = Div255(cb * (255 - db));
+            break;
+        case OP_MUL:
+            if (sa == 0) return d;
+            r = Div255(dr * cr); g = Div255(dg * cg); bl = Div255(db * cb);
+            break;
+        default:
+            return d;
+    }
+    return 0xFF000000u | r << 16 | g << 8 | bl;
+}
+
+void SpanReference(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
+    for (int i = 0; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+}
+
+void SpanCopy(uint32_t* d, const uint32_t* s, int n, const Blend&) {
+    std::memcpy(d, s, static_cast<size_t>(n) * 4);
+}
+
+// Four pixels at a time in 16-bit lanes; div255 is mulhi(x + 128, 257).
+inline __m128i Div255x8(__m128i x) {
+    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
+}
+
+struct Vec {
+    __m128i zero, alphaMask, c255, m;
+};
+
+Vec MakeVec(const Blend& b) {
+    Vec v;
+    v.zero = _mm_setzero_si128();
+    v.alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    v.c255 = _mm_set1_epi16(255);
+    v.m = _mm_set_epi16(b.m[0], b.m[1], b.m[2], b.m[3], b.m[0], b.m[1], b.m[2], b.m[3]);
+    return v;
+}
+
+// Modes 0 and 1 on four pixels: D' = C + div255(D × (255 − A)).
+template <bool MOD>
+inline void Over4(uint32_t* d, __m128i sv, const Vec& v) {
+    __m128i sa = _mm_and_si128(sv, v.alphaMask);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, v.zero)) == 0xFFFF) return;   // all transparent
+    if (!MOD && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, v.alphaMask)) == 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), sv);                // all opaque
+        return;
+    }
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    __m128i slo = _mm_unpacklo_epi8(sv, v.zero), shi = _mm_unpackhi_epi8(sv, v.zero);
+    if (MOD) {
+        slo = Div255x8(_mm_mullo_epi16(slo, v.m));
+        shi = Div255x8(_mm_mullo_epi16(shi, v.m));
+    }
+    __m128i alo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(slo, 0xFF), 0xFF);
+    __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shi, 0xFF), 0xFF);
+    __m128i dlo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, v.zero), _mm_sub_epi16(v.c255, alo)));
+    __m128i dhi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, v.zero), _mm_sub_epi16(v.c255, ahi)));
+    __m128i r = _mm_packus_epi16(_mm_add_epi16(slo, dlo), _mm_add_epi16(shi, dhi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(r, v.alphaMask));
+}
+
+// Modes 2 and 5 on four pixels: D' = min(255, D + C).
+template <bool MOD>
+inline void Add4(uint32_t* d, __m128i sv, const Vec& v) {
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, v.alphaMask), v.zero)) == 0xFFFF) return;
+    if (MOD) {
+        __m128i slo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, v.zero), v.m));
+        __m128i shi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, v.zero), v.m));
+        sv = _mm_packus_epi16(slo, shi);
+    }
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_adds_epu8(dv, sv), v.alphaMask));
+}
+
+template <int OP, bool MOD>
+inline void Blend4(uint32_t* d, __m128i sv, const Vec& v) {
+    if (OP == OP_OVER) Over4<MOD>(d, sv, v);
+    else Add4<MOD>(d, sv, v);
+}
+
+template <int OP, bool MOD>
+void SpanVec(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
+    const Vec v = MakeVec(b);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) Blend4<OP, MOD>(d + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), v);
+    for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+}
+
+SpanFn ChooseSpan(const Blend& b, int kind) {
+    if (g_reference) return SpanReference;
+    switch (b.op) {
+        case OP_OVER:
+            if (!b.modulate && kind == RASTER_SOURCE_SOLID) return SpanCopy;
+            return b.modulate ? SpanVec<OP_OVER, true> : SpanVec<OP_OVER, false>;
+        case OP_ADD: return b.modulate ? SpanVec<OP_ADD, true> : SpanVec<OP_ADD, false>;
+        default: return SpanReference;
+    }
+}
+
+// Nothing to draw: mode 8, or a blend whose source factor is zero everywhere.
+bool DrawsNothing(const Blend& b) {
+    return b.op == OP_NONE || ((b.op == OP_OVER || b.op == OP_ADD) && b.m[0] == 0);
+}
+
+template <int KIND>
+inline uint32_t Fetch(uint32_t p) {
+    if (KIND == RASTER_SOURCE_KEY) return (p & 0xFFFFFFu) ? p : 0u;
+    if (KIND == RASTER_SOURCE_OPAQUE) return p | 0xFF000000u;
+    return p;
+}
+
+template <int KIND>
+void FetchRow(uint32_t* out, const uint32_t* in, int n) {
+    for (int i = 0; i < n; i++) out[i] = Fetch<KIND>(in[i]);
+}
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
+    uint32_t rb = (((a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
+    uint32_t ag = (((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// Source position in 16.16 fixed point; unsigned so that stepping past the
+// end of a span wraps instead of overflowing.
+struct Stepper {
+    uint32_t u, v, du, dv;
+};
+
+// Nearest texel. CLAMP keeps indices inside the image where the span was cut
+// by edge functions (triangles); mapped spans are exact and need none.
+template <int KIND, bool CLAMP>
+void SampleNearest(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
+    uint32_t u = st.u, v = st.v;
+    const uint32_t du = st.du, dv = st.dv;
+    for (int i = 0; i < n; i++) {
+        int x = static_cast<int32_t>(u) >> 16, y = static_cast<int32_t>(v) >> 16;
+        if (CLAMP) { x = std::clamp(x, 0, wmax); y = std::clamp(y, 0, hmax); }
+        out[i] = Fetch<KIND>(pixels[y * pitch + x]);
+        u += du; v += dv;
+    }
+    st.u = u; st.v = v;
+}
+
+// Four taps around the sample point (texel centres at +0.5), edge taps
+// clamped; interpolated down the two columns first, then across, each step
+// truncating with 8-bit weights. The scalar version is the reference.
+template <int KIND>
+void SampleBilinearScalar(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
+    uint32_t u = st.u, v = st.v;
+    for (int i = 0; i < n; i++) {
+        int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(v - 32768u);
+        int x0 = uu >> 16, y0 = vv >> 16;
+        uint32_t fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
+        int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
+        const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
+        const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
+        uint32_t left = Lerp(Fetch<KIND>(ra[xa]), Fetch<KIND>(rb[xa]), fy);
+        uint32_t right = Lerp(Fetch<KIND>(ra[xb]), Fetch<KIND>(rb[xb]), fy);
+        out[i] = Lerp(left, right, fx);
+        u += st.du; v += st.dv;
+    }
+    st.u = u; st.v = v;
+}
+
+template <int KIND>
+void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
+    const __m128i zero = _mm_setzero_si128();
+    uint32_t u = st.u, v = st.v;
+    const uint32_t du = st.du, dv = st.dv;
+    for (int i = 0; i < n; i++) {
+        int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(v - 32768u);
+        int x0 = uu >> 16, y0 = vv >> 16;
+        int fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
+        int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
+        const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
+        const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
+        // Lanes 0–3: left column, 4–7: right column.
+        __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xa]))),
+                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xb])))), zero);
+        __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xa]))),
+                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xb])))), zero);
+        __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - fy))),
+                                                   _mm_mullo_epi16(bot, _mm_set1_epi16(static_cast<short>(fy)))), 8);
+        const short a = static_cast<short>(256 - fx), b = static_cast<short>(fx);
+        __m128i m = _mm_mullo_epi16(col, _mm_set_epi16(b, b, b, b, a, a, a, a));
+        __m128i sum = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_si128(m, 8)), 8);
+        out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
+        u += du; v += dv;
+    }
+    st.u = u; st.v = v;
+}
+
+// Nearest sampling fused with the blend for mapped draws of premultiplied
+// sources: four texels gathered straight into a vector, no staging buffer.
+typedef void (*FusedFn)(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b);
+
+template <int OP, bool MOD>
+void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b) {
+    const Vec v = MakeVec(b);
+    const uint32_t* const pixels = src.pixels;
+    const int pitch = src.pitch;
+    uint32_t u = st.u, w = st.v;
+    const uint32_t du = st.du, dv = st.dv;
+    auto texel = [&]() {
+        uint32_t p = pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
+        u += du; w += dv;
+        return p;
+    };
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint32_t p0 = texel(), p1 = texel(), p2 = texel(), p3 = texel();
+        Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1),
+                                             static_cast<int>(p0)), v);
+    }
+    for (; i < n; i++) d[i] = PixelRule(texel(), d[i], b);
+    st.u = u; st.v = w;
+}
+
+FusedFn ChooseFused(const Blend& b, int kind, bool bilinear) {
+    if (g_reference || bilinear || (kind != RASTER_SOURCE_ALPHA && kind != RASTER_SOURCE_SOLID)) return nullptr;
+    if (b.op == OP_OVER) return b.modulate ? MappedNearestFused<OP_OVER, true> : MappedNearestFused<OP_OVER, false>;
+    if (b.op == OP_ADD) return b.modulate ? MappedNearestFused<OP_ADD, true> : MappedNearestFused<OP_ADD, false>;
+    return nullptr;
+}
+
+typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
+
+template <int KIND>
+SampleFn ChooseSamplerOf(bool bilinear, bool clamp) {
+    if (bilinear) return g_reference ? SampleBilinearScalar<KIND> : SampleBilinear<KIND>;
+    return clamp ? SampleNearest<KIND, true> : SampleNearest<KIND, false>;
+}
+
+SampleFn ChooseSampler(int kind, bool bilinear, bool clamp) {
+    switch (kind) {
+        case RASTER_SOURCE_KEY: return ChooseSamplerOf<RASTER_SOURCE_KEY>(bilinear, clamp);
+        case RASTER_SOURCE_OPAQUE: return ChooseSamplerOf<RASTER_SOURCE_OPAQUE>(bilinear, clamp);
+        default: return ChooseSamplerOf<RASTER_SOURCE_ALPHA>(bilinear, clamp);
+    }
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {   // b > 0
+    int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// Narrows [k0, k1) to the k with lo ≤ base + k × step < hi.
+void LimitLinear(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& k0, int64_t& k1) {
+    if (step == 0) {
+        if (base < lo || base >= hi) k1 = k0;
+        return;
+    }
+    if (step > 0) {
+        k0 = std::max(k0, CeilDiv(lo - base, step));
+        k1 = std::min(k1, CeilDiv(hi - base, step));
+    } else {
+        k1 = std::min(k1, FloorDiv(base - lo, -step) + 1);
+        k0 = std::max(k0, FloorDiv(base - hi, -step) + 1);
+    }
+}
+
+// 16.16 fixed point of a source coordinate; absurd values are held at ±2^40
+// texels so that the 64-bit span arithmetic cannot overflow.
+// The smallest k with base + k × step ≥ lo (step > 0): a floating-point
+// estimate corrected by exact integer tests.
+inline int64_t FirstAtLeast(int64_t base, int64_t step, double inverse, int64_t lo) {
+    int64_t k = static_cast<int64_t>(std::ceil(static_cast<double>(lo - base) * inverse));
+    while (base + k * step < lo) k++;
+    while (base + (k - 1) * step >= lo) k--;
+    return k;
+}
+
+// As LimitLinear, without integer division: for rows of mapped draws.
+inline void LimitLinearFast(int64_t base, int64_t step, double inverse, int64_t lo, int64_t hi, int64_t& k0,
+                            int64_t& k1) {
+    if (step == 0) {
+        if (base < lo || base >= hi) k1 = k0;
+        return;
+    }
+    if (step > 0) {
+        k0 = std::max(k0, FirstAtLeast(base, step, inverse, lo));
+        k1 = std::min(k1, FirstAtLeast(base, step, inverse, hi));
+    } else {
+        // With g(k) = −base + k × (−step): base + k × step ≥ lo ⇔ g(k) < 1 − lo.
+        k1 = std::min(k1, FirstAtLeast(-base, -step, -inverse, 1 - lo));
+        k0 = std::max(k0, FirstAtLeast(-base, -step, -inverse, 1 - hi));
+    }
+}
+
+inline int64_t ToFixed(double v) {
+    const double limit = 1099511627776.0;
+    if (!(v > -limit)) v = -limit;
+    if (v > limit) v = limit;
+    return std::llround(v * 65536.0);
+}
+inline uint32_t Wrap32(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
+
+struct Affine {   // source (u, v) at destination point (X, Y) = base + X × dX + Y × dY
+    double u0, udx, udy, v0, vdx, vdy;
+};
+
+// Draws rows [y0, y1) of a mapped source; spanOf gives each row's [x0, x1).
+template <typename SpanOf>
+void DrawMappedRows(const Surface& dst, const Surface& src, const Affine& a, int y0, int y1,
+                    int kind, const RasterState& st, SpanOf spanOf) {
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, kind);
+    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, true);
+    uint32_t tmp[CHUNK];
+    for (int y = y0; y < y1; y++) {
+        int x0, x1;
+        spanOf(y, x0, x1);
+        if (x0 >= x1) continue;
+        double yc = y + 0.5, xc = x0 + 0.5;
+        // Clamped sampling keeps even wrapped values inside the image.
+        Stepper s{Wrap32(ToFixed(a.u0 + xc * a.udx + yc * a.udy)), Wrap32(ToFixed(a.v0 + xc * a.vdx + yc * a.vdy)),
+                  Wrap32(ToFixed(a.udx)), Wrap32(ToFixed(a.vdx))};
+        uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        for (int x = x0; x < x1; x += CHUNK) {
+            int n = std::min<int>(CHUNK, x1 - x);
+            sample(tmp, n, src, s);
+            span(row + x, tmp, n, b);
+        }
+    }
+}
+
+ClipRect Intersect(const ClipRect& clip, const Surface& dst) {
+    return ClipRect{std::max(clip.left, 0), std::max(clip.top, 0), std::min(clip.right, dst.width),
+                    std::min(clip.bottom, dst.height)};
+}
+
+} // namespace
+
+void RasterUseReference(int on) { g_reference = on; }
+
+uint32_t RasterReferencePixel(uint32_t s, uint32_t d, const RasterState& st) {
+    Blend b = MakeBlend(st);
+    return PixelRule(s, d, b);
+}
+
+uint32_t RasterPremultiply(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 255) return p;
+    return a << 24 | Div255(((p >> 16) & 255) * a) << 16 | Div255(((p >> 8) & 255) * a) << 8 | Div255((p & 255) * a);
+}
+
+uint32_t RasterUnpremultiply(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 255) return p;
+    if (a == 0) return 0;
+    auto un = [a](uint32_t c) { return std::min(255u, (c * 255 + a / 2) / a); };
+    return a << 24 | un((p >> 16) & 255) << 16 | un((p >> 8) & 255) << 8 | un(p & 255);
+}
+
+void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, int x, int y,
+                int kind, const RasterState& st) {
+    ClipRect clip = Intersect(clipIn, dst);
+    int64_t l = std::max<int64_t>(clip.left, x), r = std::min<int64_t>(clip.right, static_cast<int64_t>(x) + src.width);
+    int64_t t = std::max<int64_t>(clip.top, y), btm = std::min<int64_t>(clip.bottom, static_cast<int64_t>(y) + src.height);
+    if (l >= r || t >= btm) return;
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, kind);
+    uint32_t tmp[CHUNK];
+    const int n = static_cast<int>(r - l);
+    for (int64_t yy = t; yy < btm; yy++) {
+        uint32_t* drow = dst.pixels + static_cast<size_t>(yy) * dst.pitch + l;
+        const uint32_t* srow = src.pixels + static_cast<size_t>(yy - y) * src.pitch + (l - x);
+        if (kind == RASTER_SOURCE_ALPHA || kind == RASTER_SOURCE_SOLID) {
+            span(drow, srow, n, b);
+            continue;
+        }
+        for (int i = 0; i < n; i += CHUNK) {
+            int m = std::min<int>(CHUNK, n - i);
+            if (kind == RASTER_SOURCE_KEY) FetchRow<RASTER_SOURCE_KEY>(tmp, srow + i, m);
+            else FetchRow<RASTER_SOURCE_OPAQUE>(tmp, srow + i, m);
+            span(drow + i, tmp, m, b);
+        }
+    }
+}
+
+void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src,
+                  double ox, double oy, double ux, double uy, double vx, double vy,
+                  int kind, const RasterState& st) {
+    if (src.width <= 0 || src.height <= 0) return;
+    double det = ux * vy - uy * vx;
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return;
+    ClipRect clip = Intersect(clipIn, dst);
+    const double W = src.width, H = src.height;
+    double xs[4] = {ox, ox + W * ux, ox + H * vx, ox + W * ux + H * vx};
+    double ys[4] = {oy, oy + W * uy, oy + H * vy, oy + W * uy + H * vy};
+    double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
+    double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
+    if (!(maxX > clip.left - 1.0 && minX < clip.right + 1.0 && maxY > clip.top - 1.0 && minY < clip.bottom + 1.0)) return;
+    int y0 = std::max<int>(clip.top, static_cast<int>(std::floor(minY)));
+    int y1 = std::min<int>(clip.bottom, static_cast<int>(std::ceil(maxY)) + 1);
+    int bx0 = std::max<int>(clip.left, static_cast<int>(std::floor(minX)));
+    int bx1 = std::min<int>(clip.right, static_cast<int>(std::ceil(maxX)) + 1);
+    if (y0 >= y1 || bx0 >= bx1) return;
+
+    // Inverse map: destination point → source coordinates.
+    Affine a;
+    a.udx = vy / det; a.udy = -vx / det;
+    a.vdx = -uy / det; a.vdy = ux / det;
+    a.u0 = -(ox * a.udx + oy * a.udy);
+    a.v0 = -(ox * a.vdx + oy * a.vdy);
+    // An image mapped to less than a millionth of a pixel draws nothing (and
+    // keeps every product below in 64 bits).
+    const double far = 1048576.0;
+    if (!(std::fabs(a.udx) < far && std::fabs(a.udy) < far && std::fabs(a.vdx) < far && std::fabs(a.vdy) < far))
+        return;
+    const int64_t du = ToFixed(a.udx), dv = ToFixed(a.vdx), duRow = ToFixed(a.udy), dvRow = ToFixed(a.vdy);
+    const double inverseDu = du ? 1.0 / static_cast<double>(du) : 0, inverseDv = dv ? 1.0 / static_cast<double>(dv) : 0;
+    const int64_t wFix = static_cast<int64_t>(src.width) << 16, hFix = static_cast<int64_t>(src.height) << 16;
+    // Fixed-point source position of pixel bx0's centre on row y0; rows and
+    // pixels step from it exactly, so spans and sampling agree to the bit.
+    const int64_t u00 = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + (y0 + 0.5) * a.udy);
+    const int64_t v00 = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + (y0 + 0.5) * a.vdy);
+
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, kind);
+    SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
+    FusedFn fused = ChooseFused(b, kind, st.bilinear != 0);
+    uint32_t tmp[CHUNK];
+    for (int y = y0; y < y1; y++) {
+        // Each row's span is exactly the pixels whose fixed-point source
+        // coordinates fall inside the image, so the sampler never leaves it
+        // and nearest sampling needs no clamping.
+        const int64_t ub = u00 + (y - y0) * duRow, vb = v00 + (y - y0) * dvRow;
+        int64_t k0 = 0, k1 = bx1 - bx0;
+        LimitLinearFast(ub, du, inverseDu, 0, wFix, k0, k1);
+        LimitLinearFast(vb, dv, inverseDv, 0, hFix, k0, k1);
+        if (k0 >= k1) continue;
+        // Every value inside the span fits 32 bits; a step too large for 32
+        // bits only occurs on spans of one pixel.
+        Stepper s{Wrap32(ub + k0 * du), Wrap32(vb + k0 * dv), Wrap32(du), Wrap32(dv)};
+        uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        const int x0 = bx0 + static_cast<int>(k0), x1 = bx0 + static_cast<int>(k1);
+        if (fused) {
+            fused(row + x0, x1 - x0, src, s, b);
+            continue;
+        }
+        for (int x = x0; x < x1; x += CHUNK) {
+            int n = std::min<int>(CHUNK, x1 - x);
+            sample(tmp, n, src, s);
+            span(row + x, tmp, n, b);
+        }
+    }
+}
+
+void RasterTriangle(const Surface& dst, const ClipRect& clipIn, const Surface& src,
+                    const int px[3], const int py[3], const double su[3], const double sv[3],
+                    int kind, const RasterState& st) {
+    if (src.width <= 0 || src.height <= 0) return;
+    const int64_t area = static_cast<int64_t>(px[1] - px[0]) * (py[2] - py[0]) -
+                         static_cast<int64_t>(py[1] - py[0]) * (px[2] - px[0]);
+    if (area == 0) return;
+    const int64_t sign = area > 0 ? 1 : -1;
+    ClipRect clip = Intersect(clipIn, dst);
+    int y0 = std::max(clip.top, std::min({py[0], py[1], py[2]}));
+    int y1 = std::min(clip.bottom, std::max({py[0], py[1], py[2]}));
+    int bx0 = std::max(clip.left, std::min({px[0], px[1], px[2]}));
+    int bx1 = std::min(clip.right, std::max({px[0], px[1], px[2]}));
+    if (y0 >= y1 || bx0 >= bx1) return;
+
+    // Source coordinates as a linear function of the destination point.
+    const double e1x = px[1] - px[0], e1y = py[1] - py[0], e2x = px[2] - px[0], e2y = py[2] - py[0];
+    const double det = e1x * e2y - e1y * e2x;
+    const double adx = e2y / det, ady = -e2x / det, bdx = -e1y / det, bdy = e1x / det;
+    Affine a;
+    a.udx = (su[1] - su[0]) * adx + (su[2] - su[0]) * bdx;
+    a.udy = (su[1] - su[0]) * ady + (su[2] - su[0]) * bdy;
+    a.vdx = (sv[1] - sv[0]) * adx + (sv[2] - sv[0]) * bdx;
+    a.vdy = (sv[1] - sv[0]) * ady + (sv[2] - sv[0]) * bdy;
+    a.u0 = su[0] - px[0] * a.udx - py[0] * a.udy;
+    a.v0 = sv[0] - px[0] * a.vdx - py[0] * a.vdy;
+
+    // Edge functions on doubled coordinates (pixel centres are half-integers),
+    // exact in integers; a centre on an edge belongs to the triangle when the
+    // edge, oriented with the inside on its left, points down or left.
+    auto spanOf = [&](int y, int& x0, int& x1) {
+        int64_t k0 = bx0, k1 = bx1;
+        const int64_t Y2 = 2 * static_cast<int64_t>(y) + 1;
+        for (int e = 0; e < 3 && k0 < k1; e++) {
+            int ax = px[e], ay = py[e], bxx = px[(e + 1) % 3], byy = py[(e + 1) % 3];
+            int64_t dx = sign * (bxx - ax), dy = sign * (byy - ay);
+            // F(k) = dx × (Y2 − 2ay) − dy × (2k + 1 − 2ax) = c0 + c1 × k
+            int64_t c0 = dx * (Y2 - 2 * static_cast<int64_t>(ay)) - dy * (1 - 2 * static_cast<int64_t>(ax));
+            int64_t c1 = -2 * dy;
+            bool include = dy > 0 || (dy == 0 && dx < 0);
+            LimitLinear(c0, c1, include ? 0 : 1, INT64_MAX / 4, k0, k1);
+        }
+        x0 = static_cast<int>(k0);
+        x1 = static_cast<int>(std::max(k0, k1));
+    };
+    DrawMappedRows(dst, src, a, y0, y1, kind, st, spanOf);
+}
+
+void RasterFill(const Surface& dst, const ClipRect& clipIn, int left, int top, int right, int bottom,
+                uint32_t rgb, const RasterState& st) {
+    ClipRect clip = Intersect(clipIn, dst);
+    int l = std::max(left, clip.left), r = std::min(right, clip.right);
+    int t = std::max(top, clip.top), btm = std::min(bottom, clip.bottom);
+    if (l >= r || t >= btm) return;
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, RASTER_SOURCE_SOLID);
+    uint32_t tmp[CHUNK];
+    std::fill_n(tmp, CHUNK, 0xFF000000u | (rgb & 0xFFFFFFu));
+    for (int y = t; y < btm; y++) {
+        uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
+        for (int x = l; x < r; x += CHUNK) span(row + x, tmp, std::min<int>(CHUNK, r - x), b);
+    }
+}
+
+void RasterCoverage(const Surface& dst, const ClipRect& clipIn, int x, int y, const uint8_t* coverage,
+                    int width, int height, int pitch, uint32_t rgb, const RasterState& st) {
+    ClipRect clip = Intersect(clipIn, dst);
+    int l = std::max(clip.left, x), r = std::min<int64_t>(clip.right, static_cast<int64_t>(x) + width);
+    int t = std::max(clip.top, y), btm = std::min<int64_t>(clip.bottom, static_cast<int64_t>(y) + height);
+    if (l >= r || t >= btm) return;
+    Blend b = MakeBlend(st);
+    if (DrawsNothing(b)) return;
+    SpanFn span = ChooseSpan(b, RASTER_SOURCE_ALPHA);
+    const uint32_t cr = (rgb >> 16) & 255, cg = (rgb >> 8) & 255, cb = rgb & 255;
+    uint32_t tmp[CHUNK];
+    for (int yy = t; yy < btm; yy++) {
+        const uint8_t* crow = coverage + static_cast<size_t>(yy - y) * pitch;
+        uint32_t* drow = dst.pixels + static_cast<size_t>(yy) * dst.pitch;
+        for (int xx = l; xx < r; xx += CHUNK) {
+            int n = std::min<int>(CHUNK, r - xx);
+            for (int i = 0; i < n; i++) {
+                uint32_t c = crow[xx + i - x];
+                tmp[i] = c << 24 | Div255(cr * c) << 16 | Div255(cg * c) << 8 | Div255(cb * c);
+            }
+            span(drow + xx, tmp, n, b);
+        }
+    }
+}

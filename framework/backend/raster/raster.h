@@ -1,0 +1,80 @@
+// The software rasterizer that executes every draw call of graphics/: unscaled
+// blits, affine-mapped quads (rotated draws and DrawImageQuad), filled spans
+// and coverage masks, each through one blend loop chosen per draw.
+//
+// Pixel format: 0xAARRGGBB in native byte order. Images are held PREMULTIPLIED
+// (each colour channel already multiplied by alpha / 255, rounded); images
+// without an alpha channel have alpha 255 everywhere. Draw targets are opaque:
+// every pixel written gets alpha 255.
+//
+// Arithmetic, exact and shared by the vector and the scalar reference loops
+// (div255(x) is x / 255 rounded to nearest, for 0 ≤ x ≤ 65025):
+//   per draw   M = (mA, mR, mG, mB): mA = blend parameter for modes 1, 2 and 5,
+//              else 255; mC = div255(brightness_C × mA) for modes 0–2 and 5,
+//              brightness_C for modes 3 and 4 (their parameter has no effect).
+//   per pixel  C = div255(S × M) per channel (alpha too), A = C's alpha;
+//     modes 0, 1   D' = C + div255(D × (255 − A))
+//     modes 2, 5   D' = min(255, D + C)
+//     mode 3       D' = div255(C × (255 − D))      (pixels with alpha 0 skipped)
+//     mode 4       D' = div255(D × C)              (pixels with alpha 0 skipped)
+//     mode 8       nothing is drawn.
+// Colour key: a source with the key flag treats pixels whose colour is black as
+// alpha 0. Opaque draws (no alpha use) force every source alpha to 255.
+//
+// Geometry: pixel (i, j) covers [i, i+1) × [j, j+1); a pixel is drawn when its
+// centre falls inside the mapped shape and inside the clip rectangle.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/graphics/surface.h"
+
+enum RasterSourceKind {
+    RASTER_SOURCE_OPAQUE = 0,   // every pixel drawn with alpha 255
+    RASTER_SOURCE_ALPHA = 1,    // premultiplied alpha channel used
+    RASTER_SOURCE_KEY = 2,      // black pixels are transparent
+    RASTER_SOURCE_SOLID = 3,    // alpha already 255 everywhere: plain copies allowed
+};
+
+struct RasterState {
+    int blendMode;          // 0..5, 8 (6 and 7 draw as 0)
+    int blendParameter;     // 0..255
+    int brightness[3];      // r, g, b, 0..255
+    int bilinear;           // 1: bilinear sampling for mapped draws
+};
+
+// Unscaled copy of `src` with its top-left at (x, y).
+void RasterBlit(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y,
+                int sourceKind, const RasterState& st);
+
+// `src` mapped affinely onto the parallelogram given by the destination point
+// of the image's top-left corner (ox, oy) and the destination steps per source
+// pixel along the image's x axis (ux, uy) and y axis (vx, vy).
+void RasterMapped(const Surface& dst, const ClipRect& clip, const Surface& src,
+                  double ox, double oy, double ux, double uy, double vx, double vy,
+                  int sourceKind, const RasterState& st);
+
+// One triangle of a quad: integer destination corners p[0..2] (pixel-corner
+// coordinates) taking the source points s[0..2] (in source pixels, corners of
+// the image). Edges shared by two triangles are drawn once (top-left rule).
+void RasterTriangle(const Surface& dst, const ClipRect& clip, const Surface& src,
+                    const int px[3], const int py[3], const double su[3], const double sv[3],
+                    int sourceKind, const RasterState& st);
+
+// Fills left ≤ x < right, top ≤ y < bottom (already ordered) with an opaque colour.
+void RasterFill(const Surface& dst, const ClipRect& clip, int left, int top, int right, int bottom,
+                uint32_t rgb, const RasterState& st);
+
+// An 8-bit coverage mask drawn in colour rgb with alpha = coverage.
+void RasterCoverage(const Surface& dst, const ClipRect& clip, int x, int y, const uint8_t* coverage,
+                    int width, int height, int pitch, uint32_t rgb, const RasterState& st);
+
+// Tests: 1 sends every draw through the plain scalar loops, 0 (default) the fast ones.
+void RasterUseReference(int on);
+
+// The per-pixel rule above, for tests to compute expected values.
+uint32_t RasterReferencePixel(uint32_t premultipliedSource, uint32_t dst, const RasterState& st);
+
+// Premultiplies a straight ARGB pixel (rounded), and back.
+uint32_t RasterPremultiply(uint32_t straight);
+uint32_t RasterUnpremultiply(uint32_t premultiplied);
