@@ -122,20 +122,27 @@ TEST_F(StageCheck, OutOfRangeKindsAreReportedOnTheirLines) {
 TEST_F(StageCheck, SpawnThatLeavesOnItsFirstUpdateIsReportedAtTheScreenBounds) {
     // Pattern 45 keeps the spawn motion: speed along heading 0. The enemy leaves
     // once x is above 660 after the move, so 660 exactly stays.
-    const std::string body = Row("100", "45", "0", "655", "240", "0", "0", "2", "1", "5") +     // 3: to 660, stays
-                             Row("110", "45", "0", "655", "240", "0", "0", "2", "1", "5.5") +   // 4: to 660.5
+    const std::string body = Row("100", "45", "0", "665", "240", "0", "0", "2", "1", "-5") +    // 3: to 660, stays
+                             Row("110", "45", "0", "665", "240", "0", "0", "2", "1", "-4.5") +  // 4: to 660.5
                              Row("120", "15", "0", "658", "240") +   // 5: pattern 15 starts right at 4: leaves
                              Row("130", "9", "0", "658", "240") +    // 6: pattern 9 starts left at 3: stays
                              Row("140", "43", "0", "600", "-24") +   // 7: pattern 43 falls 4: to -20, stays
-                             Row("150", "44", "0", "600", "-17");    // 8: pattern 44 rises 4: to -21
+                             Row("150", "44", "0", "600", "-17") +   // 8: pattern 44 rises 4: to -21
+                             // 9: pattern 49 first loops rightwards by 34 pixels and leaves at 660.8
+                             // before its centre is ever on the screen; 10: with a leftward speed it enters
+                             Row("160", "49", "0", "650", "60") +
+                             Row("170", "49", "0", "650", "60", "40", "0", "2", "1", "-0.6");
     const std::vector<StageProblem> p = Check(body);
-    ASSERT_EQ(p.size(), 3u) << Joined(p);
+    ASSERT_EQ(p.size(), 4u) << Joined(p);
     EXPECT_EQ(p[0].line, 4);
     EXPECT_NE(p[0].message.find("leaves the screen on its first update (to (660.5, 240))"), std::string::npos)
         << p[0].message;
     EXPECT_EQ(p[1].line, 5);
     EXPECT_EQ(p[2].line, 8);
     EXPECT_NE(p[2].message.find("(600, -21)"), std::string::npos) << p[2].message;
+    EXPECT_EQ(p[3].line, 9);
+    EXPECT_NE(p[3].message.find("pattern 49 takes the enemy away before its centre comes onto the screen"),
+              std::string::npos) << p[3].message;
 }
 
 TEST_F(StageCheck, FramesOutsideTheStageAndOverfullFramesAreReported) {

@@ -109,9 +109,9 @@ void PrintFigures(const char* path) {
     const StageFigures f = SimulateStage(path, kShipX, kShipY);
     std::printf("%s: %d rows, %d enemies spawned (%d lost to a full table), %d bullets fired (%d from off screen, %d lost to "
                 "no free group), %d items carried (%d power, %d speed), mean hp %.0f, at most %d enemies "
-                "and %d shot groups at once, %d alive when the boss enters\n",
+                "and %d shot groups at once, %d never on screen, %d alive when the boss enters\n",
                 path, f.rows, f.enemies, f.rowsLost, f.bullets, f.shotsOffScreen, f.shotsLost, f.itemsCarried, f.powerCarried,
-                f.speedItems, f.meanHp, f.maxEnemies, f.maxGroups, f.aliveAtBoss);
+                f.speedItems, f.meanHp, f.maxEnemies, f.maxGroups, f.neverSeen, f.aliveAtBoss);
 }
 
 } // namespace

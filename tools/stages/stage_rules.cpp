@@ -168,20 +168,39 @@ void Add(std::vector<StageProblem>& out, int line, const char* format, ...) {
     out.push_back({line, buffer});
 }
 
-// Spawns the one row with the game's own code on its frame and runs its first
-// update; true when the enemy is gone after it. `where` gets its position.
-bool LeavesOnFirstUpdate(const StoryRow& row, double& x, double& y) {
+// What the enemy of one row does alone on the screen.
+struct RowFlight {
+    bool leavesAtOnce = false;   // gone after its first update
+    double x = 0, y = 0;         // its position after that update
+    bool seen = false;           // its centre came onto the 640×480 screen before it left
+};
+
+bool OnScreen(const EnemyRecord& e) { return e.x >= 0 && e.x <= 640 && e.y >= 0 && e.y <= 480; }
+
+// Spawns the one row with the game's own SpawnEnemies on its frame and runs
+// UpdateEnemies until the enemy leaves, is seen, or a long life has passed.
+RowFlight FlyRow(const StoryRow& row) {
+    enum { LONGEST_LOOK = 3000 };
+    RowFlight out;
     std::memset(enemy, 0, sizeof enemy);
     story[0] = row;
     story_count = 1;
     scene_timer = row.frame;
     boss.state = 0;
     SpawnEnemies();
+    out.seen = OnScreen(enemy[0]);
     UpdateEnemies();
+    out.x = enemy[0].x;
+    out.y = enemy[0].y;
+    out.leavesAtOnce = enemy[0].state == 0;
+    for (int n = 1; n < LONGEST_LOOK && enemy[0].state == 1 && !out.seen; n++) {
+        out.seen = OnScreen(enemy[0]);
+        UpdateEnemies();
+        ResetShotGroupsStage();
+    }
+    if (enemy[0].state == 1) out.seen = out.seen || OnScreen(enemy[0]);
     ResetShotGroupsStage();
-    x = enemy[0].x;
-    y = enemy[0].y;
-    return enemy[0].state == 0;
+    return out;
 }
 
 } // namespace
@@ -264,10 +283,15 @@ std::vector<StageProblem> CheckStageFile(const char* path) {
             if (row.drop[k] != -1 && (row.drop[k] < 0 || row.drop[k] >= ITEM_KIND_COUNT))
                 Add(out, line, "drop%d %d is outside 0..%d (or -1 for none): nothing is dropped", k, row.drop[k],
                     ITEM_KIND_COUNT - 1);
-        double x = 0, y = 0;
-        if (patternOk && LeavesOnFirstUpdate(row, x, y))
-            Add(out, line, "spawn at (%g, %g) leaves the screen on its first update (to (%g, %g)): "
-                "the enemy is never seen", row.x, row.y, x, y);
+        if (patternOk) {
+            const RowFlight flight = FlyRow(row);
+            if (flight.leavesAtOnce)
+                Add(out, line, "spawn at (%g, %g) leaves the screen on its first update (to (%g, %g)): "
+                    "the enemy is never seen", row.x, row.y, flight.x, flight.y);
+            else if (!flight.seen)
+                Add(out, line, "spawn at (%g, %g): pattern %d takes the enemy away before its centre "
+                    "comes onto the screen", row.x, row.y, row.pattern);
+        }
     }
     if (!scan.endsWithFeed) {
         if (!scan.lostText.empty())

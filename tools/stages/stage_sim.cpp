@@ -35,6 +35,7 @@ StageFigures SimulateStage(const char* path, double shipX, double shipY, const S
     player.y = shipY;
 
     int spawnFrame[ENEMY_MAX] = {};
+    bool seen[ENEMY_MAX] = {};
     double px[ENEMY_MAX], py[ENEMY_MAX];
     long long hpSum = 0;
     for (scene_timer = 0; scene_timer <= STAGE_END_TIME; scene_timer++) {
@@ -49,6 +50,7 @@ StageFigures SimulateStage(const char* path, double shipX, double shipY, const S
             if (before[i] != 0 || enemy[i].state != 1) continue;
             spawned++;
             spawnFrame[i] = scene_timer;
+            seen[i] = false;
             hpSum += enemy[i].hp;
             for (int k = 0; k < STORY_DROPS; k++) {
                 if (enemy[i].drop[k] < 0 || enemy[i].drop[k] >= ITEM_KIND_COUNT) continue;
@@ -92,11 +94,18 @@ StageFigures SimulateStage(const char* path, double shipX, double shipY, const S
             if (before[i] != 1) continue;
             if (hook) hook(i, spawnFrame[i], px[i], py[i], enemy[i].x, enemy[i].y);
             alive += enemy[i].state == 1;
+            const EnemyRecord& e = enemy[i];
+            if (e.x >= 0 && e.x <= 640 && e.y >= 0 && e.y <= 480) seen[i] = true;
+            if (e.state != 1 && !seen[i]) out.neverSeen++;
         }
         if (groups > out.maxGroups) out.maxGroups = groups;
         if (alive > out.maxEnemies) out.maxEnemies = alive;
     }
-    for (const EnemyRecord& e : enemy) out.aliveAtBoss += e.state == 1;
+    for (int i = 0; i < ENEMY_MAX; i++) {
+        if (enemy[i].state != 1) continue;
+        out.aliveAtBoss++;
+        if (!seen[i]) out.neverSeen++;
+    }
     out.meanHp = out.enemies ? static_cast<double>(hpSum) / out.enemies : 0;
     return out;
 }

@@ -19,6 +19,7 @@ struct StageFigures {
     int speedItems = 0;       // speed items among them
     int maxEnemies = 0;       // most enemies alive at once
     int maxGroups = 0;        // most shot groups in use at once
+    int neverSeen = 0;        // enemies whose centre never came onto the 640×480 screen
     int aliveAtBoss = 0;      // enemies still alive when the boss enters
     double meanHp = 0;        // mean hit points of the spawned enemies
 };
