@@ -169,9 +169,10 @@ TEST_F(StageCheck, FieldTextTheGameReadsDifferentlyIsReported) {
                              Row("100", "9", "0", "6.5e2") +           // 7: a double column in C syntax: fine
                              Row("100", "3000000000") +                // 8: saturates
                              Row("100", "9", "0", "650", "240", "") +  // 9: empty fire_frame
-                             Row("100", "9", "0", "650", "1e999");     // 10: not finite
+                             Row("100", "9", "0", "650", "1e999") +    // 10: not finite
+                             Row("100.5");                             // 11: an integer column read as 100
     const std::vector<StageProblem> p = Check(body);
-    ASSERT_EQ(p.size(), 7u) << Joined(p);
+    ASSERT_EQ(p.size(), 8u) << Joined(p);
     EXPECT_EQ(p[0].line, 4);
     EXPECT_NE(p[0].message.find("frame is 65 characters long; the game keeps only the first 64"), std::string::npos);
     EXPECT_EQ(p[1].line, 5);
@@ -186,6 +187,8 @@ TEST_F(StageCheck, FieldTextTheGameReadsDifferentlyIsReported) {
     EXPECT_NE(p[5].message.find("y \"1e999\" is not a plain number"), std::string::npos);
     EXPECT_EQ(p[6].line, 10);   // read as infinity, it is off the screen at once
     EXPECT_NE(p[6].message.find("leaves the screen"), std::string::npos);
+    EXPECT_EQ(p[7].line, 11);
+    EXPECT_NE(p[7].message.find("frame \"100.5\" is not a plain number"), std::string::npos);
 }
 
 TEST_F(StageCheck, FieldsAreLocatedAcrossCommentsAndSplitRows) {
