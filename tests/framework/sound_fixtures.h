@@ -80,6 +80,7 @@ inline std::string ReadFile(const std::string& path) {
 inline bool StartFramework(bool audio = true) {
     HeadlessSelect();
     HeadlessSetAudioAvailable(audio ? 1 : 0);
+    HeadlessSetAudioClocked(0);   // samples move only when the test pulls them
     ChangeWindowMode(1);
     return FrameworkInit() == 0;
 }

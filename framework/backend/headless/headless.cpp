@@ -37,6 +37,7 @@ struct Headless {
     int instanceHeld = 0;
     int startupFails = 0;
     int audioAvailable = 1;
+    int audioClocked = 1;         // the output consumes audio as the clock advances
     std::vector<ScriptedEvent> events;
     std::vector<HeldKey> keys;
     bool keysOverride = false;
@@ -70,15 +71,39 @@ uint32_t Now() {
     return H().clock;
 }
 
+// A clocked output plays, and discards, the audio of the time the clock moved
+// on, as a sound card would: sounds end and streams advance with virtual time.
+void PlayAudioFor(uint32_t from, uint32_t to) {
+    Headless& h = H();
+    if (!h.audioClocked || to <= from) return;
+    std::lock_guard<std::recursive_mutex> g(h.audio);
+    if (!h.mix) return;
+    uint64_t frames = uint64_t(to) * 44100 / 1000 - uint64_t(from) * 44100 / 1000;
+    static int16_t scratch[4096 * 2];
+    while (frames > 0) {
+        const int n = frames > 4096 ? 4096 : static_cast<int>(frames);
+        h.mix(scratch, n, h.mixUser);
+        frames -= n;
+    }
+}
+
+// Moves the clock on by `ms` (or to `to`), playing the audio of that time.
+void AdvanceTo(uint32_t to) {
+    uint32_t from;
+    {
+        std::lock_guard<std::mutex> g(H().m);
+        from = H().clock;
+        H().clock = to;
+    }
+    PlayAudioFor(from, to);
+}
+
 // ---- the Platform functions ----
 
 int Startup() { return H().startupFails ? -1 : 0; }
 void Shutdown() {}
 uint32_t TicksMs() { return Now(); }
-void Sleep(uint32_t ms) {
-    std::lock_guard<std::mutex> g(H().m);
-    H().clock += ms;
-}
+void Sleep(uint32_t ms) { AdvanceTo(Now() + ms); }
 
 int AskYesNo(const char* caption, const char* text) {
     H().lastQuestion = std::string(caption) + "|" + text;
@@ -121,12 +146,16 @@ int PollEvent(PlatformEvent* e) {
 // The emulated display refreshes at refreshHz from clock 0: refresh k starts at
 // ceil(k × 1000 / hz) ms; waiting moves the clock to the start of the next one.
 void WaitVBlank() {
-    std::lock_guard<std::mutex> g(H().m);
-    const uint64_t milliHz = static_cast<uint64_t>(std::llround(H().refreshHz * 1000.0));
-    auto start = [milliHz](uint64_t k) { return (k * 1000000u + milliHz - 1) / milliHz; };
-    uint64_t k = static_cast<uint64_t>(H().clock) * milliHz / 1000000u;
-    while (start(k) <= H().clock) k++;
-    H().clock = static_cast<uint32_t>(start(k));
+    uint32_t next;
+    {
+        std::lock_guard<std::mutex> g(H().m);
+        const uint64_t milliHz = static_cast<uint64_t>(std::llround(H().refreshHz * 1000.0));
+        auto start = [milliHz](uint64_t k) { return (k * 1000000u + milliHz - 1) / milliHz; };
+        uint64_t k = static_cast<uint64_t>(H().clock) * milliHz / 1000000u;
+        while (start(k) <= H().clock) k++;
+        next = static_cast<uint32_t>(start(k));
+    }
+    AdvanceTo(next);
 }
 
 void Present(const uint32_t* pixels, int w, int hgt, int pitch) {
@@ -204,6 +233,7 @@ void HeadlessReset(void) {
     h.instanceTaken = 0;
     h.startupFails = 0;
     h.audioAvailable = 1;
+    h.audioClocked = 1;
     h.events.clear();
     h.keys.clear();
     h.keysOverride = false;
@@ -228,6 +258,7 @@ void HeadlessSetDesktopBytesPerPixel(int bytes) { H().desktopBytes = bytes; }
 void HeadlessSetInstanceTaken(int taken) { H().instanceTaken = taken; }
 void HeadlessSetStartupFails(int fails) { H().startupFails = fails; }
 void HeadlessSetAudioAvailable(int available) { H().audioAvailable = available; }
+void HeadlessSetAudioClocked(int clocked) { H().audioClocked = clocked; }
 
 void HeadlessPostEventAtFrame(int frame, int kind) { H().events.push_back({frame, 0, kind, false}); }
 void HeadlessPostEventAtTime(uint32_t ms, int kind) { H().events.push_back({-1, ms, kind, false}); }

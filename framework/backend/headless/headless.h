@@ -2,7 +2,7 @@
 // benchmarks and tools. Its clock advances only when the framework sleeps or
 // waits for the display, or when a test says so; events, keys and pads follow a
 // script keyed by presented frame (or by clock time); every presented frame
-// can be kept; audio is mixed only when a test pulls it.
+// can be kept; audio plays with the virtual clock, or only when a test pulls it.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,9 @@ void HeadlessSetDesktopBytesPerPixel(int bytes);  // default 4
 void HeadlessSetInstanceTaken(int taken);         // another instance holds the guard
 void HeadlessSetStartupFails(int fails);
 void HeadlessSetAudioAvailable(int available);    // default 1
+// 1 (default): the output plays, and discards, audio as the clock advances, so
+// sounds end in virtual time; 0: audio moves only when a test pulls it.
+void HeadlessSetAudioClocked(int clocked);
 
 // Events: delivered by the first PollEvent once `frame` frames were presented
 // (or the clock reached `ms`).
