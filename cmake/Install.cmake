@@ -1,6 +1,7 @@
 # What `cmake --install` puts under the prefix: the game in libexec/vortalis,
 # its generated data in share/vortalis/dat, the launcher bin/vortalis, the
-# desktop entry and the icons. Included at the end of the top-level CMakeLists.
+# desktop entry and the icons, all in the component "game". Included at the end
+# of the top-level CMakeLists.
 include(GNUInstallDirs)
 
 set(VORTALIS_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/vortalis)
@@ -19,12 +20,13 @@ file(RELATIVE_PATH VORTALIS_LAUNCHER_TO_GAME /prefix/${CMAKE_INSTALL_BINDIR} /pr
 file(RELATIVE_PATH VORTALIS_LAUNCHER_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${VORTALIS_DATA_DIR})
 configure_file(${CMAKE_SOURCE_DIR}/packaging/vortalis.in ${CMAKE_BINARY_DIR}/packaging/vortalis @ONLY)
 
-install(TARGETS vortalis RUNTIME DESTINATION ${VORTALIS_GAME_DIR})
+install(TARGETS vortalis RUNTIME DESTINATION ${VORTALIS_GAME_DIR} COMPONENT game)
 if(TARGET dat)
-  install(DIRECTORY ${CMAKE_BINARY_DIR}/dat DESTINATION ${VORTALIS_DATA_DIR})
+  install(DIRECTORY ${CMAKE_BINARY_DIR}/dat DESTINATION ${VORTALIS_DATA_DIR} COMPONENT game)
 endif()
-install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vortalis DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/vortalis.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vortalis DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/vortalis.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+        COMPONENT game)
 
 # The icon is drawn by the art builder from packaging/icon/, one source per size
 # (the builder insists that a source declares the size it is drawn at).
@@ -43,7 +45,7 @@ if(TARGET art_build)
       COMMENT "Drawing the ${size}x${size} icon"
       VERBATIM)
     list(APPEND VORTALIS_ICONS ${png})
-    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps COMPONENT game)
   endforeach()
   add_custom_target(vortalis_icons ALL DEPENDS ${VORTALIS_ICONS})
 else()

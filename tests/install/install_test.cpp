@@ -73,7 +73,10 @@ int Wait(pid_t pid) {
 }
 
 void InstallInto(const fs::path& prefix) {
-    pid_t pid = Start({VORTALIS_CMAKE_COMMAND, "--install", VORTALIS_BINARY_DIR, "--prefix", prefix.string()},
+    // Naming the component makes cmake keep this install's list of files apart
+    // from install_manifest.txt, the list of the developer's own install.
+    pid_t pid = Start({VORTALIS_CMAKE_COMMAND, "--install", VORTALIS_BINARY_DIR, "--prefix", prefix.string(),
+                       "--component", "game"},
                       {}, "install.out");
     ASSERT_EQ(Wait(pid), 0) << Read("install.out");
 }
