@@ -148,12 +148,22 @@ inline void Blend4(uint32_t* d, __m128i sv, const Vec& v) {
     else Add4<MOD>(d, sv, v);
 }
 
+// The last one to three pixels of a span through the same vector code: the
+// source is padded with transparent pixels, which leave the target unchanged.
+template <int OP, bool MOD>
+inline void BlendTail(uint32_t* d, const uint32_t* s, int n, const Vec& v) {
+    alignas(16) uint32_t src[4] = {0, 0, 0, 0}, dst[4] = {0, 0, 0, 0};
+    for (int k = 0; k < n; k++) { src[k] = s[k]; dst[k] = d[k]; }
+    Blend4<OP, MOD>(dst, _mm_load_si128(reinterpret_cast<const __m128i*>(src)), v);
+    for (int k = 0; k < n; k++) d[k] = dst[k];
+}
+
 template <int OP, bool MOD>
 void SpanVec(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
     const Vec v = MakeVec(b);
     int i = 0;
     for (; i + 4 <= n; i += 4) Blend4<OP, MOD>(d + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), v);
-    for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+    if (i < n) BlendTail<OP, MOD>(d + i, s + i, n - i, v);
 }
 
 SpanFn ChooseSpan(const Blend& b, int kind) {
@@ -240,13 +250,12 @@ template <int KIND>
 void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const uint32_t* const pixels = src.pixels;
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128(), c256 = _mm_set1_epi16(256);
     uint32_t u = st.u, v = st.v;
     const uint32_t du = st.du, dv = st.dv;
     for (int i = 0; i < n; i++) {
         int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(v - 32768u);
         int x0 = uu >> 16, y0 = vv >> 16;
-        int fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
         int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
         const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
         const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
@@ -255,10 +264,12 @@ void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
                                                            _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xb])))), zero);
         __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xa]))),
                                                            _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xb])))), zero);
-        __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - fy))),
-                                                   _mm_mullo_epi16(bot, _mm_set1_epi16(static_cast<short>(fy)))), 8);
-        const short a = static_cast<short>(256 - fx), b = static_cast<short>(fx);
-        __m128i m = _mm_mullo_epi16(col, _mm_set_epi16(b, b, b, b, a, a, a, a));
+        __m128i fy = _mm_shufflelo_epi16(_mm_cvtsi32_si128((vv >> 8) & 255), 0);
+        fy = _mm_unpacklo_epi64(fy, fy);
+        __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_sub_epi16(c256, fy)),
+                                                   _mm_mullo_epi16(bot, fy)), 8);
+        __m128i fx = _mm_shufflelo_epi16(_mm_cvtsi32_si128((uu >> 8) & 255), 0);
+        __m128i m = _mm_mullo_epi16(col, _mm_unpacklo_epi64(_mm_sub_epi16(c256, fx), fx));
         __m128i sum = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_si128(m, 8)), 8);
         out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
         u += du; v += dv;
@@ -288,7 +299,11 @@ void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, con
         Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1),
                                              static_cast<int>(p0)), v);
     }
-    for (; i < n; i++) d[i] = PixelRule(texel(), d[i], b);
+    if (i < n) {
+        uint32_t tail[3];
+        for (int k = 0; k < n - i; k++) tail[k] = texel();
+        BlendTail<OP, MOD>(d + i, tail, n - i, v);
+    }
     st.u = u; st.v = w;
 }
 
