@@ -152,10 +152,13 @@ inline void Blend4(uint32_t* d, __m128i sv, const Vec& v) {
 // source is padded with transparent pixels, which leave the target unchanged.
 template <int OP, bool MOD>
 inline void BlendTail(uint32_t* d, const uint32_t* s, int n, const Vec& v) {
-    alignas(16) uint32_t src[4] = {0, 0, 0, 0}, dst[4] = {0, 0, 0, 0};
-    for (int k = 0; k < n; k++) { src[k] = s[k]; dst[k] = d[k]; }
+    // Spelled out: a loop here becomes a call to memcpy.
+    alignas(16) uint32_t src[4] = {s[0], n > 1 ? s[1] : 0u, n > 2 ? s[2] : 0u, 0};
+    alignas(16) uint32_t dst[4] = {d[0], n > 1 ? d[1] : 0u, n > 2 ? d[2] : 0u, 0};
     Blend4<OP, MOD>(dst, _mm_load_si128(reinterpret_cast<const __m128i*>(src)), v);
-    for (int k = 0; k < n; k++) d[k] = dst[k];
+    d[0] = dst[0];
+    if (n > 1) d[1] = dst[1];
+    if (n > 2) d[2] = dst[2];
 }
 
 template <int OP, bool MOD>
@@ -288,20 +291,33 @@ void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, con
     const int pitch = src.pitch;
     uint32_t u = st.u, w = st.v;
     const uint32_t du = st.du, dv = st.dv;
-    auto texel = [&]() {
-        uint32_t p = pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
-        u += du; w += dv;
-        return p;
-    };
+    // Four positions per vector; x + y × pitch from one multiply-add of
+    // 16-bit pairs (images are at most 16384 wide and high).
+    __m128i U = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(u)),
+                              _mm_set_epi32(static_cast<int>(3 * du), static_cast<int>(2 * du), static_cast<int>(du), 0));
+    __m128i V = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(w)),
+                              _mm_set_epi32(static_cast<int>(3 * dv), static_cast<int>(2 * dv), static_cast<int>(dv), 0));
+    const __m128i du4 = _mm_set1_epi32(static_cast<int>(4 * du)), dv4 = _mm_set1_epi32(static_cast<int>(4 * dv));
+    const __m128i rowPitch = _mm_set1_epi32(pitch << 16 | 1), low = _mm_set1_epi32(0xFFFF);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        uint32_t p0 = texel(), p1 = texel(), p2 = texel(), p3 = texel();
-        Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1),
-                                             static_cast<int>(p0)), v);
+        __m128i xy = _mm_or_si128(_mm_and_si128(_mm_srai_epi32(U, 16), low), _mm_slli_epi32(_mm_srai_epi32(V, 16), 16));
+        __m128i idx = _mm_madd_epi16(xy, rowPitch);
+        const int i0 = _mm_cvtsi128_si32(idx), i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(idx, 1));
+        const int i2 = _mm_cvtsi128_si32(_mm_shuffle_epi32(idx, 2)), i3 = _mm_cvtsi128_si32(_mm_shuffle_epi32(idx, 3));
+        Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(pixels[i3]), static_cast<int>(pixels[i2]),
+                                             static_cast<int>(pixels[i1]), static_cast<int>(pixels[i0])), v);
+        U = _mm_add_epi32(U, du4);
+        V = _mm_add_epi32(V, dv4);
     }
+    u += static_cast<uint32_t>(i) * du;
+    w += static_cast<uint32_t>(i) * dv;
     if (i < n) {
         uint32_t tail[3];
-        for (int k = 0; k < n - i; k++) tail[k] = texel();
+        for (int k = 0; k < n - i; k++) {
+            tail[k] = pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
+            u += du; w += dv;
+        }
         BlendTail<OP, MOD>(d + i, tail, n - i, v);
     }
     st.u = u; st.v = w;
