@@ -150,7 +150,7 @@ int DrawRect(int x1, int y1, int x2, int y2, int color, int fillFlag) {
     if (l == r || t == b) return 0;
     const uint32_t rgb = ExpandColor(color);
     const ClipRect& area = *GraphicsDrawArea();
-    if (fillFlag || r - l <= 2 || b - t <= 2) {
+    if (fillFlag || int64_t(r) - l <= 2 || int64_t(b) - t <= 2) {
         RasterFill(*dst, area, l, t, r, b, rgb, g_draw.raster);
         return 0;
     }
