@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -262,11 +263,19 @@ void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
         int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
         const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
         const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
+        const uint32_t p00 = Fetch<KIND>(ra[xa]), p01 = Fetch<KIND>(ra[xb]);
+        const uint32_t p10 = Fetch<KIND>(rb[xa]), p11 = Fetch<KIND>(rb[xb]);
+        u += du; v += dv;
+        // Four transparent taps (premultiplied: all zero) give zero.
+        if ((p00 | p01 | p10 | p11) == 0) {
+            out[i] = 0;
+            continue;
+        }
         // Lanes 0–3: left column, 4–7: right column.
-        __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xa]))),
-                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xb])))), zero);
-        __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xa]))),
-                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xb])))), zero);
+        __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
+                                                           _mm_cvtsi32_si128(static_cast<int>(p01))), zero);
+        __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p10)),
+                                                           _mm_cvtsi32_si128(static_cast<int>(p11))), zero);
         __m128i fy = _mm_shufflelo_epi16(_mm_cvtsi32_si128((vv >> 8) & 255), 0);
         fy = _mm_unpacklo_epi64(fy, fy);
         __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_sub_epi16(c256, fy)),
@@ -275,7 +284,6 @@ void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
         __m128i m = _mm_mullo_epi16(col, _mm_unpacklo_epi64(_mm_sub_epi16(c256, fx), fx));
         __m128i sum = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_si128(m, 8)), 8);
         out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
-        u += du; v += dv;
     }
     st.u = u; st.v = v;
 }
@@ -330,6 +338,41 @@ FusedFn ChooseFused(const Blend& b, int kind, bool bilinear) {
     return nullptr;
 }
 
+// The scratch copy for ModulateInto: it grows to the largest image modulated
+// and is reused, so draws allocate nothing once it has grown.
+std::vector<uint32_t> g_scratch;
+
+Blend Unmodulated(Blend b) {
+    b.m[0] = b.m[1] = b.m[2] = b.m[3] = 255;
+    b.modulate = false;
+    return b;
+}
+
+// C = div255(S × M) for every texel of `src`, into the scratch copy.
+void ModulateInto(const Surface& src, const Blend& b, Surface* out) {
+    const size_t count = static_cast<size_t>(src.width) * src.height;
+    if (g_scratch.size() < count + 4) g_scratch.resize(count + 4);
+    const Vec v = MakeVec(b);
+    uint32_t* o = g_scratch.data();
+    for (int y = 0; y < src.height; y++) {
+        const uint32_t* row = src.pixels + static_cast<size_t>(y) * src.pitch;
+        uint32_t* orow = o + static_cast<size_t>(y) * src.width;
+        int x = 0;
+        for (; x + 4 <= src.width; x += 4) {
+            __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+            __m128i lo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, v.zero), v.m));
+            __m128i hi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, v.zero), v.m));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(orow + x), _mm_packus_epi16(lo, hi));
+        }
+        for (; x < src.width; x++) {
+            const uint32_t p = row[x];
+            orow[x] = Div255((p >> 24) * b.m[0]) << 24 | Div255(((p >> 16) & 255) * b.m[1]) << 16 |
+                      Div255(((p >> 8) & 255) * b.m[2]) << 8 | Div255((p & 255) * b.m[3]);
+        }
+    }
+    *out = Surface{o, src.width, src.height, src.width};
+}
+
 typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
 
 template <int KIND>
@@ -372,7 +415,9 @@ void LimitLinear(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& k0
 // The smallest k with base + k × step ≥ lo (step > 0): a floating-point
 // estimate corrected by exact integer tests.
 inline int64_t FirstAtLeast(int64_t base, int64_t step, double inverse, int64_t lo) {
-    int64_t k = static_cast<int64_t>(std::ceil(static_cast<double>(lo - base) * inverse));
+    // Truncation instead of ceil (a library call without SSE4.1); the loops
+    // below correct the estimate either way.
+    int64_t k = static_cast<int64_t>(static_cast<double>(lo - base) * inverse);
     while (base + k * step < lo) k++;
     while (base + (k - 1) * step >= lo) k--;
     return k;
@@ -531,6 +576,17 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
     FusedFn fused = ChooseFused(b, kind, st.bilinear != 0);
+    // Magnified nearest draws with colour or alpha modulation: modulate each
+    // texel once into a scratch copy instead of each pixel that shows it. The
+    // same per-texel rule, so the pixels are identical.
+    const Surface* from = &src;
+    Surface modulated;
+    if (fused && b.modulate && std::fabs(det) > 0.5) {
+        ModulateInto(src, b, &modulated);
+        from = &modulated;
+        fused = ChooseFused(Unmodulated(b), kind, false);
+        b = Unmodulated(b);
+    }
     uint32_t tmp[CHUNK];
     for (int y = y0; y < y1; y++) {
         // Each row's span is exactly the pixels whose fixed-point source
@@ -547,7 +603,7 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
         uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
         const int x0 = bx0 + static_cast<int>(k0), x1 = bx0 + static_cast<int>(k1);
         if (fused) {
-            fused(row + x0, x1 - x0, src, s, b);
+            fused(row + x0, x1 - x0, *from, s, b);
             continue;
         }
         for (int x = x0; x < x1; x += CHUNK) {
