@@ -568,8 +568,11 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     const int64_t wFix = static_cast<int64_t>(src.width) << 16, hFix = static_cast<int64_t>(src.height) << 16;
     // Fixed-point source position of pixel bx0's centre on row y0; rows and
     // pixels step from it exactly, so spans and sampling agree to the bit.
-    const int64_t u00 = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + (y0 + 0.5) * a.udy);
-    const int64_t v00 = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + (y0 + 0.5) * a.vdy);
+    // (Offsets from the origin first: exact for the common whole and half
+    // coordinates.)
+    const double rx = bx0 + 0.5 - ox, ry = y0 + 0.5 - oy;
+    const int64_t u00 = ToFixed((rx * vy - ry * vx) / det);
+    const int64_t v00 = ToFixed((ry * ux - rx * uy) / det);
 
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;
@@ -581,7 +584,7 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     // same per-texel rule, so the pixels are identical.
     const Surface* from = &src;
     Surface modulated;
-    if (fused && b.modulate && std::fabs(det) > 0.5) {
+    if (fused && b.modulate && std::fabs(det) > 1.0) {
         ModulateInto(src, b, &modulated);
         from = &modulated;
         fused = ChooseFused(Unmodulated(b), kind, false);
