@@ -2,7 +2,9 @@
 // draw calls: each validates its handle, works out the geometry and hands one
 // draw to the rasterizer. Also the drawing side of the text module's contract.
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "framework/backend/raster/raster.h"
 #include "framework/core/api_lock.h"
@@ -33,6 +35,24 @@ uint32_t ExpandColor(int color) {
     return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
 }
 
+// The part of an image a draw has to visit: for alpha images drawn with
+// transFlag 1, the visible rectangle (what lies outside is transparent and
+// leaves the target as it is); its top-left offset goes to *dx, *dy.
+bool VisiblePart(const ImageRecord* rec, int kind, Surface* part, int* dx, int* dy) {
+    Surface s = ImageSurface(rec);
+    *dx = *dy = 0;
+    if (kind != RASTER_SOURCE_ALPHA) {
+        *part = s;
+        return true;
+    }
+    if (rec->visibleLeft >= rec->visibleRight || rec->visibleTop >= rec->visibleBottom) return false;
+    *dx = rec->visibleLeft;
+    *dy = rec->visibleTop;
+    *part = Surface{s.pixels + static_cast<size_t>(rec->visibleTop) * s.pitch + rec->visibleLeft,
+                    rec->visibleRight - rec->visibleLeft, rec->visibleBottom - rec->visibleTop, s.pitch};
+    return true;
+}
+
 RasterState StateWithFilter(bool filtered) {
     RasterState st = g_draw.raster;
     st.bilinear = filtered && g_draw.filterMode == 1;
@@ -50,10 +70,14 @@ int DrawRotated(double x, double y, double scale, double angle, int handle, int 
     const double cx = x + ((scale == 1.0 && (rec->width & 1)) ? 0.5 : 0.0);
     const double cy = y + ((scale == 1.0 && (rec->height & 1)) ? 0.5 : 0.0);
     const double c = std::cos(angle), s = std::sin(angle), m = turnFlag == 1 ? -1.0 : 1.0;
-    const double du = -m * w / 2, dv = -h / 2;   // the top-left corner, mirrored
+    const int kind = SourceKind(rec, transFlag);
+    Surface part;
+    int px, py;
+    if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
+    const double du = -m * w / 2 + m * px, dv = -h / 2 + py;   // the part's top-left corner, mirrored
     const double ox = cx + scale * (du * c - dv * s), oy = cy + scale * (du * s + dv * c);
-    RasterMapped(*dst, *GraphicsDrawArea(), ImageSurface(rec), ox, oy, scale * m * c, scale * m * s,
-                 -scale * s, scale * c, SourceKind(rec, transFlag), StateWithFilter(true));
+    RasterMapped(*dst, *GraphicsDrawArea(), part, ox, oy, scale * m * c, scale * m * s, -scale * s, scale * c, kind,
+                 StateWithFilter(true));
     return 0;
 }
 
@@ -93,7 +117,12 @@ int DrawImageAt(int x, int y, int handle, int transFlag) {
     if (!rec) return -1;
     const Surface* dst = GraphicsTarget();
     if (!dst) return 0;
-    RasterBlit(*dst, *GraphicsDrawArea(), ImageSurface(rec), x, y, SourceKind(rec, transFlag), g_draw.raster);
+    const int kind = SourceKind(rec, transFlag);
+    Surface part;
+    int px, py;
+    if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
+    RasterBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(std::clamp<int64_t>(int64_t(x) + px, INT32_MIN, INT32_MAX)),
+               static_cast<int>(std::clamp<int64_t>(int64_t(y) + py, INT32_MIN, INT32_MAX)), kind, g_draw.raster);
     return 0;
 }
 
@@ -105,8 +134,11 @@ int DrawImageAtF(float x, float y, int handle, int transFlag) {
     const Surface* dst = GraphicsTarget();
     if (!dst) return 0;
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e9f || std::fabs(y) > 1e9f) return 0;
-    RasterBlit(*dst, *GraphicsDrawArea(), ImageSurface(rec), static_cast<int>(x), static_cast<int>(y),
-               SourceKind(rec, transFlag), g_draw.raster);
+    const int kind = SourceKind(rec, transFlag);
+    Surface part;
+    int px, py;
+    if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
+    RasterBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(x) + px, static_cast<int>(y) + py, kind, g_draw.raster);
     return 0;
 }
 
@@ -150,7 +182,7 @@ int DrawRect(int x1, int y1, int x2, int y2, int color, int fillFlag) {
     if (l == r || t == b) return 0;
     const uint32_t rgb = ExpandColor(color);
     const ClipRect& area = *GraphicsDrawArea();
-    if (fillFlag || r - l <= 2 || b - t <= 2) {
+    if (fillFlag || int64_t(r) - l <= 2 || int64_t(b) - t <= 2) {
         RasterFill(*dst, area, l, t, r, b, rgb, g_draw.raster);
         return 0;
     }

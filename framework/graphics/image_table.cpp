@@ -3,6 +3,7 @@
 // pixel stores live here; images.cpp and draw_calls.cpp call in.
 #include "framework/graphics/image_table.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -75,6 +76,7 @@ int ImageCreate(PixelStore* store, int offsetX, int offsetY, int width, int heig
     r.store = store;
     store->refs++;
     r.path = path ? path : "";
+    ImageUpdateVisible(&r);
     g_table->count++;
     return r.handle;
 }
@@ -101,6 +103,34 @@ Surface ImageSurface(const ImageRecord* r) {
     PixelStore* s = r->store;
     return Surface{s->pixels.data() + static_cast<size_t>(r->offsetY) * s->width + r->offsetX,
                    r->width, r->height, s->width};
+}
+
+void ImageUpdateVisible(ImageRecord* r) {
+    r->visibleLeft = 0;
+    r->visibleTop = 0;
+    r->visibleRight = r->width;
+    r->visibleBottom = r->height;
+    if (!r->hasAlpha || r->drawable) return;
+    const Surface s = ImageSurface(r);
+    int l = r->width, t = r->height, right = 0, b = 0;
+    for (int y = 0; y < r->height; y++) {
+        const uint32_t* row = s.pixels + static_cast<size_t>(y) * s.pitch;
+        for (int x = 0; x < r->width; x++)
+            if (row[x] >> 24) {
+                l = std::min(l, x);
+                right = std::max(right, x + 1);
+                t = std::min(t, y);
+                b = y + 1;
+            }
+    }
+    if (l >= right) {   // nothing visible
+        r->visibleRight = r->visibleLeft;
+        return;
+    }
+    r->visibleLeft = std::max(l - 1, 0);
+    r->visibleTop = std::max(t - 1, 0);
+    r->visibleRight = std::min(right + 1, r->width);
+    r->visibleBottom = std::min(b + 1, r->height);
 }
 
 void ImageTableReset(void) {

@@ -33,6 +33,10 @@ struct ImageRecord {
     int depth;            // 32: every image is held in 32-bit pixels
     int drawable;
     int offsetX, offsetY; // top-left inside the parent's pixels (cells)
+    // Alpha images: the rectangle holding every texel with alpha above 0,
+    // widened by one texel for bilinear taps; draws with transFlag 1 touch only
+    // that part. The whole image for everything else.
+    int visibleLeft, visibleTop, visibleRight, visibleBottom;
     PixelStore* store;
     std::string path;
 };
@@ -48,6 +52,8 @@ void ImageReleaseStore(PixelStore* store);
 ImageRecord* ImageLookup(int handle);    // the record, or nullptr for an invalid handle
 int ImageDelete(int handle);             // 0, or −1
 Surface ImageSurface(const ImageRecord* rec);
+// Sets the visible rectangle: scanned for alpha images, whole otherwise.
+void ImageUpdateVisible(ImageRecord* rec);
 void ImageTableReset(void);              // frees every image (framework end)
 int ImageCount(void);
 // Logs `line`, shuts the framework down and ends the process with exit code −1.

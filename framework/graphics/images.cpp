@@ -169,7 +169,7 @@ int GetImageSize(int handle, int* width, int* height) {
 // the draw target's pixels.
 int CaptureScreenToImage(int x1, int y1, int x2, int y2, int handle, int flag) {
     ApiGuard guard;
-    const ImageRecord* rec = ImageLookup(handle);
+    ImageRecord* rec = ImageLookup(handle);
     const Surface* src = GraphicsTarget();
     if (!rec || !src) return -1;
     Surface dst = ImageSurface(rec);
@@ -181,5 +181,8 @@ int CaptureScreenToImage(int x1, int y1, int x2, int y2, int handle, int flag) {
         uint32_t* d = dst.pixels + static_cast<size_t>(y - y1) * dst.pitch + (sx - x1);
         for (int64_t x = 0; x < ex - sx; x++) d[x] = s[x] | 0xFF000000u;
     }
+    rec->visibleLeft = rec->visibleTop = 0;   // opaque pixels may now be anywhere
+    rec->visibleRight = rec->width;
+    rec->visibleBottom = rec->height;
     return 0;
 }

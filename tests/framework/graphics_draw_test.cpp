@@ -436,3 +436,31 @@ TEST_F(GraphicsDraw, ExtremeInputsNeverReadOrWriteOutside) {
             EXPECT_TRUE(p == 0 || fromImage || p == 0x080808u) << std::hex << p;
         }
 }
+
+TEST_F(GraphicsDraw, TransparentBordersAreSkippedWithoutMovingAnything) {
+    // Only the centre texel of a 5 × 5 alpha image is visible.
+    std::vector<uint32_t> px(25, 0x00FFFFFFu);
+    px[12] = 0xFF406080u;
+    int dot = MakeTestImage(5, 5, px, true);
+    DrawImageAt(10, 10, dot, 1);
+    DrawImageRotated(30, 30, 1.0, 3.1415926535898, dot, 1, 1);
+    DrawImageRotated(50, 50, 2.0, 0.0, dot, 1, 0);
+    SetScaleFilter(1);
+    DrawImageRotated(70, 70, 1.0, 0.0, dot, 1, 0);
+    EXPECT_EQ(BackPixel(12, 12), 0x406080u);
+    EXPECT_EQ(BackPixel(30, 30), 0x406080u);
+    for (int y = 49; y < 51; y++)
+        for (int x = 49; x < 51; x++) EXPECT_EQ(BackPixel(x, y), 0x406080u) << x << "," << y;
+    EXPECT_EQ(BackPixel(70, 70), 0x406080u);
+    EXPECT_EQ(Lit(0, 0, 640, 480), 1 + 1 + 4 + 1);
+    // With transFlag 0 the whole image is drawn (its hidden texels show black).
+    DrawRect(100, 100, 110, 110, MakeColor(255, 255, 255), 1);
+    DrawImageAt(100, 100, dot, 0);
+    EXPECT_EQ(BackPixel(100, 100), 0u);
+    EXPECT_EQ(BackPixel(105, 105), 0xFFFFFFu);
+    // A wholly transparent image draws nothing and succeeds.
+    int none = MakeTestImage(3, 3, std::vector<uint32_t>(9, 0u), true);
+    EXPECT_EQ(DrawImageAt(200, 200, none, 1), 0);
+    EXPECT_EQ(DrawImageRotated(200, 200, 2.0, 1.0, none, 1, 0), 0);
+    EXPECT_EQ(Lit(190, 190, 220, 220), 0);
+}

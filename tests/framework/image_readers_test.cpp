@@ -367,12 +367,11 @@ TEST(ImageReaders, PngThroughTheWriterAndCorruptions) {
 namespace {
 
 // A grey or palette PNG written directly through libpng.
-std::vector<uint8_t> OtherPng(int colorType, int depth, const std::vector<uint8_t>& row, bool trns) {
+std::vector<uint8_t> OtherPng(int colorType, int depth, int width, const std::vector<uint8_t>& row, bool trns) {
     FILE* f = std::fopen("o.png", "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, f);
-    const int width = depth == 8 ? static_cast<int>(row.size()) : 8 / depth * static_cast<int>(row.size());
     png_set_IHDR(png, info, width, 1, depth, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_color pal[2] = {{10, 20, 30}, {200, 210, 220}};
@@ -391,18 +390,18 @@ std::vector<uint8_t> OtherPng(int colorType, int depth, const std::vector<uint8_
 
 TEST(ImageReaders, PngColourTypes) {
     DecodedImage img;
-    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_GRAY, 8, {0, 128, 255}, false), &img));
+    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_GRAY, 8, 3, {0, 128, 255}, false), &img));
     EXPECT_EQ(img.pixels[1], 0xFF808080u);
     EXPECT_FALSE(img.hasAlpha);
-    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_GRAY, 1, {0x80}, false), &img));
+    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_GRAY, 1, 8, {0x80}, false), &img));
     EXPECT_EQ(img.width, 8);
     EXPECT_EQ(img.pixels[0], 0xFFFFFFFFu);
     EXPECT_EQ(img.pixels[1], 0xFF000000u);
-    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_PALETTE, 8, {1, 0}, true), &img));
+    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_PALETTE, 8, 2, {1, 0}, true), &img));
     EXPECT_TRUE(img.hasAlpha);
     EXPECT_EQ(img.pixels[0], 0xFFC8D2DCu);
     EXPECT_EQ(img.pixels[1], 0x000A141Eu);
-    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {50, 100}, false), &img));
+    ASSERT_TRUE(Decode(DecodePng, OtherPng(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 1, {50, 100}, false), &img));
     EXPECT_EQ(img.pixels[0], 0x64323232u);
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -148,12 +149,25 @@ inline void Blend4(uint32_t* d, __m128i sv, const Vec& v) {
     else Add4<MOD>(d, sv, v);
 }
 
+// The last one to three pixels of a span through the same vector code: the
+// source is padded with transparent pixels, which leave the target unchanged.
+template <int OP, bool MOD>
+inline void BlendTail(uint32_t* d, const uint32_t* s, int n, const Vec& v) {
+    // Spelled out: a loop here becomes a call to memcpy.
+    alignas(16) uint32_t src[4] = {s[0], n > 1 ? s[1] : 0u, n > 2 ? s[2] : 0u, 0};
+    alignas(16) uint32_t dst[4] = {d[0], n > 1 ? d[1] : 0u, n > 2 ? d[2] : 0u, 0};
+    Blend4<OP, MOD>(dst, _mm_load_si128(reinterpret_cast<const __m128i*>(src)), v);
+    d[0] = dst[0];
+    if (n > 1) d[1] = dst[1];
+    if (n > 2) d[2] = dst[2];
+}
+
 template <int OP, bool MOD>
 void SpanVec(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
     const Vec v = MakeVec(b);
     int i = 0;
     for (; i + 4 <= n; i += 4) Blend4<OP, MOD>(d + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), v);
-    for (; i < n; i++) d[i] = PixelRule(s[i], d[i], b);
+    if (i < n) BlendTail<OP, MOD>(d + i, s + i, n - i, v);
 }
 
 SpanFn ChooseSpan(const Blend& b, int kind) {
@@ -240,28 +254,36 @@ template <int KIND>
 void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const uint32_t* const pixels = src.pixels;
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128(), c256 = _mm_set1_epi16(256);
     uint32_t u = st.u, v = st.v;
     const uint32_t du = st.du, dv = st.dv;
     for (int i = 0; i < n; i++) {
         int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(v - 32768u);
         int x0 = uu >> 16, y0 = vv >> 16;
-        int fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
         int xa = std::clamp(x0, 0, wmax), xb = std::clamp(x0 + 1, 0, wmax);
         const uint32_t* ra = pixels + std::clamp(y0, 0, hmax) * pitch;
         const uint32_t* rb = pixels + std::clamp(y0 + 1, 0, hmax) * pitch;
+        const uint32_t p00 = Fetch<KIND>(ra[xa]), p01 = Fetch<KIND>(ra[xb]);
+        const uint32_t p10 = Fetch<KIND>(rb[xa]), p11 = Fetch<KIND>(rb[xb]);
+        u += du; v += dv;
+        // Four transparent taps (premultiplied: all zero) give zero.
+        if ((p00 | p01 | p10 | p11) == 0) {
+            out[i] = 0;
+            continue;
+        }
         // Lanes 0–3: left column, 4–7: right column.
-        __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xa]))),
-                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(ra[xb])))), zero);
-        __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xa]))),
-                                                           _mm_cvtsi32_si128(static_cast<int>(Fetch<KIND>(rb[xb])))), zero);
-        __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - fy))),
-                                                   _mm_mullo_epi16(bot, _mm_set1_epi16(static_cast<short>(fy)))), 8);
-        const short a = static_cast<short>(256 - fx), b = static_cast<short>(fx);
-        __m128i m = _mm_mullo_epi16(col, _mm_set_epi16(b, b, b, b, a, a, a, a));
+        __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
+                                                           _mm_cvtsi32_si128(static_cast<int>(p01))), zero);
+        __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p10)),
+                                                           _mm_cvtsi32_si128(static_cast<int>(p11))), zero);
+        __m128i fy = _mm_shufflelo_epi16(_mm_cvtsi32_si128((vv >> 8) & 255), 0);
+        fy = _mm_unpacklo_epi64(fy, fy);
+        __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, _mm_sub_epi16(c256, fy)),
+                                                   _mm_mullo_epi16(bot, fy)), 8);
+        __m128i fx = _mm_shufflelo_epi16(_mm_cvtsi32_si128((uu >> 8) & 255), 0);
+        __m128i m = _mm_mullo_epi16(col, _mm_unpacklo_epi64(_mm_sub_epi16(c256, fx), fx));
         __m128i sum = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_si128(m, 8)), 8);
         out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
-        u += du; v += dv;
     }
     st.u = u; st.v = v;
 }
@@ -277,18 +299,35 @@ void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, con
     const int pitch = src.pitch;
     uint32_t u = st.u, w = st.v;
     const uint32_t du = st.du, dv = st.dv;
-    auto texel = [&]() {
-        uint32_t p = pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
-        u += du; w += dv;
-        return p;
-    };
+    // Four positions per vector; x + y × pitch from one multiply-add of
+    // 16-bit pairs (images are at most 16384 wide and high).
+    __m128i U = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(u)),
+                              _mm_set_epi32(static_cast<int>(3 * du), static_cast<int>(2 * du), static_cast<int>(du), 0));
+    __m128i V = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(w)),
+                              _mm_set_epi32(static_cast<int>(3 * dv), static_cast<int>(2 * dv), static_cast<int>(dv), 0));
+    const __m128i du4 = _mm_set1_epi32(static_cast<int>(4 * du)), dv4 = _mm_set1_epi32(static_cast<int>(4 * dv));
+    const __m128i rowPitch = _mm_set1_epi32(pitch << 16 | 1), low = _mm_set1_epi32(0xFFFF);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        uint32_t p0 = texel(), p1 = texel(), p2 = texel(), p3 = texel();
-        Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1),
-                                             static_cast<int>(p0)), v);
+        __m128i xy = _mm_or_si128(_mm_and_si128(_mm_srai_epi32(U, 16), low), _mm_slli_epi32(_mm_srai_epi32(V, 16), 16));
+        __m128i idx = _mm_madd_epi16(xy, rowPitch);
+        const int i0 = _mm_cvtsi128_si32(idx), i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(idx, 1));
+        const int i2 = _mm_cvtsi128_si32(_mm_shuffle_epi32(idx, 2)), i3 = _mm_cvtsi128_si32(_mm_shuffle_epi32(idx, 3));
+        Blend4<OP, MOD>(d + i, _mm_set_epi32(static_cast<int>(pixels[i3]), static_cast<int>(pixels[i2]),
+                                             static_cast<int>(pixels[i1]), static_cast<int>(pixels[i0])), v);
+        U = _mm_add_epi32(U, du4);
+        V = _mm_add_epi32(V, dv4);
     }
-    for (; i < n; i++) d[i] = PixelRule(texel(), d[i], b);
+    u += static_cast<uint32_t>(i) * du;
+    w += static_cast<uint32_t>(i) * dv;
+    if (i < n) {
+        uint32_t tail[3];
+        for (int k = 0; k < n - i; k++) {
+            tail[k] = pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
+            u += du; w += dv;
+        }
+        BlendTail<OP, MOD>(d + i, tail, n - i, v);
+    }
     st.u = u; st.v = w;
 }
 
@@ -297,6 +336,41 @@ FusedFn ChooseFused(const Blend& b, int kind, bool bilinear) {
     if (b.op == OP_OVER) return b.modulate ? MappedNearestFused<OP_OVER, true> : MappedNearestFused<OP_OVER, false>;
     if (b.op == OP_ADD) return b.modulate ? MappedNearestFused<OP_ADD, true> : MappedNearestFused<OP_ADD, false>;
     return nullptr;
+}
+
+// The scratch copy for ModulateInto: it grows to the largest image modulated
+// and is reused, so draws allocate nothing once it has grown.
+std::vector<uint32_t> g_scratch;
+
+Blend Unmodulated(Blend b) {
+    b.m[0] = b.m[1] = b.m[2] = b.m[3] = 255;
+    b.modulate = false;
+    return b;
+}
+
+// C = div255(S × M) for every texel of `src`, into the scratch copy.
+void ModulateInto(const Surface& src, const Blend& b, Surface* out) {
+    const size_t count = static_cast<size_t>(src.width) * src.height;
+    if (g_scratch.size() < count + 4) g_scratch.resize(count + 4);
+    const Vec v = MakeVec(b);
+    uint32_t* o = g_scratch.data();
+    for (int y = 0; y < src.height; y++) {
+        const uint32_t* row = src.pixels + static_cast<size_t>(y) * src.pitch;
+        uint32_t* orow = o + static_cast<size_t>(y) * src.width;
+        int x = 0;
+        for (; x + 4 <= src.width; x += 4) {
+            __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+            __m128i lo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, v.zero), v.m));
+            __m128i hi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, v.zero), v.m));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(orow + x), _mm_packus_epi16(lo, hi));
+        }
+        for (; x < src.width; x++) {
+            const uint32_t p = row[x];
+            orow[x] = Div255((p >> 24) * b.m[0]) << 24 | Div255(((p >> 16) & 255) * b.m[1]) << 16 |
+                      Div255(((p >> 8) & 255) * b.m[2]) << 8 | Div255((p & 255) * b.m[3]);
+        }
+    }
+    *out = Surface{o, src.width, src.height, src.width};
 }
 
 typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
@@ -341,7 +415,9 @@ void LimitLinear(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& k0
 // The smallest k with base + k × step ≥ lo (step > 0): a floating-point
 // estimate corrected by exact integer tests.
 inline int64_t FirstAtLeast(int64_t base, int64_t step, double inverse, int64_t lo) {
-    int64_t k = static_cast<int64_t>(std::ceil(static_cast<double>(lo - base) * inverse));
+    // Truncation instead of ceil (a library call without SSE4.1); the loops
+    // below correct the estimate either way.
+    int64_t k = static_cast<int64_t>(static_cast<double>(lo - base) * inverse);
     while (base + k * step < lo) k++;
     while (base + (k - 1) * step >= lo) k--;
     return k;
@@ -492,14 +568,28 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     const int64_t wFix = static_cast<int64_t>(src.width) << 16, hFix = static_cast<int64_t>(src.height) << 16;
     // Fixed-point source position of pixel bx0's centre on row y0; rows and
     // pixels step from it exactly, so spans and sampling agree to the bit.
-    const int64_t u00 = ToFixed(a.u0 + (bx0 + 0.5) * a.udx + (y0 + 0.5) * a.udy);
-    const int64_t v00 = ToFixed(a.v0 + (bx0 + 0.5) * a.vdx + (y0 + 0.5) * a.vdy);
+    // (Offsets from the origin first: exact for the common whole and half
+    // coordinates.)
+    const double rx = bx0 + 0.5 - ox, ry = y0 + 0.5 - oy;
+    const int64_t u00 = ToFixed((rx * vy - ry * vx) / det);
+    const int64_t v00 = ToFixed((ry * ux - rx * uy) / det);
 
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
     FusedFn fused = ChooseFused(b, kind, st.bilinear != 0);
+    // Magnified nearest draws with colour or alpha modulation: modulate each
+    // texel once into a scratch copy instead of each pixel that shows it. The
+    // same per-texel rule, so the pixels are identical.
+    const Surface* from = &src;
+    Surface modulated;
+    if (fused && b.modulate && std::fabs(det) > 1.0) {
+        ModulateInto(src, b, &modulated);
+        from = &modulated;
+        fused = ChooseFused(Unmodulated(b), kind, false);
+        b = Unmodulated(b);
+    }
     uint32_t tmp[CHUNK];
     for (int y = y0; y < y1; y++) {
         // Each row's span is exactly the pixels whose fixed-point source
@@ -516,7 +606,7 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
         uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
         const int x0 = bx0 + static_cast<int>(k0), x1 = bx0 + static_cast<int>(k1);
         if (fused) {
-            fused(row + x0, x1 - x0, src, s, b);
+            fused(row + x0, x1 - x0, *from, s, b);
             continue;
         }
         for (int x = x0; x < x1; x += CHUNK) {
