@@ -8,6 +8,7 @@
 
 #include "framework/file/file_layer.h"
 #include "framework/framework.h"
+#include "framework/core/api_lock.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -82,6 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ApiGuard whole;   // see FuzzStartFramework
     const char* path = FuzzWriteInput(data, size);
     ReadByChars(path, data, size);
     ReadByLines(path, size, 0);

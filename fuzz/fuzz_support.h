@@ -8,7 +8,10 @@
 #include <string>
 
 // Selects the headless platform, makes a temporary directory for the input
-// file, and calls FrameworkInit. Safe to call more than once.
+// file, and calls FrameworkInit. Safe to call more than once. Targets then hold
+// the API lock (ApiGuard) through each whole input: the framework's pump thread
+// runs between inputs instead of taking its turn in the middle of one, which on
+// a busy machine costs more than the input itself.
 void FuzzStartFramework(void);
 
 // Writes the input to one fixed file in the temporary directory and returns

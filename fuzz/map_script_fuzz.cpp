@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "framework/framework.h"
+#include "framework/core/api_lock.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/script_frames.h"
 #include "game/story/map_story.h"
@@ -16,6 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ApiGuard whole;   // see FuzzStartFramework
     ResetTypewriter(&g_mapWriter);
     LoadScriptRows(FuzzWriteInput(data, size), SCRIPT_FORMAT_MAP);
     FuzzCheckScriptTable();

@@ -9,6 +9,7 @@
 
 #include "framework/core/console.h"
 #include "framework/framework.h"
+#include "framework/core/api_lock.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ApiGuard whole;   // see FuzzStartFramework
     ConsoleReset();
     const std::string text = FuzzAsString(data, size);
     ScreenPrintF("%s", text.c_str());

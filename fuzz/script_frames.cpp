@@ -34,7 +34,7 @@ void FuzzCheckScriptTable(void) {
     }
 }
 
-void FuzzRunScript(const std::function<void()>& step, const Typewriter* tw) {
+void FuzzRunScript(const std::function<void()>& step, Typewriter* tw) {
     ResetPadState();
     fucn_state = 0;
     frame_counter = 0;
@@ -47,7 +47,15 @@ void FuzzRunScript(const std::function<void()>& step, const Typewriter* tw) {
         HeadlessSetKeysNow(keys);
         PollKeyboard();
         PollJoypad();
-        step();
+        // Blending the text box costs far more than the reader and the typewriter,
+        // so the whole runner frame (typing, portraits, text) runs on one frame in
+        // eight and the typewriter alone on the others.
+        if (f % 8 == 0) {
+            step();
+        } else {
+            StepTypewriter(tw);
+            if (IsEndRow(tw->row)) break;
+        }
         frame_counter++;
         Check(tw->row >= 0 && tw->row < SCRIPT_ROWS);
         Check(tw->col >= 0 && tw->col < SCRIPT_TEXT_BYTES);

@@ -12,7 +12,7 @@ enum { FUZZ_END_SCENE = 27, FUZZ_SCRIPT_FRAMES = 300 };
 void FuzzPrepareScriptRunner(void);
 // Aborts when a row's name or text is not terminated inside its field.
 void FuzzCheckScriptTable(void);
-// Runs `step` once a frame with input polled before it, until the scene
-// number changes to the end scene or the frame limit; aborts when the
-// typewriter leaves its table or box.
-void FuzzRunScript(const std::function<void()>& step, const Typewriter* tw);
+// Polls input once a frame and runs either `step` (a whole runner frame) or
+// the runner's typewriter `tw` alone, until the script ends or the frame limit;
+// aborts when the typewriter leaves its table or box.
+void FuzzRunScript(const std::function<void()>& step, Typewriter* tw);

@@ -8,6 +8,7 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
+#include "framework/core/api_lock.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -24,6 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ApiGuard whole;   // see FuzzStartFramework
     const int handle = LoadSoundFile(FuzzWriteInput(data, size), 3, -1);
     if (handle == -1) return 0;
     PlaySoundHandle(handle, PLAY_BACK, 1);

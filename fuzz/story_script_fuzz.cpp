@@ -7,6 +7,7 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
+#include "framework/core/api_lock.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/script_frames.h"
 #include "game/story/script.h"
@@ -19,6 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ApiGuard whole;   // see FuzzStartFramework
     LoadStoryScript(FuzzWriteInput(data, size));
     FuzzCheckScriptTable();
     FuzzRunScript([] { RunStoryScript(FUZZ_END_SCENE); }, &g_storyWriter);

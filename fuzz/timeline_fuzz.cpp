@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "framework/framework.h"
+#include "framework/core/api_lock.h"
 #include "fuzz/fuzz_support.h"
 #include "game/enemy/enemy.h"
 #include "game/enemy/items.h"
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ApiGuard whole;   // see FuzzStartFramework
     ResetEnemiesStage();
     ResetShotGroupsStage();
     ResetItemsStage();
