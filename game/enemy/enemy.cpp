@@ -23,6 +23,12 @@ EnemyRecord enemy[ENEMY_MAX];
 
 namespace {
 
+// The patterns compare an enemy's age with W plus constants of a few hundred
+// frames. W is capped this far below the 32-bit limit (which the reader
+// saturates to) so those sums cannot overflow; no enemy lives long enough for
+// the cap to change a comparison.
+const int32_t WAIT_MAX = INT32_MAX - 1000;
+
 // The C library's decimal conversion, saturated to 32 bits instead of overflowing.
 int32_t FieldToInt(const char* text) {
     long long v = std::strtoll(text, nullptr, 10);
@@ -73,7 +79,7 @@ void FillEnemy(EnemyRecord& e, const StoryRow& row) {
     e.bullet_kind = row.bullet_kind;
     if (row.bullet_kind < 0 || row.bullet_kind >= BULLET_KINDS)
         ScreenPrintF("enemy[i].bullet_kindの%d値が不正です。", row.bullet_kind);
-    e.wait = row.wait;
+    e.wait = row.wait < WAIT_MAX ? row.wait : WAIT_MAX;
     for (int k = 0; k < STORY_DROPS; k++) {
         e.drop[k] = row.drop[k];
         if (row.drop[k] != -1 && (row.drop[k] < 0 || row.drop[k] >= ITEM_KIND_COUNT))

@@ -1,17 +1,47 @@
 // Compressed WAV for the sound loader: RIFF/WAVE data that the PCM reader left
 // alone (ADPCM, float, 24/32-bit, A-law, mu-law) decoded by SDL's WAV reader
 // and converted to 16-bit samples with at most two channels, rate unchanged.
+// Chunk sizes are clamped to the file before SDL sees them.
 #include <SDL.h>
 
 #include <cstring>
 
 #include "framework/backend/audio/audio_decode.h"
 
+namespace {
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; i++) p[i] = (uint8_t)(v >> (8 * i));
+}
+
+// SDL allocates the size a chunk header claims before reading the chunk, so a
+// file of a few bytes could ask for gigabytes. SDL gets a copy whose RIFF and
+// chunk sizes are cut to the bytes the file really holds.
+std::vector<uint8_t> ClampedCopy(const uint8_t* data, size_t size) {
+    std::vector<uint8_t> copy(data, data + size);
+    if (Le32(&copy[4]) > size - 8) PutLe32(&copy[4], (uint32_t)(size - 8));
+    size_t at = 12;
+    while (at + 8 <= size) {
+        size_t chunkSize = Le32(&copy[at + 4]);
+        size_t room = size - at - 8;
+        if (chunkSize > room) {
+            chunkSize = room;
+            PutLe32(&copy[at + 4], (uint32_t)chunkSize);
+        }
+        at += 8 + chunkSize + (chunkSize & 1);
+    }
+    return copy;
+}
+
+} // namespace
+
 AudioProbe AudioDecodeCompressedWav(const uint8_t* data, size_t size, AudioPcm* out) {
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return AUDIO_NOT_THIS;
     if (size > 0x7FFFFFFF) return AUDIO_BROKEN;
 
-    SDL_RWops* rw = SDL_RWFromConstMem(data, (int)size);
+    const std::vector<uint8_t> file = ClampedCopy(data, size);
+    SDL_RWops* rw = SDL_RWFromConstMem(file.data(), (int)size);
     if (!rw) return AUDIO_BROKEN;
     SDL_AudioSpec wavFormat;
     Uint8* buffer = nullptr;
