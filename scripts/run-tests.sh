@@ -7,9 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 if [ "${1:-}" = "--sanitize" ]; then
   dir="$root/build-asan"
-  bash "$root/scripts/build.sh" "$dir" -DVORTALIS_SANITIZE=ON -DVORTALIS_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+  # The data tools run during the build, so the options hold for it too.
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  bash "$root/scripts/build.sh" "$dir" -DVORTALIS_SANITIZE=ON -DVORTALIS_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 else
   dir="$root/build"
   bash "$root/scripts/build.sh" "$dir"

@@ -45,10 +45,33 @@ const ov_callbacks kMemoryCallbacks = {MemRead, MemSeek, nullptr, MemTell};
 
 bool LooksLikeOgg(const uint8_t* data, size_t size) { return size >= 4 && std::memcmp(data, "OggS", 4) == 0; }
 
+// The game's music is one logical Vorbis stream in back-to-back pages. Files
+// that interleave or chain streams, or hide bytes between pages, are refused
+// before libogg sees them: it mishandles some chains of overlapping pages.
+// A cut last page is left to the decoder.
+bool SingleStreamPages(const uint8_t* data, size_t size) {
+    enum { HEADER = 27 };
+    size_t at = 0;
+    uint32_t serial = 0;
+    while (at + HEADER <= size) {
+        const uint8_t* page = data + at;
+        if (std::memcmp(page, "OggS", 4) != 0 || page[4] != 0) return false;
+        const uint32_t pageSerial = page[14] | page[15] << 8 | page[16] << 16 | uint32_t(page[17]) << 24;
+        if (at == 0) serial = pageSerial;
+        else if (pageSerial != serial) return false;
+        const size_t segments = page[26];
+        if (at + HEADER + segments > size) break;
+        size_t body = 0;
+        for (size_t i = 0; i < segments; i++) body += page[HEADER + i];
+        at += HEADER + segments + body;
+    }
+    return true;
+}
+
 } // namespace
 
 OggDecoder* OggOpen(const uint8_t* data, size_t size) {
-    if (!LooksLikeOgg(data, size)) return nullptr;
+    if (!LooksLikeOgg(data, size) || !SingleStreamPages(data, size)) return nullptr;
     OggDecoder* d = new OggDecoder;
     d->data = data;
     d->size = size;
@@ -58,7 +81,8 @@ OggDecoder* OggOpen(const uint8_t* data, size_t size) {
         return nullptr;
     }
     vorbis_info* info = ov_info(&d->vf, -1);
-    if (!info || info->channels <= 0 || info->rate <= 0 || info->rate > AUDIO_MAX_RATE) {
+    if (ov_streams(&d->vf) != 1 || !info || info->channels <= 0 || info->rate <= 0 ||
+        info->rate > AUDIO_MAX_RATE) {
         OggClose(d);
         return nullptr;
     }
