@@ -1,0 +1,165 @@
+// Whole stages through the real main loop on the headless platform with the
+// generated data: stage 0 played from its card through the boss, shot down by
+// the ship, to the stage-clear sequence and the next card; and a ship that
+// loses every life and reaches the continue menu.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "framework/backend/headless/headless.h"
+#include "framework/framework.h"
+#include "game/player/boss.h"
+#include "game/player/player.h"
+#include "game/shell/game_main.h"
+#include "game/shell/game_state.h"
+#include "tests/support/game_data.h"
+
+namespace {
+
+// The player's hands: Shot tapped every other frame (a volley on each press,
+// and the title, the story pages and the map story move on), arrows held
+// towards a target height and column. `steer` picks the target each frame.
+struct Hands {
+    bool shoot = true;
+    int targetX = -1, targetY = -1;   // −1: do not steer on that axis
+    void Press(int frame) {
+        uint8_t keys[PLATFORM_KEYS] = {};
+        if (shoot && frame % 2 == 0) keys[KEY_Z] = 1;
+        if (fucn_state == 30 && player.state == PLAYER_NORMAL) {
+            if (targetY >= 0 && player.y < targetY - 4) keys[KEY_DOWN] = 1;
+            if (targetY >= 0 && player.y > targetY + 4) keys[KEY_UP] = 1;
+            if (targetX >= 0 && player.x < targetX - 4) keys[KEY_RIGHT] = 1;
+            if (targetX >= 0 && player.x > targetX + 4) keys[KEY_LEFT] = 1;
+        }
+        HeadlessSetKeysNow(keys);
+    }
+};
+
+std::vector<int> Compressed(const std::vector<int>& scenes, size_t from) {
+    std::vector<int> out;
+    for (size_t i = from; i < scenes.size(); i++)
+        if (out.empty() || out.back() != scenes[i]) out.push_back(scenes[i]);
+    return out;
+}
+
+} // namespace
+
+TEST(StageScene, StageZeroFromItsCardThroughTheBossToTheNextCard) {
+    ASSERT_TRUE(LinkGameData()) << "the dat target was not built";
+    HeadlessSelect();
+    Hands hands;
+    std::vector<int> scenes, timers, bossHp;
+    std::vector<double> shipX;
+    int firstCard = -1, bossEntered = -1, bossDown = -1, brightness35 = 255;
+    HeadlessOnPresent([&](int frame, const uint32_t*, int, int) {
+        scenes.push_back(fucn_state);
+        timers.push_back(scene_timer);
+        bossHp.push_back(boss.hp);
+        shipX.push_back(player.x);
+        if (fucn_state == 29 && firstCard < 0) firstCard = frame;
+        if (boss.state != BOSS_NONE && bossEntered < 0) bossEntered = frame;
+        if (bossEntered > 0 && bossDown < 0 && boss.state == BOSS_NONE) bossDown = frame;
+        if (fucn_state == 35) brightness35 = fade_brightness;
+        // The ship is kept out of harm through its record; the boss is fought
+        // down by the volleys alone, the ship following its height.
+        player.invincible = 1;
+        hands.targetY = boss.state != BOSS_NONE ? static_cast<int>(boss.y) : 240;
+        hands.Press(frame);
+        if (stage_number == 1 && fucn_state == 29) fucn_state = 900;
+        if (frame > 30000) fucn_state = 900;
+    });
+    EXPECT_EQ(VortalisMain(), 0);
+
+    ASSERT_GT(firstCard, 0);
+    ASSERT_GT(bossEntered, 0) << "the boss never came";
+    ASSERT_GT(bossDown, 0) << "the boss was not shot down within the frame budget";
+    const std::vector<int> expect = {29, 30, 31, 32, 33, 34, 35, 36, 28, 29};
+    EXPECT_EQ(Compressed(scenes, firstCard - 1), expect);
+    EXPECT_EQ(stage_number, 1);
+
+    // The clock stood at 8000 for the whole fight and the boss lost its hit
+    // points to shots: they only ever fell, and ended below zero.
+    for (int f = bossEntered; f < bossDown; f++) {
+        EXPECT_EQ(timers[f - 1], 8000) << "frame " << f;
+        if (f > bossEntered) {
+            EXPECT_LE(bossHp[f - 1], bossHp[f - 2]) << "frame " << f;
+        }
+    }
+    EXPECT_LT(bossHp[bossDown - 1], 0);
+    EXPECT_GT(bossDown - bossEntered, 60) << "a fight, not a shortcut";
+    std::printf("stage 0 boss shot down in %d frames; score %d\n", bossDown - bossEntered, player.score);
+    // Stage clear 100 frames of the clock after the defeat.
+    int cleared = -1;
+    for (size_t i = 0; i < scenes.size(); i++)
+        if (scenes[i] == 31) {
+            cleared = static_cast<int>(i) + 1;
+            break;
+        }
+    ASSERT_GT(cleared, 0);
+    EXPECT_EQ(timers[cleared - 1], 8100);
+    EXPECT_EQ(cleared - bossDown, 99);
+
+    // Fly-off: the ship moves 2 pixels right on every frame of 34 and 35; the
+    // fade of 35 lasts 300 frames, one step of brightness each.
+    int in34 = 0, in35 = 0;
+    for (size_t i = 1; i < scenes.size(); i++) {
+        if (scenes[i - 1] != 34 && scenes[i - 1] != 35) continue;
+        (scenes[i - 1] == 34 ? in34 : in35)++;
+        EXPECT_DOUBLE_EQ(shipX[i] - shipX[i - 1], 2.0) << "frame " << i + 1;
+    }
+    EXPECT_GT(in34, 100);
+    EXPECT_EQ(in35, 300);
+    EXPECT_EQ(brightness35, 255 - 299) << "the last frame of 35 leads on to 36";
+    EXPECT_GE(player.lives, 3) << "the ship was kept alive";
+    EXPECT_GT(player.score, 0);
+}
+
+TEST(StageScene, ShipLosesEveryLifeAndTheContinueMenuOpens) {
+    ASSERT_TRUE(LinkGameData()) << "the dat target was not built";
+    HeadlessSelect();
+    Hands hands;
+    std::vector<int> scenes, lives, states;
+    int continueAt = -1;
+    HeadlessOnPresent([&](int frame, const uint32_t*, int, int) {
+        scenes.push_back(fucn_state);
+        lives.push_back(player.lives);
+        states.push_back(player.state);
+        // Through the title and the story with Shot; in play, hands off Shot
+        // and parked in the middle of the field where the enemies come.
+        hands.shoot = fucn_state < 28;
+        hands.targetX = 400;
+        hands.targetY = 240;
+        hands.Press(frame);
+        if (fucn_state == 302 && continueAt < 0) {
+            continueAt = frame;
+        } else if (continueAt > 0 && frame == continueAt + 5) {
+            fucn_state = 900;
+        }
+        if (frame > 20000) fucn_state = 900;
+    });
+    EXPECT_EQ(VortalisMain(), 0);
+
+    ASSERT_GT(continueAt, 0) << "the continue menu never opened";
+    // Lives fell one at a time, 3 → −1, each on a re-entry after a death.
+    std::vector<int> steps;
+    for (size_t i = 0; i < lives.size(); i++)
+        if (steps.empty() || steps.back() != lives[i]) steps.push_back(lives[i]);
+    const size_t start = std::find(steps.begin(), steps.end(), 3) - steps.begin();
+    ASSERT_LT(start, steps.size());
+    EXPECT_EQ(std::vector<int>(steps.begin() + start, steps.end()), (std::vector<int>{3, 2, 1, 0, -1}));
+    // The menu opens on the frame the fourth loss is counted, from play, and
+    // the game stays there.
+    const size_t lastLoss = std::find(lives.begin(), lives.end(), -1) - lives.begin();
+    EXPECT_EQ(static_cast<int>(lastLoss) + 1, continueAt);
+    EXPECT_EQ(scenes[continueAt - 2], 30);
+    for (int f = continueAt; f < continueAt + 5; f++) EXPECT_EQ(scenes[f - 1], 302);
+    int deaths = 0;
+    for (size_t i = 1; i < states.size(); i++)
+        deaths += states[i] == PLAYER_DYING && states[i - 1] != PLAYER_DYING;
+    EXPECT_GE(deaths, 1);
+    EXPECT_LE(deaths, 4);
+}
