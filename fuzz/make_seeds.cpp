@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
 #include <string>
 #include <vector>
 
@@ -101,6 +103,122 @@ void WriteMp3Seeds(const char* target) {
     Write(target, "tagged.mp3", id3 + mono + "TAG" + std::string(125, ' '));
 }
 
+
+// ---- small pictures of every image format ----
+
+void Le16(std::string& s, uint32_t v) { s += char(v & 0xFF); s += char(v >> 8 & 0xFF); }
+void Le32(std::string& s, uint32_t v) { Le16(s, v & 0xFFFF); Le16(s, v >> 16); }
+
+uint32_t Pixel(int x, int y) { return 0x80000000u | uint32_t(x * 40) << 16 | uint32_t(y * 60) << 8 | 0x30u; }
+
+std::string Bmp24(int w, int h) {
+    const int row = (w * 3 + 3) & ~3;
+    std::string s = "BM";
+    Le32(s, 54 + row * h); Le32(s, 0); Le32(s, 54);
+    Le32(s, 40); Le32(s, w); Le32(s, h); Le16(s, 1); Le16(s, 24); Le32(s, 0); Le32(s, row * h);
+    Le32(s, 2835); Le32(s, 2835); Le32(s, 0); Le32(s, 0);
+    for (int y = h - 1; y >= 0; y--) {
+        std::string r;
+        for (int x = 0; x < w; x++) { uint32_t p = Pixel(x, y); r += char(p & 0xFF); r += char(p >> 8 & 0xFF); r += char(p >> 16 & 0xFF); }
+        r.resize(row, '\0');
+        s += r;
+    }
+    return s;
+}
+
+std::string Tga32(int w, int h, bool rle) {
+    std::string s;
+    s += char(0); s += char(0); s += char(rle ? 10 : 2);
+    s += std::string(5, '\0');
+    Le16(s, 0); Le16(s, 0); Le16(s, w); Le16(s, h);
+    s += char(32); s += char(0x28);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            if (rle) s += char(0);   // a raw packet of one pixel
+            Le32(s, Pixel(x, y));
+        }
+    s += std::string(8, '\0');
+    s += "TRUEVISION-XFILE.";
+    s += '\0';
+    return s;
+}
+
+std::string Dds32(int w, int h) {
+    std::string s = "DDS ";
+    Le32(s, 124); Le32(s, 0x100F); Le32(s, h); Le32(s, w); Le32(s, w * 4); Le32(s, 0); Le32(s, 0);
+    s += std::string(44, '\0');
+    Le32(s, 32); Le32(s, 0x41); Le32(s, 0); Le32(s, 32);
+    Le32(s, 0x00FF0000); Le32(s, 0x0000FF00); Le32(s, 0x000000FF); Le32(s, 0xFF000000);
+    Le32(s, 0x1000); s += std::string(16, '\0');
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) Le32(s, Pixel(x, y));
+    return s;
+}
+
+std::string DdsDxt1(int w, int h) {
+    std::string s = "DDS ";
+    Le32(s, 124); Le32(s, 0x81007); Le32(s, h); Le32(s, w); Le32(s, ((w + 3) / 4) * ((h + 3) / 4) * 8); Le32(s, 0); Le32(s, 0);
+    s += std::string(44, '\0');
+    Le32(s, 32); Le32(s, 0x4); s += "DXT1"; s += std::string(20, '\0');
+    Le32(s, 0x1000); s += std::string(16, '\0');
+    for (int b = 0; b < ((w + 3) / 4) * ((h + 3) / 4); b++) { Le16(s, 0xF800); Le16(s, 0x001F); Le32(s, 0xE4E4E4E4u + b); }
+    return s;
+}
+
+std::string Bgra(int w, int h) {
+    std::string s = "BGRA";
+    s += char(8); s += char(1); Le16(s, 0); Le32(s, w); Le32(s, h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) Le32(s, Pixel(x, y));
+    return s;
+}
+
+std::string Jpeg(int w, int h) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = w;
+    c.image_height = h;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 80, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::string row(w * 3, '\0');
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < w; x++) {
+            uint32_t p = Pixel(x, c.next_scanline);
+            row[x * 3] = char(p >> 16); row[x * 3 + 1] = char(p >> 8); row[x * 3 + 2] = char(p);
+        }
+        JSAMPROW r = reinterpret_cast<JSAMPROW>(&row[0]);
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::string out(reinterpret_cast<char*>(buffer), size);
+    jpeg_destroy_compress(&c);
+    free(buffer);
+    return out;
+}
+
+void WriteImageSeeds() {
+    Write("image_bmp", "rgb.bmp", Bmp24(5, 3));
+    Write("image_tga", "raw.tga", Tga32(4, 3, false));
+    Write("image_tga", "rle.tga", Tga32(4, 3, true));
+    Write("image_dds", "argb.dds", Dds32(4, 4));
+    Write("image_dds", "dxt1.dds", DdsDxt1(8, 4));
+    Write("image_bgra", "pic.bgra", Bgra(3, 2));
+    Write("image_jpeg", "rgb.jpg", Jpeg(16, 8));
+    // The loader's first byte: even = picture alone, odd = picture then its mask.
+    Write("image_load", "bmp.bin", std::string(1, '\0') + Bmp24(5, 3));
+    Write("image_load", "tga_mask.bin", std::string(1, '\1') + Tga32(4, 3, false) + Tga32(4, 3, false));
+    Write("image_load", "jpg.bin", std::string(1, '\0') + Jpeg(16, 8));
+    Write("image_load", "dds.bin", std::string(1, '\0') + DdsDxt1(8, 4));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -128,6 +246,7 @@ int main(int argc, char** argv) {
     WriteOggSeeds("ogg");
     WriteOggSeeds("sound_load");
     WriteMp3Seeds("mp3");
+    WriteImageSeeds();
     WriteMp3Seeds("sound_load");
     return 0;
 }

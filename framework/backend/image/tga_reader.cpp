@@ -39,9 +39,12 @@ bool DecodeTga(const uint8_t* d, size_t size, DecodedImage* out) {
     if (at > end) return false;
     const size_t bytes = bpp / 8;
     const size_t count = static_cast<size_t>(w) * h;
+    // Refuse sizes the data cannot hold before allocating for them: a run
+    // packet of 1 + bytes covers at most 128 pixels.
+    if (!rle && count * bytes > end - at) return false;
+    if (rle && count > (end - at) / (1 + bytes) * 128 + 128) return false;
     std::vector<uint32_t> linear(count);
     if (!rle) {
-        if (count * bytes > end - at) return false;
         for (size_t i = 0; i < count; i++) linear[i] = TgaPixel(d + at + i * bytes, bpp);
     } else {
         size_t i = 0;

@@ -1,0 +1,6 @@
+// Fuzz target for the Jpeg image reader: any bytes in memory.
+#include <cstdint>
+
+#include "fuzz/image_check.h"
+
+VORTALIS_IMAGE_FUZZ_TARGET(DecodeJpeg)
