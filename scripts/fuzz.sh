@@ -4,7 +4,8 @@
 # generated dat/ of a normal build and from fuzz_make_seeds, then runs every
 # target for a set time. Exits non-zero when any target finds a crash.
 # Usage: scripts/fuzz.sh [seconds-per-target [target...]]
-#        (default 10 s, every target: CI's short run)
+#        (default 10 s, every target: CI's short run; VORTALIS_FUZZ_SEED fixes
+#        libFuzzer's random seed, 0 = a new one each run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-10}
@@ -57,7 +58,7 @@ while read -r target; do
   echo "== fuzz_$target: ${seconds}s"
   rc=0
   (cd "$dir" && ASAN_OPTIONS="$ASAN_OPTIONS:$unwind" "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
-      -max_len=65536 -print_final_stats=1 -artifact_prefix="$crashes/" \
+      -max_len=65536 -seed="${VORTALIS_FUZZ_SEED:-0}" -print_final_stats=1 -artifact_prefix="$crashes/" \
       "$corpus" "$seeds/$target") >"$log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   if [ "$rc" -ne 0 ]; then

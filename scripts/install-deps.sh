@@ -5,8 +5,8 @@
 set -euo pipefail
 
 packages=(
-  # toolchain
-  g++ cmake ninja-build pkg-config
+  # toolchain (clang and its runtime libraries build the fuzz targets)
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   # platform and decoders
   libsdl2-dev libpng-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
   # outline fonts
