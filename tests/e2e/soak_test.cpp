@@ -256,8 +256,11 @@ TEST(Soak, RandomPlayKeepsTablesAndMemoryFlat) {
             const long rss = ResidentKb();
             peakRss = std::max(peakRss, rss);
             if (report)
+            {
                 std::fprintf(report, "%d %d %d %d %d %d %ld\n", frame, scene, now.images, now.sounds, now.fonts,
                              now.files, rss);
+                std::fflush(report);   // a long run can be watched, or stopped, midway
+            }
         }
         person.Next(scene, keys);
         HeadlessSetKeysNow(keys);
