@@ -291,7 +291,9 @@ TEST(Soak, RandomPlayKeepsTablesAndMemoryFlat) {
     EXPECT_GE(pauses, 2);
     EXPECT_GE(deaths, 1);
     EXPECT_GE(stageClears, 1);
-    if (frames >= 30000) EXPECT_GE(continues, 1);
+    if (frames >= 30000) {
+        EXPECT_GE(continues, 1);
+    }
     ASSERT_GE(baselineFrame, 0) << "never came back to the title after a game";
     for (const std::string& d : drift) ADD_FAILURE() << "tables changed at the title: " << d;
     EXPECT_EQ(baseline.files, 0) << "files left open at the title";
