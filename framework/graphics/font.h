@@ -59,6 +59,7 @@ struct FontInfo {
 Font* FontFromHandle(int handle);       // null when the handle is not a live font
 int FontGetInfo(int handle, FontInfo* out);   // 0, or −1 for an invalid handle
 int FontDefaultHandleInfo(FontInfo* out);     // the default font, created if needed
+int FontTableCount(void);                     // live fonts, the default and console fonts included
 
 // Glyph cache (font_cache.cpp).
 int FontCacheCreate(Font* f);           // 0, or −1 when out of memory

@@ -288,6 +288,12 @@ void FontConsoleDrawLine(int x, int y, const char* text) {
     GraphicsRestoreDrawState(&saved);
 }
 
+int FontTableCount(void) {
+    int n = 0;
+    for (const Font& f : g_text.fonts) n += f.used ? 1 : 0;
+    return n;
+}
+
 void FontShutdown(void) {
     ApiGuard guard;
     for (Font& f : g_text.fonts)

@@ -61,6 +61,12 @@ void SoundFreeSlot(int slot) {
     r->kind = 0;
 }
 
+int SoundTableCount(void) {
+    int n = 0;
+    for (const SoundRecord& r : g_sound.table) n += r.used ? 1 : 0;
+    return n;
+}
+
 int SoundPrepareVoice(SoundRecord* r, int index) {
     MixVoice* v = &r->voices[index];
     if (v->pcm || v->stream) return 0;

@@ -50,6 +50,7 @@ int SoundAllocSlot(void);                 // free slot (taken by SoundMakeHandle
 int SoundMakeHandle(int slot);            // takes the check counter's value
 SoundRecord* SoundFromHandle(int handle); // nullptr for anything not a live sound
 void SoundFreeSlot(int slot);
+int SoundTableCount(void);                // live sound records
 // Releases a record's voices and their streams (audio lock taken inside);
 // SoundReleaseRecord also frees its samples and file bytes.
 void SoundReleaseVoices(SoundRecord* r);

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Drives the built vortalis as a person would, on a virtual X display: answers
+# the start-up question with No (windowed), presses Z through the logo and the
+# title, skips the story, plays a few seconds with movement and shots, pauses
+# with Escape and quits with "終了する" (Down, Down, Z). Screenshots of the title,
+# of play and of the pause menu are taken and checked (not black, enough
+# colours, different from one another, the pause menu's red veil), and so are
+# the exit code and Log.txt's start-up and shut-down lines. It runs twice: with
+# SDL's usual audio driver and with SDL_AUDIODRIVER=dummy; no joypad is present.
+#
+#   scripts/person-run.sh [vortalis binary] [dat folder] [output folder]
+#
+# Exit codes: 0 passed, 1 failed, 77 skipped (Xvfb, xdotool or ImageMagick missing).
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+exe=$(realpath "${1:-$root/build/vortalis}")
+dat=$(realpath "${2:-$root/build/dat}")
+out=$(realpath -m "${3:-$root/build/person-run}")
+
+for tool in Xvfb xdotool import identify compare iconv; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "person-run: $tool is not installed; skipped"
+    exit 77
+  fi
+done
+[ -x "$exe" ] || { echo "person-run: no executable at $exe"; exit 1; }
+[ -d "$dat" ] || { echo "person-run: no data at $dat"; exit 1; }
+
+failures=0
+fail() { echo "person-run: FAIL ($label): $*"; failures=$((failures + 1)); }
+note() { echo "person-run: ($label) $*"; }
+
+# Numbers about a picture or a part of it ("file.png[WxH+X+Y]").
+colours() { identify -format '%k' "$1" 2>/dev/null; }
+mean() { identify -format "%[fx:int(255*mean${2:-})]" "$1" 2>/dev/null; }
+# Pixels that differ by more than 10% between two pictures.
+differ() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# Waits up to $2 seconds for a window named exactly $1 on the display; prints
+# its id. Names are compared whole (xdotool's --name cannot match Japanese).
+find_window() {
+  local i id
+  for ((i = 0; i < $2 * 10; i++)); do
+    for id in $(xdotool search --classname '' 2>/dev/null); do
+      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+shot() {   # shot NAME: the game window's picture into $dir/NAME.png
+  import -window "$win" "$dir/$1.png" 2>/dev/null || fail "no screenshot $1"
+  note "$1: $(colours "$dir/$1.png") colours, mean $(mean "$dir/$1.png")"
+}
+
+# Keys are held for a quarter of a second, so that a frame sees them down even
+# when the machine is busy and frames come slowly.
+key() {
+  local k
+  for k in "$@"; do xdotool keydown "$k"; sleep 0.25; xdotool keyup "$k"; sleep 0.25; done
+}
+hold() {   # hold SECONDS KEY...: keys down together for a while
+  local t=$1; shift
+  xdotool keydown "$@"; sleep "$t"; xdotool keyup "$@"
+}
+
+one_run() {
+  label=$1
+  dir="$out/$label"
+  rm -rf "$dir"; mkdir -p "$dir"
+  ln -s "$dat" "$dir/dat"
+  local display=":$((90 + RANDOM % 100))"
+  Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  local xpid=$!
+  export DISPLAY=$display
+  for ((i = 0; i < 50; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+  # Built with the sanitizers, the game keeps its checks but not LeakSanitizer's:
+  # D-Bus and the X11 libraries that SDL loads keep allocations to the end of
+  # the process. The headless tests and the soak check the game's own leaks.
+  (cd "$dir" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" XDG_RUNTIME_DIR="$dir" exec "$exe") \
+    >"$dir/stdout.txt" 2>&1 &
+  local gpid=$!
+
+  # The start-up question: Escape answers No, so the game runs in a window.
+  local box
+  if box=$(find_window "スクリーン設定" 20); then
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    sleep 0.5
+    xdotool key Escape
+  else
+    fail "the start-up question never showed"
+  fi
+  if win=$(find_window Vortalis 20); then
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    sleep 1.5
+    shot logo
+    key z                 # past the logo
+    sleep 1.5
+    shot title
+    key z                 # "start"
+    sleep 1
+    hold 10 Control_L     # the story, page by page; in play it does nothing
+    sleep 4               # loading and the stage card
+    hold 1.5 Right z
+    hold 1 Down z
+    key z z
+    hold 1 Up Left z
+    shot play
+    key Escape            # pause
+    sleep 0.7
+    shot pause
+    key Down Down         # to "終了する"
+    sleep 0.3
+    key z
+  else
+    fail "no game window"
+  fi
+
+  local rc=124
+  for ((i = 0; i < 100; i++)); do
+    if ! kill -0 "$gpid" 2>/dev/null; then wait "$gpid"; rc=$?; break; fi
+    sleep 0.1
+  done
+  if [ "$rc" = 124 ]; then kill "$gpid" 2>/dev/null; wait "$gpid" 2>/dev/null; fi
+  kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
+
+  [ "$rc" = 0 ] || fail "exit code $rc (124: still running after the quit)"
+  local log="$dir/Log.utf8.txt"
+  iconv -f CP932 -t UTF-8 "$dir/Log.txt" >"$log" 2>/dev/null || fail "no readable Log.txt"
+  grep -q "フレームワークの初期化が完了しました" "$log" || fail "no start-up line in Log.txt"
+  [ "$(tail -n1 "$log" | tr -d '\r' | sed 's/.*フレームワークを終了しました$/ok/')" = ok ] ||
+    fail "Log.txt does not end with the shut-down line"
+  grep -q "ウインドウモード" "$log" || fail "Log.txt does not say the game ran in a window"
+
+  # The pictures: each one lit and varied, and each step different from the last.
+  local s
+  for s in title play pause; do
+    [ -f "$dir/$s.png" ] || { fail "no $s screenshot"; continue; }
+    [ "$(mean "$dir/$s.png")" -ge 12 ] || fail "$s is black"
+    [ "$(colours "$dir/$s.png")" -ge 64 ] || fail "$s has too few colours"
+  done
+  [ -f "$dir/title.png" ] && [ -f "$dir/play.png" ] && [ -f "$dir/pause.png" ] || return
+  [ "$(differ "$dir/logo.png" "$dir/title.png")" -gt 20000 ] || fail "the title looks like the logo"
+  [ "$(differ "$dir/title.png" "$dir/play.png")" -gt 20000 ] || fail "play looks like the title"
+  [ "$(differ "$dir/play.png" "$dir/pause.png")" -gt 20000 ] || fail "the pause menu looks like play"
+  # The title's two menu images lie in the left third of its lower part.
+  [ "$(colours "$dir/title.png[240x150+0+320]")" -ge 16 ] || fail "no menu images on the title"
+  # The pause menu veils the frame in red: red rises against green from play.
+  local pr pg qr qg
+  pr=$(mean "$dir/play.png" .r); pg=$(mean "$dir/play.png" .g)
+  qr=$(mean "$dir/pause.png" .r); qg=$(mean "$dir/pause.png" .g)
+  [ $((qr - qg)) -gt $((pr - pg + 20)) ] || fail "the pause menu has no red veil (play r-g $((pr - pg)), pause $((qr - qg)))"
+  # Its three items sit in the middle: light text on the veil.
+  [ "$(colours "$dir/pause.png[200x70+220+186]")" -ge 8 ] || fail "no items in the pause menu"
+}
+
+one_run audio-default
+SDL_AUDIODRIVER=dummy one_run audio-dummy
+
+if [ "$failures" -ne 0 ]; then
+  echo "person-run: $failures check(s) failed; pictures and logs in $out"
+  exit 1
+fi
+echo "person-run: passed; pictures and logs in $out"

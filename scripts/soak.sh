@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The long soak run: the headless game for N frames (default 1,000,000) with
+# seeded random input, through the test program's Soak test, which fails when
+# the image, sound, font or file tables or the resident memory drift between
+# returns to the title. Figures (every 1000 frames) go to soak-N.txt.
+#
+#   scripts/soak.sh [frames] [build folder] [seed]
+#
+# The build folder defaults to build/; pass build-asan/ (scripts/run-tests.sh
+# --sanitize makes it) for the run under AddressSanitizer and UBSan.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+frames=${1:-1000000}
+dir=$(realpath "${2:-$root/build}")
+seed=${3:-1}
+[ -x "$dir/tests/vortalis_tests" ] || { echo "soak: build $dir first (ninja -C $dir vortalis_tests)"; exit 1; }
+report="$dir/soak-$frames.txt"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+start=$(date +%s)
+cd "$work"
+status=0
+VORTALIS_SOAK_FRAMES=$frames VORTALIS_SOAK_SEED=$seed VORTALIS_SOAK_REPORT=$report \
+  "$dir/tests/vortalis_tests" --gtest_filter='Soak.*' || status=$?
+end=$(date +%s)
+echo "soak: $frames frames in $((end - start)) s; figures in $report"
+exit $status

@@ -1,0 +1,307 @@
+// The soak run: the whole headless game for many frames under seeded random
+// input that is biased to reach play, pauses, deaths, continues, stage clears
+// and the title again, while the image, sound, font and file tables and the
+// resident memory must stay flat from one return to the title to the next.
+// Frames, seed and a figures file come from VORTALIS_SOAK_FRAMES (default
+// 30000, or 12000 under AddressSanitizer, which runs a frame about ten times
+// slower: two returns to the title either way), VORTALIS_SOAK_SEED (default 1)
+// and VORTALIS_SOAK_REPORT (scripts/soak.sh).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "framework/backend/headless/headless.h"
+#include "framework/file/file_layer.h"
+#include "framework/framework.h"
+#include "framework/graphics/font.h"
+#include "framework/graphics/image_table.h"
+#include "framework/sound/sound_internal.h"
+#include "game/player/boss.h"
+#include "game/player/player.h"
+#include "game/shell/game_main.h"
+#include "game/shell/game_state.h"
+#include "tests/support/files.h"
+#include "tests/support/game_data.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SOAK_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SOAK_UNDER_ASAN 1
+#endif
+#endif
+
+namespace {
+
+long ResidentKb() {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::strtol(line + 6, nullptr, 10);
+    std::fclose(f);
+    return kb;
+}
+
+#ifdef SOAK_UNDER_ASAN
+const long DEFAULT_FRAMES = 12000;
+#else
+const long DEFAULT_FRAMES = 30000;
+#endif
+
+long EnvLong(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::strtol(v, nullptr, 10) : fallback;
+}
+
+struct Tables {
+    int images, sounds, fonts, files;
+    bool operator==(const Tables&) const = default;
+};
+
+Tables CountTables() {
+    return Tables{ImageCount(), SoundTableCount(), FontTableCount(), FileLayerOpenCount()};
+}
+
+// Chooses the keys of the next frame from the scene the game is in. Menu
+// choices are edges (a key down for one frame, then up), made as whole
+// sequences so that no cursor is ever left on a quitting item: the title is
+// only ever confirmed on "start", and the pause menus' "終了する" is never chosen.
+class Player {
+public:
+    explicit Player(unsigned seed) : rng_(seed) {}
+
+    void Next(int scene, uint8_t keys[PLATFORM_KEYS]) {
+        std::memset(keys, 0, PLATFORM_KEYS);
+        if (scene != lastScene_) {
+            queue_.clear();
+            wait_ = 0;
+        }
+        lastScene_ = scene;
+        if (!queue_.empty()) {
+            for (int k : queue_.front())
+                if (k >= 0) keys[k] = 1;
+            queue_.erase(queue_.begin());
+            return;
+        }
+        if (wait_ > 0) {
+            wait_--;
+            return;
+        }
+        switch (scene) {
+        case 1:    // logo
+        case 10:   // title: the cursor is never moved, so Shot starts a game
+            Press({KEY_Z});
+            wait_ = Roll(20) + 4;
+            break;
+        case 20:   // stories: skip held, now and then a pause
+        case 50:
+        case 33:
+            if (Roll(400) == 0) {
+                Press({KEY_ESCAPE});
+                wait_ = 10;
+            } else {
+                keys[KEY_LCONTROL] = 1;
+                if (Roll(3) == 0) keys[KEY_Z] = 1;
+            }
+            break;
+        case 201:  // story pause: back to the story or to the title
+            Press({Roll(2) ? KEY_ESCAPE : KEY_Z});
+            wait_ = 10;
+            break;
+        case 301:  // play pause: mostly resume, sometimes the title
+            if (Roll(6) == 0) {
+                Press({KEY_DOWN});
+                Press({KEY_Z});
+            } else {
+                Press({Roll(2) ? KEY_ESCAPE : KEY_Z});
+            }
+            wait_ = 10;
+            break;
+        case 302:  // continue: mostly yes, sometimes no
+            wait_ = 30;
+            if (Roll(4) == 0) Press({KEY_DOWN});
+            Press({KEY_Z});
+            break;
+        case 30:
+            Play(keys);
+            break;
+        case 70:   // ending
+            if (Roll(30) == 0) keys[KEY_Z] = 1;
+            break;
+        default:
+            if (Roll(8) == 0) keys[KEY_Z] = 1;
+            break;
+        }
+    }
+
+private:
+    void Press(std::vector<int> down) {
+        queue_.push_back(down);
+        queue_.push_back({-1});
+    }
+
+    // Moves in held strokes, shoots most of the time (tapped and charged),
+    // switches formation now and then and pauses about every half minute.
+    void Play(uint8_t keys[PLATFORM_KEYS]) {
+        if (Roll(900) == 0) {
+            Press({KEY_ESCAPE});
+            wait_ = 5;
+            return;
+        }
+        if (stroke_ <= 0) {
+            stroke_ = Roll(40) + 5;
+            dirX_ = Roll(3) - 1;
+            dirY_ = Roll(3) - 1;
+            shotMode_ = Roll(4);
+            shift_ = Roll(10) == 0;
+        }
+        stroke_--;
+        if (dirX_ < 0) keys[KEY_LEFT] = 1;
+        if (dirX_ > 0) keys[KEY_RIGHT] = 1;
+        if (dirY_ < 0) keys[KEY_UP] = 1;
+        if (dirY_ > 0) keys[KEY_DOWN] = 1;
+        if (shotMode_ == 0) keys[KEY_Z] = 1;                       // held: charge
+        else if (shotMode_ != 3) keys[KEY_Z] = (stroke_ & 1) ? 1 : 0;  // tapped
+        if (shift_) keys[KEY_LSHIFT] = 1;
+    }
+
+    int Roll(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+
+    std::mt19937 rng_;
+    std::vector<std::vector<int>> queue_;
+    int wait_ = 0;
+    int lastScene_ = -1;
+    int stroke_ = 0, dirX_ = 0, dirY_ = 0, shotMode_ = 0;
+    bool shift_ = false;
+};
+
+} // namespace
+
+TEST(Soak, RandomPlayKeepsTablesAndMemoryFlat) {
+    ASSERT_TRUE(LinkGameData()) << "build the dat target first";
+    const long frames = EnvLong("VORTALIS_SOAK_FRAMES", DEFAULT_FRAMES);
+    const unsigned seed = static_cast<unsigned>(EnvLong("VORTALIS_SOAK_SEED", 1));
+    const char* reportPath = std::getenv("VORTALIS_SOAK_REPORT");
+    FILE* report = reportPath && *reportPath ? std::fopen(reportPath, "w") : nullptr;
+    if (report) std::fprintf(report, "frame scene images sounds fonts files rss_kb\n");
+
+    HeadlessSelect();
+    HeadlessSetAnswer(0);
+    Player person(seed);
+
+    // What the run saw.
+    int titleEntries = 0, plays = 0, pauses = 0, continues = 0, deaths = 0, stageClears = 0, endings = 0;
+    int continueMenus = 0;
+    int lastScene = -1, lastLives = -1;
+    Tables baseline{};
+    long baselineRss = -1, lastTitleRss = -1, peakRss = 0;
+    int baselineFrame = -1;
+    Tables peak{};
+    std::vector<std::string> drift;
+
+    uint8_t keys[PLATFORM_KEYS];
+    HeadlessOnPresent([&](int frame, const uint32_t*, int, int) {
+        const int scene = fucn_state;
+        if (scene != lastScene) {
+            if (scene == 10) {
+                titleEntries++;
+                // The first cycle ends on the first return to the title after a
+                // game that was paused (the pause backdrop is made once, on the
+                // first pause): from then on every title entry must find the
+                // same tables.
+                const Tables now = CountTables();
+                const long rss = ResidentKb();
+                if (plays > 0 && pauses + continueMenus > 0 && baselineFrame < 0) {
+                    baseline = now;
+                    baselineRss = rss;
+                    baselineFrame = frame;
+                } else if (baselineFrame >= 0 && !(now == baseline) && drift.size() < 5) {
+                    char buf[160];
+                    std::snprintf(buf, sizeof buf, "frame %d: images %d sounds %d fonts %d files %d", frame,
+                                  now.images, now.sounds, now.fonts, now.files);
+                    drift.push_back(buf);
+                }
+                if (baselineFrame >= 0) lastTitleRss = rss;
+            }
+            if (scene == 30 && lastScene == 29) plays++;
+            if (scene == 301) pauses++;
+            if (scene == 302) continueMenus++;
+            if (scene == 70) endings++;
+            if (scene == 30 && lastScene == 302) continues++;
+            if (scene == 36) stageClears++;
+            lastScene = scene;
+        }
+        if (scene == 30) {
+            if (lastLives >= 0 && player.lives < lastLives) deaths++;
+            // Shortened stages: the stage clock jumps to shortly before the boss
+            // and the boss comes with little health, so stages get cleared.
+            if (scene_timer < boss.endTime - 300 && boss.state == BOSS_NONE) scene_timer = boss.endTime - 300;
+            if (boss.state == BOSS_FIGHTING && boss.hp > 400) boss.hp = 400;
+        }
+        lastLives = player.lives;
+
+        const Tables now = CountTables();
+        peak.images = std::max(peak.images, now.images);
+        peak.sounds = std::max(peak.sounds, now.sounds);
+        peak.fonts = std::max(peak.fonts, now.fonts);
+        peak.files = std::max(peak.files, now.files);
+        if (frame % 1000 == 0 || frame == 1) {
+            const long rss = ResidentKb();
+            peakRss = std::max(peakRss, rss);
+            if (report)
+            {
+                std::fprintf(report, "%d %d %d %d %d %d %ld\n", frame, scene, now.images, now.sounds, now.fonts,
+                             now.files, rss);
+                std::fflush(report);   // a long run can be watched, or stopped, midway
+            }
+        }
+        person.Next(scene, keys);
+        HeadlessSetKeysNow(keys);
+    });
+    HeadlessPostEventAtFrame(static_cast<int>(frames), PLATFORM_EVENT_CLOSE_REQUEST);
+    ASSERT_EQ(VortalisMain(), 0);
+    HeadlessOnPresent(nullptr);
+
+    std::printf("soak: %d frames, seed %u: %d title entries, %d stages played, %d pauses, %d deaths, "
+                "%d continues, %d stage clears, %d endings\n",
+                HeadlessFrameCount(), seed, titleEntries, plays, pauses, deaths, continues, stageClears, endings);
+    std::printf("soak: tables at the title from frame %d: images %d sounds %d fonts %d files %d; "
+                "peak images %d sounds %d fonts %d files %d\n",
+                baselineFrame, baseline.images, baseline.sounds, baseline.fonts, baseline.files, peak.images,
+                peak.sounds, peak.fonts, peak.files);
+    std::printf("soak: VmRSS %ld kB at the first return to the title, %ld kB at the last, peak %ld kB\n",
+                baselineRss, lastTitleRss, peakRss);
+    if (report) {
+        std::fprintf(report, "# frames %d titles %d plays %d pauses %d deaths %d continues %d clears %d endings %d\n",
+                     HeadlessFrameCount(), titleEntries, plays, pauses, deaths, continues, stageClears, endings);
+        std::fclose(report);
+    }
+
+    EXPECT_EQ(HeadlessFrameCount(), frames) << "the game ended before the run did";
+    // The run went everywhere it was meant to.
+    EXPECT_GE(titleEntries, 2);
+    EXPECT_GE(plays, 3);
+    EXPECT_GE(pauses, 2);
+    EXPECT_GE(deaths, 1);
+    EXPECT_GE(stageClears, 1);
+    if (frames >= 30000) {
+        EXPECT_GE(continues, 1);
+    }
+    ASSERT_GE(baselineFrame, 0) << "never came back to the title after a game";
+    for (const std::string& d : drift) ADD_FAILURE() << "tables changed at the title: " << d;
+    EXPECT_EQ(baseline.files, 0) << "files left open at the title";
+#ifndef SOAK_UNDER_ASAN
+    // Allocator noise is a few megabytes at most; a leak of a frame buffer or a
+    // decoded sound per cycle shows up well beyond that over the run.
+    EXPECT_LT(lastTitleRss - baselineRss, 16 * 1024) << "resident memory grew between title entries";
+#endif
+    const std::string log = ReadBytes("Log.txt");
+    EXPECT_NE(log.find("フレームワークを終了しました\r\n"), std::string::npos);
+}
