@@ -194,24 +194,7 @@ void Restore(const Snapshot& s) {
 }
 
 // The play frame in the order the play scene runs it: logic, then drawing.
-void Logic() {
-    UpdatePlayerState();
-    MovePlayer();
-    UpdateShots();
-    MoveChargeShot();
-    UpdateCharge();
-    UpdateOptions();
-    SpawnEnemies();
-    UpdateEnemies();
-    UpdateEnemyShots();
-    UpdateBoss();
-    MoveBoss();
-    UpdateBossTail();
-    JudgeCollisions();
-    UpdateBursts();
-    UpdateEffects();
-    MoveItems();
-}
+void Logic() { UpdatePlayFrame(); }
 void Draw() {
     ClearDrawTarget();
     DrawPlayField();

@@ -13,6 +13,9 @@ enum { STAGE_COUNT = 5, STAGE_END_TIME = 8000 };
 // The scene step of the current fucn_state; false once scene 900 has ended the
 // framework and the entry point must return 0.
 bool RunScene(void);
+// The logic of one play frame, every step in its fixed order (no drawing,
+// no stage clock).
+void UpdatePlayFrame(void);
 // The logo and ending fade; exitScene is where it leads.
 void StepLogoFade(int exitScene);
 // The new-game and stage resets, calling each module's own reset.

@@ -59,8 +59,25 @@ void StepStageCard() {
     }
 }
 
-// One frame of play, in its fixed order.
+// One frame of play: the logic, then the drawing, then the stage clock.
 void StepPlay() {
+    UpdatePlayFrame();
+    DrawPlayField();
+    DrawFrameRate();
+    DrawHud();
+    TickStageClock();
+    if (scene_timer == boss.endTime + 100) fucn_state = 31;
+}
+
+void StepEnding() {
+    StepLogoFade(0);
+    const int width = TextWidthFontFmt(g_assets.fontPop, "おわり");
+    DrawTextFontFmt(320 - width / 2, 240, g_assets.white, g_assets.fontPop, "おわり");
+}
+
+} // namespace
+
+void UpdatePlayFrame(void) {
     UpdatePlayerState();
     MovePlayer();
     UpdateShots();
@@ -77,20 +94,7 @@ void StepPlay() {
     UpdateBursts();
     UpdateEffects();
     MoveItems();
-    DrawPlayField();
-    DrawFrameRate();
-    DrawHud();
-    TickStageClock();
-    if (scene_timer == boss.endTime + 100) fucn_state = 31;
 }
-
-void StepEnding() {
-    StepLogoFade(0);
-    const int width = TextWidthFontFmt(g_assets.fontPop, "おわり");
-    DrawTextFontFmt(320 - width / 2, 240, g_assets.white, g_assets.fontPop, "おわり");
-}
-
-} // namespace
 
 void ResetToTitle(void) {
     StopSoundHandle(MusicHandle());

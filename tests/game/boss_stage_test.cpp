@@ -7,6 +7,7 @@
 #include "tests/game/player_pad.h"
 
 #include "game/player/options.h"
+#include "game/shell/game_state.h"
 #include "game/shell/pad.h"
 
 using namespace boss_test;
@@ -20,22 +21,7 @@ struct FightFigures {
 
 // The play scene's order for one frame, with the scene timer rule at its end.
 bool PlayFrame() {
-    UpdatePlayerState();
-    MovePlayer();
-    UpdateShots();
-    MoveChargeShot();
-    UpdateCharge();
-    UpdateOptions();
-    SpawnEnemies();
-    UpdateEnemies();
-    UpdateEnemyShots();
-    UpdateBoss();
-    MoveBoss();
-    UpdateBossTail();
-    JudgeCollisions();
-    UpdateBursts();
-    UpdateEffects();
-    MoveItems();
+    UpdatePlayFrame();
     if (boss.state == 0) scene_timer++;
     g_frame++;
     return scene_timer == boss.endTime + 100;
