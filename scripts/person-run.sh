@@ -85,7 +85,7 @@ one_run() {
 
   # The start-up question: Escape answers No, so the game runs in a window.
   local box
-  if box=$(find_window "スクリーン設定" 20); then
+  if box=$(find_window "スクリーン設定" 60); then
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     sleep 0.5
     xdotool key Escape
