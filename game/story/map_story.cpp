@@ -15,7 +15,7 @@ MapView g_mapView;
 
 namespace {
 
-enum { TEXT_X = 170, NAME_Y = 370, LINE_Y = 390, LINE_STEP = 20 };
+enum { TEXT_X = 170, NAME_Y = 370, LINE_Y = 390 };
 
 // Map portraits per slot: character 0 has entries 0..3, character 1 4..6.
 const int kMapPortraitCount[MAP_SLOTS] = {4, 3};
@@ -46,16 +46,8 @@ void DrawTextBox() {
     SetBlendMode(1, 150);
     DrawImageQuad(160, 360, 600, 360, 600, 480, 160, 480, g_assets.textBox, 1);
     SetBlendMode(0, 0);
-    DrawTextFontFmt(TEXT_X, NAME_Y, g_assets.white, g_assets.fontMenu, "%s", g_script[tw.row].name);
-    for (int i = 0; i <= tw.line; i++)
-        DrawTextFontFmt(TEXT_X, LINE_Y + LINE_STEP * i, g_assets.white, g_assets.fontMenu, "%s", tw.box[i]);
     g_mapView.lines = tw.line + 1;
-    g_mapView.dot = 0;
-    if (TypewriterWaiting(&tw) && PageDotVisible(frame_counter)) {
-        const int w = TextWidthFontFmt(g_assets.fontMenu, "%s", tw.box[tw.line]);
-        DrawTextFontFmt(w + TEXT_X, LINE_Y + LINE_STEP * tw.line, g_assets.white, g_assets.fontMenu, ".");
-        g_mapView.dot = 1;
-    }
+    g_mapView.dot = DrawTypewriterText(&tw, TEXT_X, NAME_Y, LINE_Y) ? 1 : 0;
 }
 
 } // namespace

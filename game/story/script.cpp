@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "framework/framework.h"
+#include "game/shell/assets.h"
+#include "game/shell/game_state.h"
 #include "game/shell/pad.h"
 
 ScriptRow g_script[SCRIPT_ROWS];
@@ -228,3 +230,14 @@ void StepTypewriter(Typewriter* tw) {
 bool TypewriterWaiting(const Typewriter* tw) { return !IsEndRow(tw->row) && TextAt(tw->row, tw->col) == 'C'; }
 
 bool PageDotVisible(int frameCounter) { return frameCounter % 30 >= 15; }
+
+bool DrawTypewriterText(const Typewriter* tw, int x, int nameY, int lineY) {
+    enum { LINE_STEP = 20 };
+    DrawTextFontFmt(x, nameY, g_assets.white, g_assets.fontMenu, "%s", g_script[tw->row].name);
+    for (int i = 0; i <= tw->line; i++)
+        DrawTextFontFmt(x, lineY + LINE_STEP * i, g_assets.white, g_assets.fontMenu, "%s", tw->box[i]);
+    if (!TypewriterWaiting(tw) || !PageDotVisible(frame_counter)) return false;
+    const int w = TextWidthFontFmt(g_assets.fontMenu, "%s", tw->box[tw->line]);
+    DrawTextFontFmt(w + x, lineY + LINE_STEP * tw->line, g_assets.white, g_assets.fontMenu, ".");
+    return true;
+}

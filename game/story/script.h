@@ -64,3 +64,7 @@ void StepTypewriter(Typewriter* tw);
 bool TypewriterWaiting(const Typewriter* tw);
 // Whether the blinking dot shows on this frame counter value.
 bool PageDotVisible(int frameCounter);
+// Draws the speaker's name at (x, nameY), the box's lines from lineY down, and
+// the blinking dot after the last line while the page waits for Shot, all in
+// the menu font. Returns whether the dot was drawn.
+bool DrawTypewriterText(const Typewriter* tw, int x, int nameY, int lineY);

@@ -15,7 +15,7 @@ StoryView g_storyView;
 
 namespace {
 
-enum { DIM_BRIGHTNESS = 123, TEXT_X = 50, NAME_Y = 390, LINE_Y = 410, LINE_STEP = 20 };
+enum { DIM_BRIGHTNESS = 123, TEXT_X = 50, NAME_Y = 390, LINE_Y = 410 };
 
 // Portraits each character has in the portrait table (slot 7 is empty).
 const int kPortraitCount[STORY_SLOTS] = {4, 3, 2};
@@ -64,16 +64,8 @@ void DrawTextBox() {
     SetBlendMode(1, 150);
     DrawImageQuad(40, 380, 600, 380, 600, 480, 40, 480, g_assets.textBox, 1);
     SetBlendMode(0, 0);
-    DrawTextFontFmt(TEXT_X, NAME_Y, g_assets.white, g_assets.fontMenu, "%s", g_script[tw.row].name);
-    for (int i = 0; i <= tw.line; i++)
-        DrawTextFontFmt(TEXT_X, LINE_Y + LINE_STEP * i, g_assets.white, g_assets.fontMenu, "%s", tw.box[i]);
     g_storyView.lines = tw.line + 1;
-    g_storyView.dot = 0;
-    if (TypewriterWaiting(&tw) && PageDotVisible(frame_counter)) {
-        const int w = TextWidthFontFmt(g_assets.fontMenu, "%s", tw.box[tw.line]);
-        DrawTextFontFmt(w + TEXT_X, LINE_Y + LINE_STEP * tw.line, g_assets.white, g_assets.fontMenu, ".");
-        g_storyView.dot = 1;
-    }
+    g_storyView.dot = DrawTypewriterText(&tw, TEXT_X, NAME_Y, LINE_Y) ? 1 : 0;
 }
 
 } // namespace

@@ -79,7 +79,9 @@ TEST_F(Typewriting, ShotCompletesThePageWithoutTurningItAndASecondShotTurnsIt) {
     for (int f = 0; f < 6; f++) {
         StoryFrame();
         ExpectWriter(g_storyWriter, frames[f], f);
-        if (f == 1) EXPECT_STREQ(g_storyWriter.box[0], "あいう");
+        if (f == 1) {
+            EXPECT_STREQ(g_storyWriter.box[0], "あいう");
+        }
     }
     EXPECT_EQ(g_storyView.lines, 1);
 }
