@@ -15,19 +15,14 @@
 #include "framework/graphics/draw_internal.h"
 #include "framework/graphics/draw_target.h"
 #include "framework/graphics/text_internal.h"
+#include "tests/support/headless_test.h"
 
 namespace {
 
 const uint32_t BACKGROUND = 0xFF204060u;
 
-class ConsoleFont : public ::testing::Test {
+class ConsoleFont : public HeadlessTest {
 protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
     static void FillBack() {
         Surface* s = GraphicsBackBuffer();
         for (int y = 0; y < s->height; y++) std::fill_n(s->pixels + y * s->pitch, s->width, BACKGROUND);

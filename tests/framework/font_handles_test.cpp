@@ -10,6 +10,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 #include "framework/graphics/font.h"
+#include "tests/support/headless_test.h"
 
 namespace {
 
@@ -28,14 +29,7 @@ size_t Count(const std::string& text, const std::string& what) {
 
 int Plain(int slot = -1, int check = -1) { return CreateFontToHandle(nullptr, 16, -1, 0, -1, -1, 0, slot, check); }
 
-class FontHandles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
-};
+class FontHandles : public HeadlessTest {};
 
 } // namespace
 

@@ -10,19 +10,12 @@
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
 #include "framework/graphics/draw_target.h"
+#include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
 
-class GraphicsDraw : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
-};
+class GraphicsDraw : public HeadlessTest {};
 
 // w × h image whose pixel (i, j) is opaque with red 10 + i, green 10 + j.
 int Numbered(int w, int h) {

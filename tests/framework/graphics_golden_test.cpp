@@ -6,19 +6,12 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
+#include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
 
-class GraphicsGolden : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
-};
+class GraphicsGolden : public HeadlessTest {};
 
 // A 40 × 30 picture with a radial alpha falloff and a colour ramp.
 int Glow() {

@@ -11,19 +11,12 @@
 #include "framework/framework.h"
 #include "framework/graphics/draw_target.h"
 #include "framework/graphics/image_table.h"
+#include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
 
-class GraphicsHandles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
-};
+class GraphicsHandles : public HeadlessTest {};
 
 const int KIND = 1 << 27;
 

@@ -6,23 +6,22 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 #include "framework/graphics/image_table.h"
+#include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
 
-class GraphicsStrip : public ::testing::Test {
+class GraphicsStrip : public HeadlessTest {
 protected:
     void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
+        HeadlessTest::SetUp();
+        if (HasFatalFailure()) return;
         // 10 × 7 picture: pixel (x, y) has red x, green y.
         std::vector<uint32_t> px;
         for (int y = 0; y < 7; y++)
             for (int x = 0; x < 10; x++) px.push_back(0xFF000000u | x << 16 | y << 8 | 1);
         WriteBytes("strip.bgra", BgraFile(10, 7, px, false));
     }
-    void TearDown() override { FrameworkEnd(); }
 };
 
 } // namespace

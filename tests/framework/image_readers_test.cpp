@@ -15,6 +15,7 @@
 #include "framework/backend/image/image_readers.h"
 #include "framework/backend/image/png_writer.h"
 #include "framework/framework.h"
+#include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
@@ -78,15 +79,7 @@ std::vector<uint8_t> Bmp(int w, int h, int bpp, const std::vector<uint32_t>& pal
     return v;
 }
 
-class ImageLoading : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
-};
+class ImageLoading : public HeadlessTest {};
 
 } // namespace
 

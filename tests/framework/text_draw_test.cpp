@@ -12,21 +12,20 @@
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
 #include "framework/graphics/draw_target.h"
+#include "tests/support/headless_test.h"
 
 namespace {
 
 const uint32_t BACKGROUND = 0xFF204060u;
 const uint32_t WHITE = 0xFFFFFFFFu, BLACK = 0xFF000000u;
 
-class TextDraw : public ::testing::Test {
+class TextDraw : public HeadlessTest {
 protected:
     void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
+        HeadlessTest::SetUp();
+        if (HasFatalFailure()) return;
         Fill(BACKGROUND);
     }
-    void TearDown() override { FrameworkEnd(); }
 
     static void Fill(uint32_t value) {
         Surface* s = GraphicsBackBuffer();

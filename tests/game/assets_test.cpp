@@ -12,17 +12,11 @@
 #include "game/shell/assets.h"
 #include "tests/support/files.h"
 #include "tests/support/game_data.h"
+#include "tests/support/headless_test.h"
 
 namespace {
 
-class Assets : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-    }
-    void TearDown() override { FrameworkEnd(); }
-};
+class Assets : public HeadlessTest {};
 
 void ExpectSize(int handle, int w, int h, const char* what) {
     int gw = -1, gh = -1;
