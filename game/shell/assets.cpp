@@ -17,6 +17,15 @@ void Strip(const char* path, int count, int across, int down, int w, int h, int*
     LoadImageStrip(path, count, across, down, w, h, out, 0);
 }
 
+// Loads the images a printf pattern names for 1..count into out[0..count-1].
+void Numbered(const char* pattern, int count, int* out) {
+    char path[64];
+    for (int i = 0; i < count; i++) {
+        snprintf(path, sizeof path, pattern, i + 1);
+        out[i] = Image(path);
+    }
+}
+
 struct SoundEffect {
     int slot;
     const char* path;
@@ -100,24 +109,12 @@ void LoadAssets(void) {
     a.storyBack[0] = Image("dat/img/adv1/sora.png");
     a.storyBack[1] = Image("dat/img/adv1/adv_back.png");
     a.storyBack[2] = Image("dat/img/adv1/adv_last.png");
-    for (int i = 0; i < 4; i++) {
-        snprintf(path, sizeof path, "dat/img/adv1/adv_nalu%d.png", i + 1);
-        a.portrait[i] = Image(path);
-    }
-    for (int i = 0; i < 3; i++) {
-        snprintf(path, sizeof path, "dat/img/adv1/adv_sela%d.png", i + 1);
-        a.portrait[4 + i] = Image(path);
-    }
+    Numbered("dat/img/adv1/adv_nalu%d.png", 4, &a.portrait[0]);
+    Numbered("dat/img/adv1/adv_sela%d.png", 3, &a.portrait[4]);
     a.portrait[8] = Image("dat/img/adv1/adv_tako1.png");
     a.portrait[9] = Image("dat/img/adv1/adv_tako2.png");
-    for (int i = 0; i < 4; i++) {
-        snprintf(path, sizeof path, "dat/img/adv2/nalu%d.png", i + 1);
-        a.mapPortrait[i] = Image(path);
-    }
-    for (int i = 0; i < 3; i++) {
-        snprintf(path, sizeof path, "dat/img/adv2/sela%d.png", i + 1);
-        a.mapPortrait[4 + i] = Image(path);
-    }
+    Numbered("dat/img/adv2/nalu%d.png", 4, &a.mapPortrait[0]);
+    Numbered("dat/img/adv2/sela%d.png", 3, &a.mapPortrait[4]);
     a.textBox = Image("dat/img/adv1/adv_textbox.png");
 
     a.white = MakeColor(255, 255, 255);
