@@ -105,7 +105,9 @@ TEST_F(TextDraw, PositionMovesTheTextPixelForPixelAndClips) {
     for (int y = 0; y < 200; y++)
         for (int x = 0; x < 300; x++) {
             ASSERT_EQ(a[y * 640 + x], b[(y + 77) * 640 + x + 123]) << x << "," << y;
-            if (x >= 60 && y >= 70) ASSERT_EQ(a[y * 640 + x], c[(y - 70) * 640 + x - 60]) << x << "," << y;
+            if (x >= 60 && y >= 70) {
+                ASSERT_EQ(a[y * 640 + x], c[(y - 70) * 640 + x - 60]) << x << "," << y;
+            }
             lit += a[y * 640 + x] != BACKGROUND;
         }
     EXPECT_GT(lit, 100);
@@ -177,7 +179,9 @@ TEST_F(TextDraw, TheEdgeSurroundsTheBodyByItsSize) {
                     for (int dx = -edge; dx <= edge; dx++) {
                         if (dx * dx + dy * dy > reach) continue;
                         uint32_t q = At(x + dx, y + dy);
-                        if (p == WHITE) ASSERT_NE(q, BACKGROUND) << "edge gap at " << x + dx << "," << y + dy;
+                        if (p == WHITE) {
+                            ASSERT_NE(q, BACKGROUND) << "edge gap at " << x + dx << "," << y + dy;
+                        }
                         if (q == WHITE) {
                             nearWhite = true;
                             if (std::abs(dx) <= 1 && std::abs(dy) <= 1) touchesWhite = true;
