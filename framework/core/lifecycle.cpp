@@ -182,9 +182,11 @@ int InitImpl() {
 
     RandomSeed(P()->TicksMs());
 
-    if (g_core.caption[0] == 0) snprintf(g_core.caption, sizeof g_core.caption, "%s", DEFAULT_CAPTION);
+    // The class name is taken before the caption gets its default, so a
+    // program that names neither shares the fixed class name.
     if (g_core.className[0] == 0)
         snprintf(g_core.className, sizeof g_core.className, "%s", g_core.caption[0] ? g_core.caption : DEFAULT_CLASS);
+    if (g_core.caption[0] == 0) snprintf(g_core.caption, sizeof g_core.caption, "%s", DEFAULT_CAPTION);
 
     WriteLogLine("ソフトの二重起動検査... ");
     int instance = P()->AcquireInstance(g_core.className);
@@ -247,10 +249,7 @@ int EndImpl() {
     }
     g_core.displayReady = 0;
     FileShutdown();
-    if (g_core.windowExists) {
-        P()->DestroyWindow();
-        g_core.windowExists = 0;
-    }
+    DestroyWindowNow();   // sets the quit flag: ProcessMessage returns -1 from here on
     if (g_core.instanceHeld) { P()->ReleaseInstance(); g_core.instanceHeld = 0; }
     P()->Shutdown();
     if (g_core.startDirectory[0] && chdir(g_core.startDirectory) != 0) { /* nothing more to restore */ }

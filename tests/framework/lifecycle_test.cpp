@@ -31,6 +31,8 @@ TEST(Lifecycle, InitLogsItsStepsAndEndLeavesACompleteLog) {
     EXPECT_TRUE(Contains(log, "フレームワークを終了しました\r\n"));
     EXPECT_EQ(g_core.refreshWaitMs, 10) << "P = 17 ms gives (2P - 4) / 3";
     EXPECT_EQ(HeadlessWindowExists(), 0);
+    EXPECT_STREQ(HeadlessInstanceKey(), "D123987X") << "no caption and no class name";
+    EXPECT_EQ(ProcessMessage(), -1) << "the end quits, as closing the window does";
 }
 
 TEST(Lifecycle, WindowModeBeforeInitOnlyRecordsTheChoice) {
@@ -60,6 +62,7 @@ TEST(Lifecycle, CaptionIsCutAt255Bytes) {
     EXPECT_EQ(SetWindowTitle(longCaption.c_str()), 0);
     ASSERT_EQ(FrameworkInit(), 0);
     EXPECT_EQ(std::string(HeadlessCaption()), std::string(255, 'c'));
+    EXPECT_EQ(std::string(HeadlessInstanceKey()), std::string(255, 'c')) << "the caption names the class";
     SetWindowTitle("short");
     EXPECT_STREQ(HeadlessCaption(), "short");
     FrameworkEnd();

@@ -32,6 +32,7 @@ struct Headless {
     double refreshHz = 60.0;
     int answer = 0;
     std::string lastQuestion;
+    std::string instanceKey;
     int desktopBytes = 4;
     int instanceTaken = 0;
     int instanceHeld = 0;
@@ -112,7 +113,8 @@ int AskYesNo(const char* caption, const char* text) {
 
 int DesktopBytesPerPixel() { return H().desktopBytes; }
 
-int AcquireInstance(const char*) {
+int AcquireInstance(const char* key) {
+    H().instanceKey = key ? key : "";
     if (H().instanceTaken) return 0;
     H().instanceHeld = 1;
     return 1;
@@ -229,6 +231,7 @@ void HeadlessReset(void) {
     h.refreshHz = 60.0;
     h.answer = 0;
     h.lastQuestion.clear();
+    h.instanceKey.clear();
     h.desktopBytes = 4;
     h.instanceTaken = 0;
     h.startupFails = 0;
@@ -254,6 +257,7 @@ void HeadlessAdvance(uint32_t ms) { Sleep(ms); }
 void HeadlessSetRefreshHz(double hz) { H().refreshHz = hz > 0 ? hz : 60.0; }
 void HeadlessSetAnswer(int answer) { H().answer = answer; }
 const char* HeadlessLastQuestion(void) { return H().lastQuestion.c_str(); }
+const char* HeadlessInstanceKey(void) { return H().instanceKey.c_str(); }
 void HeadlessSetDesktopBytesPerPixel(int bytes) { H().desktopBytes = bytes; }
 void HeadlessSetInstanceTaken(int taken) { H().instanceTaken = taken; }
 void HeadlessSetStartupFails(int fails) { H().startupFails = fails; }

@@ -24,6 +24,7 @@ void HeadlessSetRefreshHz(double hz);             // emulated display refresh, d
 // Answers and environment.
 void HeadlessSetAnswer(int answer);               // AskYesNo result: 1 yes (default 0 no)
 const char* HeadlessLastQuestion(void);           // "caption|text" of the last AskYesNo
+const char* HeadlessInstanceKey(void);            // the key of the last second-instance check
 void HeadlessSetDesktopBytesPerPixel(int bytes);  // default 4
 void HeadlessSetInstanceTaken(int taken);         // another instance holds the guard
 void HeadlessSetStartupFails(int fails);
