@@ -189,7 +189,7 @@ int FileReadChar(int fh) {
 int FileReadLine(char* buffer, int size, int fh) {
     ApiGuard guard;
     if (!buffer || size < 1 || !Lookup(fh) || FileLayerEof(fh)) return -1;
-    if (size == 1) { buffer[0] = 0; return 0; }
+    if (size == 1) { buffer[0] = 0; return -1; }   // no room for a byte: nothing read
     int64_t start = FileLayerTell(fh);
     int count = static_cast<int>(FileLayerRead(buffer, 1, static_cast<size_t>(size - 1), fh));
     if (count <= 0) return -1;

@@ -107,6 +107,15 @@ TEST(File, LongLinesComeInPiecesAndNeverSplitAPair) {
     EXPECT_EQ(Line(fh), std::string("\x81\r\n"));
     EXPECT_EQ(Line(fh), "q");
     FileCloseRead(fh);
+
+    // A buffer of one byte has no room for a byte of the line: nothing is
+    // read, which reports -1 (so a reading loop ends) and leaves "".
+    fh = FileOpenRead("long2.txt");
+    char one[1] = {'?'};
+    EXPECT_EQ(FileReadLine(one, 1, fh), -1);
+    EXPECT_EQ(one[0], 0);
+    EXPECT_EQ(Line(fh), std::string(255, 'y')) << "and the position has not moved";
+    FileCloseRead(fh);
 }
 
 TEST(File, LoneLeadByteAtTheEndIsReturnedThenEnd) {
