@@ -457,3 +457,27 @@ TEST_F(GraphicsDraw, TransparentBordersAreSkippedWithoutMovingAnything) {
     EXPECT_EQ(DrawImageRotated(200, 200, 2.0, 1.0, none, 1, 0), 0);
     EXPECT_EQ(Lit(190, 190, 220, 220), 0);
 }
+
+TEST_F(GraphicsDraw, TranslucentTexelsDrawnOpaqueKeepTheirColour) {
+    // Straight colours with alpha 128 and 3: drawn with transFlag 0 they show
+    // their own colour (to rounding), not a darkened one.
+    int img = MakeTestImage(3, 1, {0x80C86432u, 0x03FF8000u, 0xFF102030u}, true);
+    DrawRect(0, 0, 640, 480, MakeColor(255, 255, 255), 1);
+    DrawImageAt(300, 300, img, 0);
+    DrawImageRotated(401, 300, 1.0, 0.0, img, 0, 0);  // 3 wide: centred on the middle texel
+    SetScaleFilter(1);
+    DrawImageRotated(500, 300, 4.0, 0.0, img, 0, 0);
+    auto near = [](uint32_t p, uint32_t want, int tolerance) {
+        for (int shift = 0; shift <= 16; shift += 8) {
+            int d = static_cast<int>((p >> shift) & 255) - static_cast<int>((want >> shift) & 255);
+            if (d < -tolerance || d > tolerance) return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(near(BackPixel(300, 300), 0xC86432u, 1)) << std::hex << BackPixel(300, 300);
+    EXPECT_TRUE(near(BackPixel(301, 300), 0xFF8000u, 43)) << "alpha 3 keeps only a coarse colour";
+    EXPECT_EQ(BackPixel(302, 300), 0x102030u);
+    EXPECT_TRUE(near(BackPixel(400, 300), 0xC86432u, 1)) << std::hex << BackPixel(400, 300);
+    // Bilinear inside the left texel's block: the colour, not a blend with black.
+    EXPECT_TRUE(near(BackPixel(495, 300), 0xC86432u, 1)) << std::hex << BackPixel(495, 300);
+}

@@ -186,10 +186,24 @@ bool DrawsNothing(const Blend& b) {
     return b.op == OP_NONE || ((b.op == OP_OVER || b.op == OP_ADD) && b.m[0] == 0);
 }
 
+// A stored (premultiplied) texel shown opaque: its straight colour with alpha
+// 255. A wholly transparent texel has lost its colour and shows black.
+inline uint32_t Opaque(uint32_t p) {
+    const uint32_t a = p >> 24;
+    if (a == 255) return p;
+    if (a == 0) return 0xFF000000u;
+    uint32_t out = 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t c = (p >> shift) & 255u;
+        out |= std::min(255u, (c * 255u + a / 2) / a) << shift;
+    }
+    return out;
+}
+
 template <int KIND>
 inline uint32_t Fetch(uint32_t p) {
     if (KIND == RASTER_SOURCE_KEY) return (p & 0xFFFFFFu) ? p : 0u;
-    if (KIND == RASTER_SOURCE_OPAQUE) return p | 0xFF000000u;
+    if (KIND == RASTER_SOURCE_OPAQUE) return Opaque(p);
     return p;
 }
 

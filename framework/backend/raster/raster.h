@@ -30,7 +30,7 @@
 #include "framework/graphics/surface.h"
 
 enum RasterSourceKind {
-    RASTER_SOURCE_OPAQUE = 0,   // every pixel drawn with alpha 255
+    RASTER_SOURCE_OPAQUE = 0,   // every pixel drawn in its straight colour with alpha 255
     RASTER_SOURCE_ALPHA = 1,    // premultiplied alpha channel used
     RASTER_SOURCE_KEY = 2,      // black pixels are transparent
     RASTER_SOURCE_SOLID = 3,    // alpha already 255 everywhere: plain copies allowed
