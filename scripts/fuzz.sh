@@ -4,11 +4,11 @@
 # generated dat/ of a normal build and from fuzz_make_seeds, then runs every
 # target for a set time. Exits non-zero when any target finds a crash.
 # Usage: scripts/fuzz.sh [seconds-per-target [target...]]
-#        (default 10 s, every target: CI's short run; VORTALIS_FUZZ_SEED fixes
+#        (default 6 s, every target: CI's short run; VORTALIS_FUZZ_SEED fixes
 #        libFuzzer's random seed, 0 = a new one each run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${1:-10}
+seconds=${1:-6}
 shift || true
 only=" $* "
 dir="$root/build-fuzz"
