@@ -70,11 +70,25 @@ one_run() {
   dir="$out/$label"
   rm -rf "$dir"; mkdir -p "$dir"
   ln -s "$dat" "$dir/dat"
-  local display=":$((90 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself and writes its number once it accepts
+  # connections; the game must not start before that, or its question box
+  # finds no display and it starts without asking.
+  Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$dir/display.txt" 2>"$dir/xvfb.log" &
   local xpid=$!
-  export DISPLAY=$display
-  for ((i = 0; i < 50; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+  local n=""
+  for ((i = 0; i < 300; i++)); do
+    n=$(tr -dc 0-9 <"$dir/display.txt")
+    [ -n "$n" ] && break
+    kill -0 "$xpid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$n" ]; then
+    fail "Xvfb did not start (see $dir/xvfb.log)"
+    kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
+    return
+  fi
+  export DISPLAY=":$n"
+  for ((i = 0; i < 100; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
   # Built with the sanitizers, the game keeps its checks but not LeakSanitizer's:
   # D-Bus and the X11 libraries that SDL loads keep allocations to the end of
@@ -90,7 +104,7 @@ one_run() {
     sleep 0.5
     xdotool key Escape
   else
-    fail "the start-up question never showed"
+    fail "the start-up question never showed ($(head -c 300 "$dir/stdout.txt" | tr '\n' ' '))"
   fi
   if win=$(find_window Vortalis 20); then
     xdotool windowfocus --sync "$win" 2>/dev/null || true

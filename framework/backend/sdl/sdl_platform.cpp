@@ -226,7 +226,10 @@ int AskYesNo(const char* caption, const char* text) {
     };
     SDL_MessageBoxData data = {SDL_MESSAGEBOX_INFORMATION, nullptr, c.c_str(), t.c_str(), 2, buttons, nullptr};
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) return -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        std::fprintf(stderr, "vortalis: the question box cannot be shown: %s\n", SDL_GetError());
+        return -1;
+    }
     return pressed == 1 ? 1 : 0;
 }
 
