@@ -98,15 +98,22 @@ one_run() {
   local gpid=$!
 
   # The start-up question: Escape answers No, so the game runs in a window.
+  # The box may show before it takes keys, so Escape is pressed again until
+  # the box has gone.
   local box
   if box=$(find_window "スクリーン設定" 60); then
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
-    sleep 0.5
-    xdotool key Escape
+    for ((i = 0; i < 60; i++)); do
+      xdotool windowfocus --sync "$box" 2>/dev/null || true
+      sleep 0.5
+      xdotool key Escape
+      sleep 0.5
+      xdotool getwindowname "$box" >/dev/null 2>&1 || break
+    done
+    xdotool getwindowname "$box" >/dev/null 2>&1 && fail "the start-up question took no Escape"
   else
     fail "the start-up question never showed ($(head -c 300 "$dir/stdout.txt" | tr '\n' ' '))"
   fi
-  if win=$(find_window Vortalis 20); then
+  if win=$(find_window Vortalis 60); then
     xdotool windowfocus --sync "$win" 2>/dev/null || true
     sleep 1.5
     shot logo
