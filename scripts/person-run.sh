@@ -17,7 +17,7 @@ exe=$(realpath "${1:-$root/build/vortalis}")
 dat=$(realpath "${2:-$root/build/dat}")
 out=$(realpath -m "${3:-$root/build/person-run}")
 
-for tool in Xvfb xdotool import identify compare iconv; do
+for tool in Xvfb xdotool xwininfo import identify compare iconv; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "person-run: $tool is not installed; skipped"
     exit 77
@@ -136,7 +136,8 @@ one_run() {
     sleep 0.3
     key z
   else
-    fail "no game window"
+    xwininfo -root -tree >"$dir/windows.txt" 2>&1
+    fail "no game window (the display's windows are listed in $dir/windows.txt)"
   fi
 
   local rc=124

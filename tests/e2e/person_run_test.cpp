@@ -4,6 +4,7 @@
 // test's working directory.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -14,10 +15,19 @@ TEST(PersonRun, TitlePlayPauseAndQuitFromTheKeyboard) {
     // busy machine misses them. The headless runs cover it under the sanitizers.
     GTEST_SKIP() << "timed keyboard run: normal build only";
 #endif
-    const std::string command = std::string("bash '") + VORTALIS_SOURCE_DIR + "/scripts/person-run.sh' '" +
-                                VORTALIS_EXE + "' '" + VORTALIS_BINARY_DIR + "/dat' person-run";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the person-run lines above";
+    // Keys and screenshots are timed in real seconds: on a machine busy with
+    // other work a run can miss a window, so a failed run gets one more try
+    // (its lines stay above, its pictures in person-run-1/).
+    int code = 1;
+    for (int attempt = 0; attempt < 2 && code != 0 && code != 77; attempt++) {
+        const std::string command = std::string("bash '") + VORTALIS_SOURCE_DIR + "/scripts/person-run.sh' '" +
+                                    VORTALIS_EXE + "' '" + VORTALIS_BINARY_DIR + "/dat' person-run-" +
+                                    std::to_string(attempt);
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        code = WEXITSTATUS(status);
+        if (code != 0 && code != 77 && attempt == 0) std::printf("person-run: the first run failed; once more\n");
+    }
+    if (code == 77) GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+    EXPECT_EQ(code, 0) << "see the person-run lines above";
 }
