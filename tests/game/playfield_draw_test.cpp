@@ -20,6 +20,7 @@
 #include "game/shell/assets.h"
 #include "game/shell/game_state.h"
 #include "game/shell/playfield.h"
+#include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
@@ -30,12 +31,11 @@ int Solid(int w, int h, uint32_t rgb) {
 
 int Channel(uint32_t rgb, int shift) { return static_cast<int>(rgb >> shift & 0xFF); }
 
-class PlayFieldDraw : public ::testing::Test {
+class PlayFieldDraw : public HeadlessTest {
 protected:
     void SetUp() override {
-        HeadlessSelect();
-        ASSERT_EQ(FrameworkInit(), 0);
-        ASSERT_EQ(SetDrawTarget(-2), 0);
+        HeadlessTest::SetUp();
+        if (HasFatalFailure()) return;
         g_assets = AssetTables{};
         for (auto& stage : g_assets.background)
             for (int& layer : stage) layer = -1;
@@ -59,7 +59,6 @@ protected:
         fade_brightness = 255;
         scroll_counter = 0;
     }
-    void TearDown() override { FrameworkEnd(); }
 
     void Draw(int scroll) {
         ClearDrawTarget();
