@@ -18,7 +18,7 @@
 #include "game/player/boss.h"
 #include "game/player/player.h"
 #include "game/shell/game_main.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "game/player/player.h"
 #include "game/player/shots.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/pacing.h"
 #include "game/shell/pad.h"
 #include "game/shell/playfield.h"

@@ -9,7 +9,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/pad.h"
 
 namespace {

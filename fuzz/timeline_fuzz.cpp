@@ -12,7 +12,7 @@
 #include "game/enemy/shots.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 namespace {
 

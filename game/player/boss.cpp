@@ -9,7 +9,7 @@
 #include "framework/framework.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 BossRecord boss;
 BossBulletBlock boss_bullets;

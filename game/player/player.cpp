@@ -8,7 +8,7 @@
 
 #include "game/player/options.h"
 #include "game/player/shots.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/pad.h"
 
 PlayerRecord player;

@@ -3,8 +3,10 @@
 #include "game/shell/game_main.h"
 
 #include "framework/framework.h"
+#include "game/extensions.h"
+#include "game/game_state.h"
+#include "game/launch/launch_options.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
 #include "game/shell/pacing.h"
@@ -12,9 +14,20 @@
 
 namespace {
 
+// Keyboard, then the joypad merged into the pad slots, or a replay's mask
+// in place of the devices.
+void PollPad() {
+    PollKeyboard();
+    unsigned mask = 0;
+    if (TakeReplayedPad(&mask)) ApplyPadMask(mask);
+    else PollJoypad();
+    OnPadMerged(PadHeldMask());
+}
+
 void RunFrameTail() {
     StepMusic();
     StepMenuDispatcher();
+    if (SkipPresent()) return;
     PaceFrame();
     FlipScreen();
 }
@@ -23,7 +36,10 @@ void RunFrameTail() {
 
 int VortalisMain(void) {
     // No answer (no box could be shown) starts in a window, the safer choice.
-    if (AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1) ChangeWindowMode(1);
+    // --windowed and --fullscreen answer the question in advance.
+    if (g_launch.screen == SCREEN_WINDOW) ChangeWindowMode(1);
+    else if (g_launch.screen == SCREEN_ASK && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1)
+        ChangeWindowMode(1);
     SetWindowTitle("Vortalis");
     if (FrameworkInit() == -1) return -1;
     if (SetDrawTarget(-2) != 0) {
@@ -34,8 +50,7 @@ int VortalisMain(void) {
     LoadAssets();
 
     while (ProcessMessage() == 0 && ClearDrawTarget() == 0) {
-        PollKeyboard();
-        PollJoypad();
+        PollPad();
         if (fucn_state == 900) FlushPacingLog();
         if (!RunScene()) return 0;   // scene 900 has ended the framework
         frame_counter++;

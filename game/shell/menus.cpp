@@ -3,13 +3,15 @@
 // and reused by every later one, so pausing never fills the image table.
 #include "game/shell/menus.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "framework/framework.h"
+#include "game/extensions.h"
+#include "game/game_state.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
 #include "game/shell/pad.h"
 
 namespace {
@@ -62,8 +64,8 @@ void StepPlayPauseMenu() {
     if (!Pressed(PadConfig.shot)) return;
     switch (g_menus.playPauseCursor) {
     case 0: fucn_state = 30; break;
-    case 1: ClearBossBullets(); fucn_state = 0; break;
-    case 2: scene_timer = 0; fucn_state = 900; break;
+    case 1: ClearBossBullets(); OnRunEnded(RUN_RETURNED); fucn_state = 0; break;
+    case 2: OnRunEnded(RUN_QUIT); scene_timer = 0; fucn_state = 900; break;
     default: ScreenPrintF("不明なメニューが選択されました\n"); break;
     }
     g_menus.playPauseCursor = 0;
@@ -90,6 +92,7 @@ void StepContinueMenu(int resumeScene) {
         break;
     case 1:
         ClearBossBullets();
+        OnRunEnded(RUN_GAME_OVER);
         fucn_state = 0;
         break;
     default:
@@ -132,6 +135,45 @@ void RunMenu(const char* const* items, const char* title, int* cursor) {
     for (int k = 0; k < n; k++) DrawCentred(g_assets.fontMenu, 190 + 20 * k, items[k]);
 }
 
+namespace {
+
+// The designed title entries, first and last; the additions' entries come
+// between them (game/extensions.h).
+void ChooseStart() {
+    PlaySoundHandle(g_assets.se[SE_START], 0, 1);
+    fucn_state = 19;
+}
+
+void ChooseEnd() {
+    scene_timer = 0;
+    fucn_state = 900;
+}
+
+int TitleEntryCount() { return 2 + TitleExtensionCount(); }
+
+int TitleEntryImage(int i) {
+    if (i == 0) return g_assets.titleMenu[0];
+    if (i == TitleEntryCount() - 1) return g_assets.titleMenu[1];
+    return TitleExtensionImage(i - 1);
+}
+
+void ChooseTitleEntry(int i) {
+    if (i == 0) ChooseStart();
+    else if (i == TitleEntryCount() - 1) ChooseEnd();
+    else ChooseTitleExtension(i - 1);
+}
+
+// Top of entry i. Two entries stand 70 pixels apart from y = 330; more are
+// stacked closer so that the last still ends where the designed second does
+// and the first stays below the logo.
+int TitleEntryY(int i, int n) {
+    if (n <= 2) return 330 + 70 * i;
+    const int step = std::min(70, (400 - 218) / (n - 1));
+    return 400 - step * (n - 1 - i);
+}
+
+} // namespace
+
 void StepTitleScreen(void) {
     DrawImageAt(0, 0, g_assets.titleBack, 1);
     DrawImageAt(240, 0, g_assets.titleHeroine, 1);
@@ -140,41 +182,31 @@ void StepTitleScreen(void) {
     g_menus.swayT += 1;
 
     int& cursor = g_menus.titleCursor;
-    for (int i = 0; i < 2; i++) {
+    const int n = TitleEntryCount();
+    if (cursor >= n) cursor = n - 1;
+    for (int i = 0; i < n; i++) {
+        const int image = TitleEntryImage(i);
         int w = 0, h = 0;
-        GetImageSize(g_assets.titleMenu[i], &w, &h);
+        GetImageSize(image, &w, &h);
+        const int y = TitleEntryY(i, n);
         SetDrawBrightness(128, 128, 128);
-        DrawImageAt(120 - w / 2, 330 + 70 * i, g_assets.titleMenu[i], 1);
+        DrawImageAt(120 - w / 2, y, image, 1);
         if (i == cursor) {
             SetDrawBrightness(255, 255, 255);
-            DrawImageAt(120 - w / 2, 330 + 70 * i - 2, g_assets.titleMenu[i], 1);
+            DrawImageAt(120 - w / 2, y - 2, image, 1);
         }
     }
     SetDrawBrightness(255, 255, 255);
 
     if (Pressed(PadConfig.up)) {
-        cursor = cursor > 0 ? cursor - 1 : 1;
+        cursor = cursor > 0 ? cursor - 1 : n - 1;
         PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
     }
     if (Pressed(PadConfig.down)) {
-        cursor = cursor < 1 ? cursor + 1 : 0;
+        cursor = cursor < n - 1 ? cursor + 1 : 0;
         PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
     }
-    if (Pressed(PadConfig.shot)) {
-        switch (cursor) {
-        case 0:
-            PlaySoundHandle(g_assets.se[SE_START], 0, 1);
-            fucn_state = 19;
-            break;
-        case 1:
-            scene_timer = 0;
-            fucn_state = 900;
-            break;
-        default:
-            ScreenPrintF("不明なメニューが選択されました\n");
-            break;
-        }
-    }
+    if (Pressed(PadConfig.shot)) ChooseTitleEntry(cursor);
 }
 
 void StepMenuDispatcher(void) {

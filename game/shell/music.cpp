@@ -8,7 +8,7 @@
 
 #include "framework/framework.h"
 #include "game/player/boss.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 namespace {
 

@@ -68,6 +68,17 @@ void PollJoypad(void) {
     }
 }
 
+unsigned PadHeldMask(void) {
+    unsigned mask = 0;
+    for (int i = 0; i < PAD_SLOTS; i++)
+        if (g_padState[i] > 0) mask |= 1u << i;
+    return mask;
+}
+
+void ApplyPadMask(unsigned heldMask) {
+    for (int i = 0; i < PAD_SLOTS; i++) g_padState[i] = (heldMask >> i) & 1 ? Held(g_padState[i]) : 0;
+}
+
 int CheckStatePad(int slot) {
     if (static_cast<unsigned>(slot) < PAD_SLOTS) return g_padState[slot];
     ScreenPrintF("CheckStatePadに渡した値が不正です\n");

@@ -14,6 +14,8 @@ extern PadConfigRecord PadConfig;
 void ResetPadConfig(void);   // the default slots: down 0, left 1, right 2, up 3, shot 4, skip 6, formation 11, pause 15
 void PollKeyboard(void);     // once per frame, first
 void PollJoypad(void);       // right after the keyboard; merges the keys into the slots
+unsigned PadHeldMask(void); // bit i set while slot i is held
+void ApplyPadMask(unsigned heldMask); // instead of PollJoypad: the slots follow a recorded mask
 int CheckStatePad(int slot); // hold count of the slot, or −1 (with a console line) for a bad slot
 int KeyHoldCount(int code);  // hold count of one key code (0 for a bad code)
 void ResetPadState(void);    // all counts to 0

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "framework/framework.h"
+#include "game/extensions.h"
+#include "game/game_state.h"
 #include "game/enemy/enemy.h"
 #include "game/enemy/items.h"
 #include "game/enemy/shots.h"
@@ -14,7 +16,6 @@
 #include "game/player/shots.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
 #include "game/shell/pad.h"
@@ -71,6 +72,7 @@ void StepPlay() {
 
 void StepEnding() {
     StepLogoFade(0);
+    if (fucn_state == 0) OnRunEnded(RUN_CLEARED);
     const int width = TextWidthFontFmt(g_assets.fontPop, "おわり");
     DrawTextFontFmt(320 - width / 2, 240, g_assets.white, g_assets.fontPop, "おわり");
 }
@@ -179,6 +181,7 @@ bool RunScene(void) {
     case 27:
         DrawWhole(g_assets.loading);
         ResetNewGame();
+        OnNewGame();
         fucn_state = 28;
         break;
     case 28:
@@ -254,6 +257,7 @@ bool RunScene(void) {
         FrameworkEnd();
         return false;
     default:
+        if (fucn_state >= EXTENSION_SCENE_FIRST && StepExtensionScene()) break;
         ScreenPrintF("不明なfucn_state");
         break;
     }

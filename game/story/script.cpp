@@ -8,7 +8,7 @@
 
 #include "framework/framework.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/pad.h"
 
 ScriptRow g_script[SCRIPT_ROWS];

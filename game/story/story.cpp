@@ -7,7 +7,7 @@
 
 #include "framework/framework.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 Typewriter g_storyWriter;
 StorySlot g_storySlots[STORY_SLOTS];

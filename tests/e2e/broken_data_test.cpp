@@ -17,7 +17,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 #include "game/shell/game_main.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "tests/support/files.h"
 
 namespace fs = std::filesystem;

@@ -14,7 +14,7 @@
 #include "game/player/boss.h"
 #include "game/player/player.h"
 #include "game/shell/game_main.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/menus.h"
 #include "tests/support/game_data.h"
 #include "tests/support/image_test_support.h"

@@ -7,7 +7,7 @@
 #include "tests/game/player_pad.h"
 
 #include "game/player/options.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/pad.h"
 
 using namespace boss_test;

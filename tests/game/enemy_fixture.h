@@ -23,7 +23,7 @@
 #include "game/player/boss.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 class EnemyModule : public ::testing::Test {
 protected:

@@ -12,7 +12,7 @@
 #include "game/player/boss.h"
 #include "game/player/player.h"
 #include "game/shell/game_main.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "tests/support/console_text.h"
 #include "tests/support/files.h"
 

@@ -18,7 +18,7 @@
 #include "game/player/player.h"
 #include "game/player/shots.h"
 #include "game/shell/assets.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/playfield.h"
 #include "tests/support/headless_test.h"
 #include "tests/support/image_test_support.h"

@@ -10,7 +10,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/core/console.h"
 #include "framework/framework.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 #include "game/shell/pad.h"
 #include "game/story/map_story.h"
 #include "game/story/script.h"

@@ -16,7 +16,7 @@
 #include "framework/backend/image/png_writer.h"
 #include "game/player/player.h"
 #include "game/shell/game_main.h"
-#include "game/shell/game_state.h"
+#include "game/game_state.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {

@@ -1,4 +1,5 @@
-// Game-wide state of the scene machine: plain globals, zero at process start.
+// Game-wide state shared by every floor of the game: the scene machine's plain
+// globals (zero at process start) and the entry points of its steps and resets.
 #pragma once
 
 extern int fucn_state;        // the scene number

@@ -1,0 +1,32 @@
+// The points where the additions beside the designed game (replays, settings,
+// records, practice) meet the scene machine. The shell calls these and nothing
+// else of them; game/extensions.cpp routes each point to the modules that use
+// it. With nothing recorded, replayed or set, every point leaves the designed
+// frame untouched.
+#pragma once
+
+// How a run ended, for OnRunEnded.
+enum RunEnd {
+    RUN_CLEARED,         // the ending was reached
+    RUN_GAME_OVER,       // the continue menu was answered いいえ
+    RUN_RETURNED,        // タイトルへ戻る from the play pause menu
+    RUN_QUIT,            // 終了する from a pause menu during a run
+};
+
+// First scene number of the additions' own screens; the designed scenes are
+// all below it.
+enum { EXTENSION_SCENE_FIRST = 1000 };
+
+void OnNewGame(void);                  // end of the new-game reset (scene 27)
+// Just before the devices are polled: true when a replay supplies this
+// frame's 16-slot held mask instead (the devices are then not merged).
+bool TakeReplayedPad(unsigned* heldMask);
+void OnPadMerged(unsigned heldMask);   // after the merge, with the frame's held mask
+void OnRunEnded(RunEnd how);           // a run ends (before the scene it leads to runs)
+bool StepExtensionScene(void);         // the step of a scene >= EXTENSION_SCENE_FIRST; false if unknown
+bool SkipPresent(void);                // true: this frame is not paced nor presented (fast playback)
+
+// Title menu entries between スタート and おわる, in order.
+int TitleExtensionCount(void);
+int TitleExtensionImage(int index);    // graphic handle of the entry's button
+void ChooseTitleExtension(int index);  // Shot on the entry
