@@ -83,3 +83,19 @@ int FileReadLine(char* buffer, int size, int fh);                               
 
 // ---- Log and on-screen console (core/) ----------------------------------------
 int ScreenPrintF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- Additions ----------------------------------------------------------------
+// Calls beside the designed ones, for the player's settings, presentation and
+// screenshots. The designed calls above keep their exact behaviour; a game that
+// never makes these calls gets the designed framework.
+// Settings and presentation (core/, sound/, graphics/):
+int SetWindowScale(int scale);                 // whole window scale, cut to what fits the desktop; the scale used
+int WindowScaleLimit(void);                    // largest whole scale whose window fits the desktop (≥ 1)
+int GetWindowMode(void);                       // 1 windowed, 0 full screen (after any fall-back)
+int SetModeSwitchKeys(int allowed);            // 1: Alt+Enter and F11 toggle window/full screen; 0
+int SetVolumeScale(int group, int permille);   // player's volume: group 0 effects, 1 music; 0..1000; 0 or −1
+int SaveScreenPng(const char* path);           // the back buffer as it is now, as PNG, written atomically; 0 or −1
+enum { VOLUME_EFFECTS = 0, VOLUME_MUSIC = 1 };
+// Key codes of the switch and screenshot keys.
+enum { KEY_F11 = 0x57, KEY_F12 = 0x58, KEY_LALT = 0x38, KEY_RALT = 0xB8 };
+// ---- End of the settings additions --------------------------------------------

@@ -15,6 +15,7 @@ enum PlatformEventKind {
     PLATFORM_EVENT_QUIT,               // the process was asked to end (signal, session end)
     PLATFORM_EVENT_ACTIVATE,           // the window gained focus
     PLATFORM_EVENT_DEACTIVATE,         // the window lost focus
+    PLATFORM_EVENT_MODE_SWITCH,        // Alt+Enter or F11: the player asks to toggle window/full screen
 };
 
 struct PlatformEvent {
@@ -79,6 +80,15 @@ struct Platform {
     void (*CloseAudio)(void);
     void (*LockAudio)(void);
     void (*UnlockAudio)(void);
+
+    // Additions beside the designed services; a platform may leave them null.
+    // The desktop's size in pixels: 0, or −1 when unknown.
+    int  (*DesktopSize)(int* width, int* height);
+    // 1 while Present itself waits for the display's real vertical blank (the
+    // display runs at 60 Hz ± 1); WaitVBlank then returns at once. *periodMs is
+    // the display's refresh period and *lastBlankMs the TicksMs of the blank the
+    // last Present met.
+    int  (*PresentWaitsForBlank)(double* periodMs, uint32_t* lastBlankMs);
 };
 
 // The platform in use. Defaults to SDL2; tests select the headless platform

@@ -3,6 +3,7 @@
 // the clock, and the window settings made before init. Every public call takes
 // the API lock.
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -80,6 +81,8 @@ void DestroyWindowNow() {
     g_core.quit = 1;   // destroying the window posts the quit message
 }
 
+int ChangeWindowModeImpl(int windowed);
+
 // The window procedure as far as the game depends on it.
 void HandleEvent(const PlatformEvent& e) {
     switch (e.kind) {
@@ -95,6 +98,11 @@ void HandleEvent(const PlatformEvent& e) {
         break;
     case PLATFORM_EVENT_DEACTIVATE:
         g_core.active = 0;
+        break;
+    case PLATFORM_EVENT_MODE_SWITCH:
+        // Events are taken on the main thread only, so the switch runs there.
+        if (g_core.keyboardModeSwitch && ChangeWindowModeImpl(g_core.windowed ? 0 : 1) != 0)
+            ScreenPrintF("フルスクリーンにできませんでした。ウインドウで続けます\n");
         break;
     default:
         break;
@@ -136,6 +144,20 @@ void MeasureRefresh() {
     for (int i = 0; i < REFRESH_TRIALS && g_core.refreshWaitMs < 0; i++)
         for (int j = i + 1; j < REFRESH_TRIALS; j++)
             if (trial[i] == trial[j]) { g_core.refreshWaitMs = (2 * trial[i] - 4) / 3; break; }
+}
+
+// A whole window scale set by the additions that does not fit the desktop
+// falls back to the largest that does. Fractional scales are the designed
+// field's own and stay as they are.
+void FitWindowScale() {
+    const double scale = g_core.windowScale;
+    if (scale <= 1.0 || scale != std::floor(scale)) return;
+    const int limit = WindowScaleLimit();
+    if (scale <= limit) return;
+    char line[128];
+    snprintf(line, sizeof line, "ウインドウの倍率%dは画面に収まらないため%dにします\n", static_cast<int>(scale), limit);
+    WriteLogLine(line);
+    g_core.windowScale = limit;
 }
 
 void ShutdownStarted(bool graphics, bool sound, bool input) {
@@ -201,11 +223,20 @@ int InitImpl() {
         WriteLogLine("二重起動はされていませんでした\n");
     }
 
+    FitWindowScale();
     if (g_core.windowed) WriteLogLine("ウインドウモード起動用のウインドウを作成します\n");
     else WriteLogLine("フルスクリーンモード起動用のウインドウを作成します\n");
     PlatformWindowDesc desc = {CoreScreenWidth(), CoreScreenHeight(), g_core.windowed,
                                g_core.windowScale > 0 ? g_core.windowScale : 1.0, g_core.caption};
-    if (P()->CreateWindow(&desc) != 0) {
+    int created = P()->CreateWindow(&desc);
+    if (created != 0 && !g_core.windowed) {
+        // A full screen that cannot be made still leaves the player a window.
+        WriteLogLine("フルスクリーンにできませんでした、ウインドウモードで作成します\n");
+        g_core.windowed = 1;
+        desc.windowed = 1;
+        created = P()->CreateWindow(&desc);
+    }
+    if (created != 0) {
         WriteLogLine("ウインドウの作成に失敗しました\n");
         return fail(false, false, false);
     }
@@ -320,8 +351,16 @@ int ChangeWindowModeImpl(int windowed) {
     if (!g_core.windowExists) return 0;
     WriteLogLine(windowed ? "ウインドウスタイルをウインドウモード用に変更します... "
                           : "ウインドウスタイルをフルスクリーンモード用に変更します... ");
-    int r = P()->SetWindowed(windowed, g_core.windowScale > 0 ? g_core.windowScale : 1.0);
+    const double scale = g_core.windowScale > 0 ? g_core.windowScale : 1.0;
+    int r = P()->SetWindowed(windowed, scale);
     WriteLogLine("完了\n");
+    if (r != 0 && !windowed) {
+        // A full screen that cannot be made leaves the player a window, not a
+        // half-switched display.
+        WriteLogLine("フルスクリーンにできませんでした、ウインドウモードに戻します\n");
+        g_core.windowed = 1;
+        P()->SetWindowed(1, scale);
+    }
     PumpPass();
     return r == 0 ? 0 : -1;
 }
@@ -382,6 +421,53 @@ int AskYesNo(const char* caption, const char* text) {
 }
 
 int SleepMs(int ms) {
-    if (ms > 0) P()->SleepMs(static_cast<uint32_t>(ms));
+    if (ms <= 0) return 0;
+    // When the present itself waits for the display's blank, a sleep that ran
+    // past the next blank would make that present wait for the one after, a
+    // whole frame lost. The sleep then ends a millisecond before the blank and
+    // the present's own wait does the rest.
+    double period = 0;
+    uint32_t lastBlank = 0;
+    if (g_core.displayReady && P()->PresentWaitsForBlank && P()->PresentWaitsForBlank(&period, &lastBlank) &&
+        period > 2.0) {
+        const uint32_t since = P()->TicksMs() - lastBlank;
+        const double intoFrame = std::fmod(static_cast<double>(since), period);
+        const int beforeBlank = static_cast<int>(period - intoFrame) - 1;
+        if (beforeBlank < ms) ms = beforeBlank;
+        if (ms <= 0) return 0;
+    }
+    P()->SleepMs(static_cast<uint32_t>(ms));
+    return 0;
+}
+
+// ---- Additions: window scale and mode switching ----
+
+int WindowScaleLimit(void) {
+    ApiGuard guard;
+    int w = 0, h = 0;
+    if (!P()->DesktopSize || P()->DesktopSize(&w, &h) != 0 || w <= 0 || h <= 0) return 1;
+    // Room is left for the window's title bar and the desktop's panels.
+    int limit = 1;
+    while ((limit + 1) * CoreScreenWidth() <= w && (limit + 1) * CoreScreenHeight() <= h - 60) limit++;
+    return limit;
+}
+
+int SetWindowScale(int scale) {
+    ApiGuard guard;
+    g_core.windowScale = scale < 1 ? 1 : scale;
+    if (!g_core.windowExists) return scale < 1 ? 1 : scale;   // FrameworkInit cuts it to the desktop
+    FitWindowScale();
+    if (g_core.windowed) P()->SetWindowed(1, g_core.windowScale);
+    return static_cast<int>(g_core.windowScale);
+}
+
+int GetWindowMode(void) {
+    ApiGuard guard;
+    return g_core.windowed;
+}
+
+int SetModeSwitchKeys(int allowed) {
+    ApiGuard guard;
+    g_core.keyboardModeSwitch = allowed ? 1 : 0;
     return 0;
 }

@@ -4,8 +4,11 @@
 #include "framework/graphics/draw_target.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <vector>
 
+#include "framework/backend/image/png_writer.h"
 #include "framework/backend/platform.h"
 #include "framework/core/api_lock.h"
 #include "framework/core/services.h"
@@ -96,5 +99,25 @@ int SetDrawTarget(int target) {
 int ClearDrawTarget(void) {
     ApiGuard guard;
     if (g_screen.target) Fill(g_screen.target, 0xFF000000u);
+    return 0;
+}
+
+// ---- Additions: the back buffer saved as PNG ----
+
+int SaveScreenPng(const char* path) {
+    ApiGuard guard;
+    const Surface& b = g_screen.back;
+    if (!g_core.initialised || !b.pixels || !path || !path[0]) return -1;
+    // Written beside the target and renamed over it, so no half-written file
+    // is ever seen under the final name.
+    const std::string temp = std::string(path) + ".tmp";
+    if (!WritePng(temp.c_str(), b.pixels, b.width, b.height, b.pitch)) {
+        std::remove(temp.c_str());
+        return -1;
+    }
+    if (std::rename(temp.c_str(), path) != 0) {
+        std::remove(temp.c_str());
+        return -1;
+    }
     return 0;
 }

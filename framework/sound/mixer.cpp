@@ -62,13 +62,22 @@ int MixRun(int32_t* acc, int n, const int16_t* src, uint32_t avail, int channels
     return i;
 }
 
+int32_t g_groupScale[2] = {65536, 65536};
+
+// A voice's gain with its group's scale; at full scale the gain is untouched.
+int32_t VoiceGain(const MixVoice* v) {
+    const int32_t scale = g_groupScale[v->group ? 1 : 0];
+    if (scale == 65536) return v->gain;
+    return static_cast<int32_t>((static_cast<int64_t>(v->gain) * scale) >> 16);
+}
+
 // In-memory voice. Returns 0 when the voice ran to its end.
 int MixMemory(int32_t* acc, int n, MixVoice* v) {
     int ch = v->channels;
     int done = 0;
     while (done < n) {
         const int16_t* tail = v->looping ? v->pcm + (size_t)v->loopStart * ch : v->pcm + (size_t)(v->frames - 1) * ch;
-        done += MixRun(acc + 2 * done, n - done, v->pcm, v->frames, ch, tail, &v->pos, v->step, v->gain);
+        done += MixRun(acc + 2 * done, n - done, v->pcm, v->frames, ch, tail, &v->pos, v->step, VoiceGain(v));
         uint64_t idx = v->pos >> 16;
         if (idx < v->frames) continue;
         if (!v->looping) return 0;
@@ -91,7 +100,7 @@ int MixStreamed(int32_t* acc, int n, MixVoice* v) {
         if (s->count == 0 || (v->pos >> 16) >= s->count) { alive = 0; break; }
         const int16_t* src = s->ring + (size_t)s->read * ch;
         const int16_t* tail = src + (size_t)(s->count - 1) * ch;
-        done += MixRun(acc + 2 * done, n - done, src, s->count, ch, tail, &v->pos, v->step, v->gain);
+        done += MixRun(acc + 2 * done, n - done, src, s->count, ch, tail, &v->pos, v->step, VoiceGain(v));
         if ((v->pos >> 16) >= s->count && s->atEnd && !v->looping) { alive = 0; break; }
     }
     // Drop the frames the voice has passed.
@@ -254,4 +263,8 @@ void MixerServiceStreams(uint32_t ahead, uint32_t budget) {
         MixVoice* v = g_playing[i];
         if (v->stream) StreamFill(v->stream, ahead, v->looping, budget);
     }
+}
+
+void MixerSetGroupScale(int group, int32_t scale) {
+    g_groupScale[group ? 1 : 0] = scale < 0 ? 0 : (scale > 65536 ? 65536 : scale);
 }

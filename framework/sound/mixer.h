@@ -33,6 +33,7 @@ struct MixVoice {
     int channels;
     uint32_t step;         // source frames per output frame, 16.16
     int32_t gain;          // 16.16; 65536 is full volume
+    int group;             // volume group: 0 effects, 1 music (streamed sounds)
     // In-memory source.
     const int16_t* pcm;
     uint32_t frames;
@@ -56,6 +57,9 @@ void MixerServiceStreams(uint32_t ahead, uint32_t budget);
 
 uint32_t MixerStep(int rate);            // 16.16 step for a source rate
 int32_t MixerGain(int attenuation);      // hundredths of a decibel to 16.16 gain
+// The player's volume of a group, 16.16 on top of every voice's own gain;
+// 65536 (the default) leaves the voices exactly as they are.
+void MixerSetGroupScale(int group, int32_t scale);
 
 // Streams (audio lock held).
 MixStream* StreamCreate(OggDecoder* decoder, int channels, uint32_t total);

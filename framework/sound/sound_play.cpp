@@ -38,6 +38,7 @@ int PlayImpl(int handle, int playType, int fromTop) {
         P()->LockAudio();
         if (fromTop) MixerSetVoicePosition(v, 0);
         v->looping = looping;
+        v->group = r->kind == SOUND_STREAMED;
         MixerStart(v);
         P()->UnlockAudio();
         started = v;
@@ -59,6 +60,7 @@ int PlayImpl(int handle, int playType, int fromTop) {
         }
         MixerSetVoicePosition(v, fromTop ? 0 : at);
         v->looping = looping;
+        v->group = r->kind == SOUND_STREAMED;
         MixerStart(v);
         P()->UnlockAudio();
         started = v;
@@ -170,3 +172,17 @@ int StopSoundHandle(int handle) { ApiGuard g; return StopImpl(handle); }
 int SetSoundVolume(int volume, int handle) { ApiGuard g; return VolumeImpl(volume, handle); }
 int SetSoundLoopPos(int loopMs, int handle) { ApiGuard g; return LoopPosImpl(loopMs, handle); }
 int DeleteSound(int handle, int flag) { ApiGuard g; (void)flag; return DeleteImpl(handle); }
+
+// ---- Additions: the player's volume per group ----
+
+int SetVolumeScale(int group, int permille) {
+    ApiGuard g;
+    if (group != VOLUME_EFFECTS && group != VOLUME_MUSIC) return -1;
+    if (permille < 0) permille = 0;
+    if (permille > 1000) permille = 1000;
+    const int32_t scale = static_cast<int32_t>(static_cast<int64_t>(permille) * 65536 / 1000);
+    if (g_sound.device) P()->LockAudio();
+    MixerSetGroupScale(group, scale);
+    if (g_sound.device) P()->UnlockAudio();
+    return 0;
+}

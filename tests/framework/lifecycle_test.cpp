@@ -3,9 +3,12 @@
 // the second-instance and 24-bit refusals, draw target and present.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "framework/backend/headless/headless.h"
+#include "framework/backend/image/image_readers.h"
 #include "framework/core/state.h"
 #include "framework/framework.h"
 #include "tests/support/files.h"
@@ -148,4 +151,79 @@ TEST(Lifecycle, AskYesNoUsesThePlatformBox) {
     HeadlessSetAnswer(1);
     EXPECT_EQ(AskYesNo("c", "t"), 1);
     EXPECT_STREQ(HeadlessLastQuestion(), "c|t");
+}
+
+// The additions' window calls: the whole scale that fits the desktop, the
+// Alt+Enter / F11 switch only once the game allows it, and a full screen
+// that cannot be made leaving a window.
+TEST(Lifecycle, WindowScaleFitsTheDesktopAndTheModeSwitchNeedsPermission) {
+    const struct { int w, h, limit; } desktops[] = {{1920, 1080, 2}, {1366, 768, 1}, {3840, 2160, 4}, {640, 480, 1}};
+    for (auto d : desktops) {
+        HeadlessSelect();
+        HeadlessSetDesktopSize(d.w, d.h);
+        ChangeWindowMode(1);
+        EXPECT_EQ(SetWindowScale(3), 3) << "before init the choice is only recorded";
+        ASSERT_EQ(FrameworkInit(), 0);
+        EXPECT_EQ(WindowScaleLimit(), d.limit) << d.w << "x" << d.h;
+        EXPECT_EQ(HeadlessWindowScale(), std::min(3, d.limit)) << "an oversized scale falls back";
+        EXPECT_EQ(SetWindowScale(8), d.limit);
+        EXPECT_EQ(SetWindowScale(0), 1);
+        EXPECT_EQ(HeadlessWindowScale(), 1.0);
+        FrameworkEnd();
+        ChangeWindowMode(0);
+    }
+
+    HeadlessSelect();
+    HeadlessPostEventAtFrame(1, PLATFORM_EVENT_MODE_SWITCH);   // not allowed: ignored
+    HeadlessPostEventAtFrame(3, PLATFORM_EVENT_MODE_SWITCH);
+    HeadlessPostEventAtFrame(5, PLATFORM_EVENT_MODE_SWITCH);
+    ASSERT_EQ(FrameworkInit(), 0);
+    SetDrawTarget(-2);
+    std::vector<int> modes;
+    for (int frame = 0; frame < 7; frame++) {
+        if (frame == 2) SetModeSwitchKeys(1);
+        ProcessMessage();
+        modes.push_back(HeadlessWindowed());
+        EXPECT_EQ(GetWindowMode(), HeadlessWindowed());
+        FlipScreen();
+    }
+    EXPECT_EQ(modes, (std::vector<int>{0, 0, 0, 1, 1, 0, 0}));
+    FrameworkEnd();
+
+    // Full screen cannot be made: at init, and when switched to.
+    HeadlessSelect();
+    HeadlessSetFullscreenFails(1);
+    ASSERT_EQ(FrameworkInit(), 0);
+    EXPECT_EQ(GetWindowMode(), 1);
+    EXPECT_EQ(HeadlessWindowed(), 1);
+    EXPECT_EQ(ChangeWindowMode(0), -1);
+    EXPECT_EQ(GetWindowMode(), 1);
+    EXPECT_EQ(HeadlessWindowed(), 1);
+    FrameworkEnd();
+    ChangeWindowMode(0);
+    EXPECT_TRUE(Contains(ReadBytes("Log.txt"), "フルスクリーンにできませんでした、ウインドウモードに戻します"));
+}
+
+TEST(Lifecycle, SaveScreenPngWritesTheBackBufferExactly) {
+    HeadlessSelect();
+    EXPECT_EQ(SaveScreenPng("early.png"), -1) << "nothing to save before init";
+    ASSERT_EQ(FrameworkInit(), 0);
+    SetDrawTarget(-2);
+    for (int i = 0; i < 40; i++)
+        DrawRect(i * 16, i * 12, i * 16 + 30, i * 12 + 20, MakeColor(i * 6, 255 - i * 6, (i * 37) & 255), 1);
+    ASSERT_EQ(SaveScreenPng("shot.png"), 0);
+    EXPECT_EQ(SaveScreenPng("no/such/folder/shot.png"), -1);
+    EXPECT_EQ(SaveScreenPng(""), -1);
+    const std::string bytes = ReadBytes("shot.png");
+    DecodedImage image;
+    ASSERT_TRUE(DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image));
+    ASSERT_EQ(image.width, 640);
+    ASSERT_EQ(image.height, 480);
+    FlipScreen();
+    const std::vector<uint32_t>& frame = HeadlessLastFrame();
+    int differing = 0;
+    for (size_t i = 0; i < frame.size(); i++) differing += (image.pixels[i] & 0xFFFFFF) != (frame[i] & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(ReadBytes("shot.png.tmp"), "") << "no temporary left";
+    FrameworkEnd();
 }

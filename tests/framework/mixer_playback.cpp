@@ -214,3 +214,31 @@ TEST(MixerPlayTypes, TypeZeroStopsWaitingWhenTheWindowCloses) {
     EXPECT_EQ(ProcessMessage(), -1);
     FrameworkEnd();
 }
+
+// The player's volumes scale effects (in-memory sounds) and music (sounds
+// given a loop position, which stream) separately, on top of each sound's own
+// volume; at full scale the samples are bit for bit the unscaled ones.
+TEST(MixerVolume, GroupScalesApplyOnTopOfEachSoundsVolume) {
+    ASSERT_TRUE(StartFramework());
+    const int effect = LoadWav("e.wav", Wav(1, 44100, 16, std::vector<int>(40000, 20000)), 1);
+    const int music = LoadWav("m.wav", Wav(1, 44100, 16, std::vector<int>(40000, -10000)), 1);
+    ASSERT_EQ(SetSoundLoopPos(0, music), 0);
+    SetSoundVolume(150, effect);
+    const double own = std::pow(10.0, -230 / 2000.0);
+    ASSERT_EQ(PlaySoundHandle(effect, 3, 1), 0);
+    ASSERT_EQ(PlaySoundHandle(music, 3, 1), 0);
+    const int full = Pull(1)[0];
+    EXPECT_NEAR(full, 20000 * own - 10000, 2.0) << "both at full scale";
+    const struct { int effects, music; } cases[] = {{1000, 1000}, {250, 1000}, {1000, 0}, {0, 490}, {10, 10}};
+    for (auto c : cases) {
+        ASSERT_EQ(SetVolumeScale(VOLUME_EFFECTS, c.effects), 0);
+        ASSERT_EQ(SetVolumeScale(VOLUME_MUSIC, c.music), 0);
+        const double want = 20000 * own * c.effects / 1000.0 - 10000 * c.music / 1000.0;
+        EXPECT_NEAR(Pull(1)[0], want, 2.0) << c.effects << " " << c.music;
+    }
+    EXPECT_EQ(SetVolumeScale(2, 500), -1);
+    SetVolumeScale(VOLUME_EFFECTS, 1000);
+    SetVolumeScale(VOLUME_MUSIC, 1000);
+    EXPECT_EQ(Pull(1)[0], full);
+    FrameworkEnd();
+}

@@ -2,7 +2,10 @@
 // measured rate, and clocks that jump or wrap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
@@ -41,4 +44,53 @@ TEST(Pacing, LateFramesLogNegativeWaitsAndHugeWaitsAreNotSlept) {
     FlushPacingLog();
     std::string log = ReadBytes("txt.txt");
     EXPECT_NE(log.find("1:-24\n"), std::string::npos) << log;
+}
+
+// With presents tied to a 60 Hz blank the pacing sleep yields to it: a sleep
+// that would run past the next blank ends a millisecond before it, so every
+// frame is one refresh long, however the work and the schedule fall. Away
+// from 60 Hz nothing changes: the designed sleep and emulated blank.
+TEST(Pacing, PresentsTiedToTheBlankNeverWaitTwice) {
+    for (double hz : {60.0, 59.2, 60.9, 75.0}) {
+        HeadlessSelect();
+        HeadlessSetRefreshHz(hz);
+        HeadlessSetVsyncPresent(1);
+        ASSERT_EQ(FrameworkInit(), 0);
+        SetDrawTarget(-2);
+        std::vector<uint32_t> presents;
+        HeadlessOnPresent([&](int, const uint32_t*, int, int) { presents.push_back(HeadlessClock()); });
+        for (int i = 0; i < 600; i++) {
+            HeadlessAdvance(static_cast<uint32_t>((i * 7) % 14));   // 0..13 ms of work
+            PaceFrame();
+            FlipScreen();
+        }
+        const int period = static_cast<int>(1000.0 / hz);
+        int longest = 0, shortest = 1000;
+        for (size_t i = 1; i < presents.size(); i++) {
+            const int d = static_cast<int>(presents[i] - presents[i - 1]);
+            longest = std::max(longest, d);
+            shortest = std::min(shortest, d);
+        }
+        const double mean = (presents.back() - presents.front()) / double(presents.size() - 1);
+        std::printf("[ figures  ] %.1f Hz: frame %d..%d ms, mean %.3f ms\n", hz, shortest, longest, mean);
+        if (hz < 61.5) {
+            EXPECT_GE(shortest, period) << hz;
+            EXPECT_LE(longest, period + 1) << hz;
+            EXPECT_NEAR(mean, 1000.0 / hz, 0.05) << hz;
+        } else {
+            EXPECT_NEAR(mean, 1000.0 / 60, 0.3) << "75 Hz keeps the designed 60 frames per second";
+        }
+
+        // A sleep asked to end past the next blank stops a millisecond before it.
+        if (hz == 60.0) {
+            const uint32_t blank = presents.back();
+            HeadlessSetClock(blank + 5);
+            SleepMs(30);
+            EXPECT_EQ(HeadlessClock(), blank + 15);
+            SleepMs(0);
+            SleepMs(1);
+            EXPECT_EQ(HeadlessClock(), blank + 15) << "nothing left before the blank";
+        }
+        FrameworkEnd();
+    }
 }

@@ -54,6 +54,11 @@ struct Headless {
     std::function<void(int, const uint32_t*, int, int)> onPresent;
     int windowExists = 0;
     int windowed = 0;
+    double windowScale = 1.0;
+    int desktopW = 1920, desktopH = 1080;
+    int fullscreenFails = 0;
+    int vsyncPresent = 0;         // Present waits for the emulated blank
+    uint32_t lastBlank = 0;
     std::string caption;
     PlatformMixFn mix = nullptr;
     void* mixUser = nullptr;
@@ -122,13 +127,20 @@ int AcquireInstance(const char* key) {
 void ReleaseInstance() { H().instanceHeld = 0; }
 
 int CreateWindowH(const PlatformWindowDesc* d) {
+    if (!d->windowed && H().fullscreenFails) return -1;
     H().windowExists = 1;
     H().windowed = d->windowed;
+    H().windowScale = d->scale;
     H().caption = d->caption ? d->caption : "";
     return 0;
 }
 void SetCaption(const char* c) { H().caption = c; }
-int SetWindowed(int windowed, double) { H().windowed = windowed; return 0; }
+int SetWindowed(int windowed, double scale) {
+    if (!windowed && H().fullscreenFails) return -1;
+    H().windowed = windowed;
+    H().windowScale = scale;
+    return 0;
+}
 void DestroyWindow() { H().windowExists = 0; }
 
 int PollEvent(PlatformEvent* e) {
@@ -147,7 +159,7 @@ int PollEvent(PlatformEvent* e) {
 
 // The emulated display refreshes at refreshHz from clock 0: refresh k starts at
 // ceil(k × 1000 / hz) ms; waiting moves the clock to the start of the next one.
-void WaitVBlank() {
+uint32_t NextBlank() {
     uint32_t next;
     {
         std::lock_guard<std::mutex> g(H().m);
@@ -157,11 +169,25 @@ void WaitVBlank() {
         while (start(k) <= H().clock) k++;
         next = static_cast<uint32_t>(start(k));
     }
-    AdvanceTo(next);
+    return next;
+}
+
+// Presents tied to the blank, as a vsynced renderer on a 60 Hz display.
+bool PresentLocked() {
+    const Headless& h = H();
+    return h.vsyncPresent && h.refreshHz >= 59.0 && h.refreshHz <= 61.0;
+}
+
+void WaitVBlank() {
+    if (!PresentLocked()) AdvanceTo(NextBlank());
 }
 
 void Present(const uint32_t* pixels, int w, int hgt, int pitch) {
     Headless& h = H();
+    if (PresentLocked()) {
+        h.lastBlank = NextBlank();
+        AdvanceTo(h.lastBlank);
+    }
     h.frames++;
     h.last.resize(static_cast<size_t>(w) * hgt);
     for (int y = 0; y < hgt; y++) std::memcpy(&h.last[static_cast<size_t>(y) * w], pixels + static_cast<size_t>(y) * pitch, w * 4);
@@ -208,11 +234,25 @@ void CloseAudio() {
 void LockAudio() { H().audio.lock(); }
 void UnlockAudio() { H().audio.unlock(); }
 
+int DesktopSize(int* w, int* hgt) {
+    *w = H().desktopW;
+    *hgt = H().desktopH;
+    return 0;
+}
+
+int PresentWaitsForBlank(double* periodMs, uint32_t* lastBlankMs) {
+    Headless& h = H();
+    if (!PresentLocked()) return 0;
+    *periodMs = 1000.0 / h.refreshHz;
+    *lastBlankMs = h.lastBlank;
+    return 1;
+}
+
 const Platform g_headlessPlatform = {
     "headless", Startup, Shutdown, TicksMs, Sleep, AskYesNo, DesktopBytesPerPixel,
     AcquireInstance, ReleaseInstance, CreateWindowH, SetCaption, SetWindowed, DestroyWindow,
     PollEvent, WaitVBlank, Present, ReadKeys, PadCount, ReadPad,
-    OpenAudio, CloseAudio, LockAudio, UnlockAudio,
+    OpenAudio, CloseAudio, LockAudio, UnlockAudio, DesktopSize, PresentWaitsForBlank,
 };
 
 } // namespace
@@ -249,6 +289,12 @@ void HeadlessReset(void) {
     h.kept.clear();
     h.last.clear();
     h.onPresent = nullptr;
+    h.windowScale = 1.0;
+    h.desktopW = 1920;
+    h.desktopH = 1080;
+    h.fullscreenFails = 0;
+    h.vsyncPresent = 0;
+    h.lastBlank = 0;
 }
 
 uint32_t HeadlessClock(void) { return Now(); }
@@ -299,3 +345,10 @@ int HeadlessPullAudio(int16_t* out, int frames) {
     H().mix(out, frames, H().mixUser);
     return frames;
 }
+double HeadlessWindowScale(void) { return H().windowScale; }
+void HeadlessSetDesktopSize(int width, int height) {
+    H().desktopW = width;
+    H().desktopH = height;
+}
+void HeadlessSetFullscreenFails(int fails) { H().fullscreenFails = fails; }
+void HeadlessSetVsyncPresent(int on) { H().vsyncPresent = on; }

@@ -20,6 +20,10 @@ uint32_t HeadlessClock(void);
 void HeadlessSetClock(uint32_t ms);
 void HeadlessAdvance(uint32_t ms);
 void HeadlessSetRefreshHz(double hz);             // emulated display refresh, default 60
+// 1: at 60 Hz ± 1 Present itself waits for the emulated blank, as a vsynced
+// renderer does, and WaitVBlank returns at once; at other rates the display
+// stays as without it (no vsync, the emulated wait). Default 0.
+void HeadlessSetVsyncPresent(int on);
 
 // Answers and environment.
 void HeadlessSetAnswer(int answer);               // AskYesNo result: 1 yes (default 0 no)
@@ -28,6 +32,8 @@ const char* HeadlessInstanceKey(void);            // the key of the last second-
 void HeadlessSetDesktopBytesPerPixel(int bytes);  // default 4
 void HeadlessSetInstanceTaken(int taken);         // another instance holds the guard
 void HeadlessSetStartupFails(int fails);
+void HeadlessSetDesktopSize(int width, int height);  // default 1920×1080
+void HeadlessSetFullscreenFails(int fails);       // full screen cannot be made (a window stays)
 void HeadlessSetAudioAvailable(int available);    // default 1
 // 1 (default): the output plays, and discards, audio as the clock advances, so
 // sounds end in virtual time; 0: audio moves only when a test pulls it.
@@ -56,6 +62,7 @@ void HeadlessOnPresent(std::function<void(int frame, const uint32_t* pixels, int
 // Window state as the framework left it.
 int HeadlessWindowExists(void);
 int HeadlessWindowed(void);
+double HeadlessWindowScale(void);
 const char* HeadlessCaption(void);                // Shift-JIS
 
 // Audio: mixes `frames` stereo frames through the framework's mixer; returns
