@@ -15,22 +15,45 @@ namespace {
 int g_keyHold[KEY_CODES];
 int g_padState[PAD_SLOTS];
 
-// The keyboard key behind each PadConfig field, in merge order.
+// The key and pad button behind each button action (PadAction order).
+const int DEFAULT_KEYS[PAD_ACTIONS] = {KEY_Z, KEY_LCONTROL, KEY_LSHIFT, KEY_ESCAPE};
+const int DEFAULT_BUTTONS[PAD_ACTIONS] = {1, 3, 8, 12};
+int g_actionKey[PAD_ACTIONS] = {KEY_Z, KEY_LCONTROL, KEY_LSHIFT, KEY_ESCAPE};
+int g_actionButton[PAD_ACTIONS] = {1, 3, 8, 12};
+unsigned g_rawButtons;
+
+// The keyboard key behind each PadConfig field, in merge order: the arrows are
+// fixed, the four button actions follow their bindings.
 struct KeyBinding {
     int PadConfigRecord::*field;
-    int key;
+    int key;        // fixed key, or −1 when the action's binding is used
+    int action;
 };
 
 const KeyBinding KEY_BINDINGS[] = {
-    {&PadConfigRecord::left, KEY_LEFT},
-    {&PadConfigRecord::up, KEY_UP},
-    {&PadConfigRecord::right, KEY_RIGHT},
-    {&PadConfigRecord::down, KEY_DOWN},
-    {&PadConfigRecord::shot, KEY_Z},
-    {&PadConfigRecord::formation, KEY_LSHIFT},
-    {&PadConfigRecord::pause, KEY_ESCAPE},
-    {&PadConfigRecord::skip, KEY_LCONTROL},
+    {&PadConfigRecord::left, KEY_LEFT, -1},
+    {&PadConfigRecord::up, KEY_UP, -1},
+    {&PadConfigRecord::right, KEY_RIGHT, -1},
+    {&PadConfigRecord::down, KEY_DOWN, -1},
+    {&PadConfigRecord::shot, -1, ACTION_SHOT},
+    {&PadConfigRecord::formation, -1, ACTION_FORMATION},
+    {&PadConfigRecord::pause, -1, ACTION_PAUSE},
+    {&PadConfigRecord::skip, -1, ACTION_SKIP},
 };
+
+int KeyOf(const KeyBinding& b) { return b.action >= 0 ? g_actionKey[b.action] : b.key; }
+
+// Pad button b reaches slot 3 + b. Each action's default slot takes the bit of
+// its bound button; with the default bindings the mask is unchanged.
+unsigned RemapButtons(unsigned mask) {
+    unsigned out = mask;
+    for (int a = 0; a < PAD_ACTIONS; a++) out &= ~(1u << (3 + DEFAULT_BUTTONS[a]));
+    for (int a = 0; a < PAD_ACTIONS; a++)
+        if (mask & (1u << (3 + g_actionButton[a]))) out |= 1u << (3 + DEFAULT_BUTTONS[a]);
+    return out;
+}
+
+bool ValidAction(int action) { return action >= 0 && action < PAD_ACTIONS; }
 
 // Counts grow while held and stop at INT_MAX instead of wrapping.
 int Held(int count) { return count < INT_MAX ? count + 1 : count; }
@@ -60,11 +83,14 @@ void PollKeyboard(void) {
 }
 
 void PollJoypad(void) {
-    const int mask = ReadPadState(1);
+    const unsigned raw = static_cast<unsigned>(ReadPadState(1));
+    g_rawButtons = raw >> 4;
+    const unsigned mask = RemapButtons(raw);
     for (int i = 0; i < PAD_SLOTS; i++) g_padState[i] = (mask >> i) & 1 ? Held(g_padState[i]) : 0;
     for (const KeyBinding& b : KEY_BINDINGS) {
         const unsigned slot = static_cast<unsigned>(PadConfig.*b.field);
-        if (slot < PAD_SLOTS && g_keyHold[b.key] > g_padState[slot]) g_padState[slot] = g_keyHold[b.key];
+        const int hold = g_keyHold[KeyOf(b)];
+        if (slot < PAD_SLOTS && hold > g_padState[slot]) g_padState[slot] = hold;
     }
 }
 
@@ -88,3 +114,43 @@ int CheckStatePad(int slot) {
 int KeyHoldCount(int code) {
     return (code >= 0 && code < KEY_CODES) ? g_keyHold[code] : 0;
 }
+
+int DefaultActionKey(int action) { return ValidAction(action) ? DEFAULT_KEYS[action] : -1; }
+int DefaultActionButton(int action) { return ValidAction(action) ? DEFAULT_BUTTONS[action] : -1; }
+int ActionKey(int action) { return ValidAction(action) ? g_actionKey[action] : -1; }
+int ActionButton(int action) { return ValidAction(action) ? g_actionButton[action] : -1; }
+
+bool IsBindableKey(int key) {
+    switch (key) {
+    case KEY_UP: case KEY_DOWN: case KEY_LEFT: case KEY_RIGHT:   // they move the ship
+    case KEY_F11: case KEY_F12:                                  // screen switch and screenshot
+        return false;
+    default:
+        return key > 0 && key < KEY_CODES;
+    }
+}
+
+bool BindActionKey(int action, int key) {
+    if (!ValidAction(action) || !IsBindableKey(key)) return false;
+    for (int a = 0; a < PAD_ACTIONS; a++)
+        if (a != action && g_actionKey[a] == key) g_actionKey[a] = g_actionKey[action];
+    g_actionKey[action] = key;
+    return true;
+}
+
+bool BindActionButton(int action, int button) {
+    if (!ValidAction(action) || button < 1 || button > PAD_BUTTON_COUNT) return false;
+    for (int a = 0; a < PAD_ACTIONS; a++)
+        if (a != action && g_actionButton[a] == button) g_actionButton[a] = g_actionButton[action];
+    g_actionButton[action] = button;
+    return true;
+}
+
+void ResetBindings(void) {
+    for (int a = 0; a < PAD_ACTIONS; a++) {
+        g_actionKey[a] = DEFAULT_KEYS[a];
+        g_actionButton[a] = DEFAULT_BUTTONS[a];
+    }
+}
+
+unsigned PadRawButtons(void) { return g_rawButtons; }

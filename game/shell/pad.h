@@ -19,3 +19,23 @@ void ApplyPadMask(unsigned heldMask); // instead of PollJoypad: the slots follow
 int CheckStatePad(int slot); // hold count of the slot, or −1 (with a console line) for a bad slot
 int KeyHoldCount(int code);  // hold count of one key code (0 for a bad code)
 void ResetPadState(void);    // all counts to 0
+
+// The physical key and pad button behind the four button actions. PadConfig
+// names slots and is reset at every return to the title; these bindings sit
+// below it, so they survive that reset and never reach a replay (which records
+// the merged slots). Defaults: Z / Left Ctrl / Left Shift / Escape, and pad
+// buttons 1 / 3 / 8 / 12 (button b feeds slot 3 + b).
+enum PadAction { ACTION_SHOT, ACTION_SKIP, ACTION_FORMATION, ACTION_PAUSE, PAD_ACTIONS };
+enum { PAD_BUTTON_COUNT = 24 };
+int DefaultActionKey(int action);
+int DefaultActionButton(int action);          // 1-based pad button number
+int ActionKey(int action);                    // key code, or −1 for a bad action
+int ActionButton(int action);                 // 1-based pad button number, or −1
+// Binds a key or button to an action; one already bound to another action
+// swaps with it. false (nothing changes) for a bad action, a key that moves
+// the ship or switches the screen, or a button outside 1..24.
+bool BindActionKey(int action, int key);
+bool BindActionButton(int action, int button);
+void ResetBindings(void);                     // the defaults above
+bool IsBindableKey(int key);
+unsigned PadRawButtons(void);                 // bit b − 1 for pad button b held at the last PollJoypad

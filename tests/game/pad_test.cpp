@@ -26,6 +26,7 @@ protected:
         SetDrawTarget(-2);
         ResetPadConfig();
         ResetPadState();
+        ResetBindings();
     }
     void TearDown() override { FrameworkEnd(); }
 };
@@ -98,4 +99,46 @@ TEST_F(PadTest, KeyBytesOtherThanOneCountAsUp) {
     EXPECT_EQ(KeyHoldCount(KEY_Z), 1);
     EXPECT_EQ(KeyHoldCount(-5), 0);
     EXPECT_EQ(KeyHoldCount(256), 0);
+}
+
+TEST_F(PadTest, RebindingMovesTheKeyAndButtonBehindAnActionAndSwapsTakenOnes) {
+    struct Case {
+        int from, to, key, button;       // frames [from, to) hold key and pad button (−1: none)
+        int slot;                        // the slot expected held in those frames
+    };
+    ASSERT_TRUE(BindActionKey(ACTION_SHOT, KEY_X));
+    ASSERT_TRUE(BindActionKey(ACTION_SKIP, KEY_X));     // taken by shot: shot gets Left Ctrl
+    EXPECT_EQ(ActionKey(ACTION_SKIP), KEY_X);
+    EXPECT_EQ(ActionKey(ACTION_SHOT), KEY_LCONTROL);
+    EXPECT_FALSE(BindActionKey(ACTION_PAUSE, KEY_UP));   // moves the ship
+    EXPECT_FALSE(BindActionKey(ACTION_PAUSE, KEY_F12));
+    EXPECT_FALSE(BindActionKey(PAD_ACTIONS, KEY_Q));
+    ASSERT_TRUE(BindActionButton(ACTION_SHOT, 2));
+    ASSERT_TRUE(BindActionButton(ACTION_PAUSE, 2));     // pause takes 2, shot gets 12
+    EXPECT_FALSE(BindActionButton(ACTION_SHOT, 25));
+    ResetPadConfig();                                   // the title's reset keeps the bindings
+    EXPECT_EQ(ActionButton(ACTION_SHOT), 12);
+
+    HeadlessSetPadCount(1);
+    const Case cases[] = {
+        {0, 2, KEY_X, -1, 6},         // X now skips
+        {2, 4, KEY_LCONTROL, -1, 4},  // Left Ctrl now shoots
+        {4, 6, KEY_Z, -1, -1},        // Z does nothing any more
+        {6, 8, -1, 1, 15},            // pad button 2 pauses
+        {8, 10, -1, 11, 4},           // pad button 12 shoots
+        {10, 12, -1, 0, -1},          // button 1 feeds no action's slot
+    };
+    for (const Case& c : cases) {
+        if (c.key >= 0) HeadlessHoldKey(c.key, c.from, c.to);
+        if (c.button >= 0) HeadlessHoldPadButton(0, c.button, c.from, c.to);
+    }
+    for (const Case& c : cases) {
+        Frame();
+        const unsigned actions = (1u << 4) | (1u << 6) | (1u << 11) | (1u << 15);
+        EXPECT_EQ(PadHeldMask() & actions, c.slot >= 0 ? 1u << c.slot : 0u) << "frame " << c.from;
+        Frame();
+    }
+    ResetBindings();
+    EXPECT_EQ(ActionKey(ACTION_SHOT), KEY_Z);
+    EXPECT_EQ(ActionButton(ACTION_PAUSE), 12);
 }
