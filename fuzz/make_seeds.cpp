@@ -248,5 +248,9 @@ int main(int argc, char** argv) {
     WriteMp3Seeds("mp3");
     WriteImageSeeds();
     WriteMp3Seeds("sound_load");
+    Write("settings", "settings.ini",
+          "; comment\nmusic_volume = 7\neffect_volume = 3\nscreen = window\nwindow_scale = 2\n"
+          "ask_at_start = no\nkey_shot = X\nkey_skip = Space\nkey_formation = A\nkey_pause = Key25\n"
+          "pad_shot = 2\npad_skip = 1\npad_formation = 8\npad_pause = 12\nbad line\nunknown = 1\n");
     return 0;
 }

@@ -25,6 +25,7 @@ void OnPadMerged(unsigned heldMask);   // after the merge, with the frame's held
 void OnRunEnded(RunEnd how);           // a run ends (before the scene it leads to runs)
 bool StepExtensionScene(void);         // the step of a scene >= EXTENSION_SCENE_FIRST; false if unknown
 bool SkipPresent(void);                // true: this frame is not paced nor presented (fast playback)
+void OnFrameDrawn(void);               // the frame is drawn, before pacing and present (hot keys)
 
 // Title menu entries between スタート and おわる, in order.
 int TitleExtensionCount(void);

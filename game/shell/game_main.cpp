@@ -5,7 +5,7 @@
 #include "framework/framework.h"
 #include "game/extensions.h"
 #include "game/game_state.h"
-#include "game/launch/launch_options.h"
+#include "game/settings/settings.h"
 #include "game/shell/assets.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
@@ -28,6 +28,7 @@ void RunFrameTail() {
     StepMusic();
     StepMenuDispatcher();
     if (SkipPresent()) return;
+    OnFrameDrawn();
     PaceFrame();
     FlipScreen();
 }
@@ -36,12 +37,14 @@ void RunFrameTail() {
 
 int VortalisMain(void) {
     // No answer (no box could be shown) starts in a window, the safer choice.
-    // --windowed and --fullscreen answer the question in advance.
-    if (g_launch.screen == SCREEN_WINDOW) ChangeWindowMode(1);
-    else if (g_launch.screen == SCREEN_ASK && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1)
+    // --windowed and --fullscreen answer the question in advance, and so does
+    // the saved screen when the player chose not to be asked.
+    if (ApplySettingsBeforeInit() && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1)
         ChangeWindowMode(1);
+    const int wantedWindowed = GetWindowMode();
     SetWindowTitle("Vortalis");
     if (FrameworkInit() == -1) return -1;
+    ApplySettingsAfterInit(wantedWindowed);
     if (SetDrawTarget(-2) != 0) {
         FrameworkEnd();
         return -1;

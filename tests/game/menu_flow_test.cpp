@@ -3,7 +3,10 @@
 // is in, and the results read from the scene records and the presented pixels.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -20,6 +23,8 @@
 #include "game/game_state.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
+#include "game/settings/settings.h"
+#include "tests/support/files.h"
 #include "tests/support/game_data.h"
 #include "tests/support/image_test_support.h"
 
@@ -441,4 +446,65 @@ TEST_F(Menus, TitleStartWaitsForTheWholeStartSound) {
     EXPECT_GE(during, soundMs) << "the Shot frame lasts as long as the start sound";
     EXPECT_LT(during, soundMs + 100);
     EXPECT_LT(before, 40) << "an ordinary title frame";
+}
+
+// The title's "設定" entry (between スタート and おわる) opens the settings
+// screen; each row is changed from the keyboard as a player would, the window
+// follows at once, a key is rebound (an arrow refused, Escape cancelling), and
+// Escape leaves, saving the file.
+TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    setenv("XDG_CONFIG_HOME", cwd, 1);
+    HeadlessSetDesktopSize(1920, 1080);
+    GameDriver g;
+    struct Step {
+        int key;        // tapped in this frame of the settings screen (0: none)
+        int row;        // the row under the cursor after it
+    };
+    const Step steps[] = {
+        {KEY_LEFT, 0}, {KEY_DOWN, 1}, {KEY_LEFT, 1}, {KEY_DOWN, 2}, {KEY_LEFT, 2},   // ×1 stays ×1
+        {KEY_RIGHT, 2}, {0, 2}, {KEY_RIGHT, 2},                                      // ×2, then full screen
+        {KEY_DOWN, 3}, {KEY_RIGHT, 3}, {KEY_DOWN, 4}, {KEY_Z, 4}, {KEY_X, 4},         // shot → X
+        {KEY_DOWN, 5}, {KEY_X, 5}, {KEY_UP, 5}, {KEY_ESCAPE, 5}, {0, 5},             // skip: Up refused, cancelled
+        {KEY_ESCAPE, 5},
+    };
+    size_t next = 0;
+    int titleStep = 0;
+    std::vector<int> rows, scales, windowed;
+    g.act = [&](GameDriver& d, int) {
+        if (fucn_state == 1) d.Tap(KEY_Z);
+        if (fucn_state == 10 && titleStep == 0) {
+            d.Tap(KEY_DOWN);
+            titleStep = 1;
+        } else if (fucn_state == 10 && titleStep == 1) {
+            d.Tap(KEY_Z);
+            titleStep = 2;
+        } else if (fucn_state == SETTINGS_SCENE && next < sizeof steps / sizeof steps[0]) {
+            if (next > 0) rows.push_back(SettingsMenuRow());
+            scales.push_back(static_cast<int>(HeadlessWindowScale()));
+            windowed.push_back(HeadlessWindowed());
+            if (steps[next].key) d.Tap(steps[next].key);
+            next++;
+        } else if (fucn_state == 10 && titleStep == 2) {
+            rows.push_back(SettingsMenuRow());
+            fucn_state = 900;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    ASSERT_EQ(next, sizeof steps / sizeof steps[0]);
+    std::vector<int> wantRows;
+    for (const Step& s : steps) wantRows.push_back(s.row);
+    EXPECT_EQ(rows, wantRows);
+    EXPECT_EQ(scales[5], 1);
+    EXPECT_EQ(scales[6], 2) << "×2 applied at once";
+    EXPECT_EQ(windowed[6], 1);
+    EXPECT_EQ(windowed[8], 0) << "then full screen";
+    const std::string saved = ReadBytes("vortalis/settings.ini");
+    for (const char* line : {"music_volume = 9\n", "effect_volume = 9\n", "screen = fullscreen\n", "window_scale = 2\n",
+                             "ask_at_start = no\n", "key_shot = X\n", "key_skip = LCtrl\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+    ResetBindings();
+    ChangeWindowMode(0);
+    unsetenv("XDG_CONFIG_HOME");
 }

@@ -75,6 +75,7 @@ const Expected kImages[] = {
     {"title/nalu.png", 400, 480, kSprite},
     {"title/logo.png", 400, 210, kSprite},
     {"title/start.png", 200, 56, kSprite},
+    {"title/settings.png", 200, 56, kSprite},
     {"title/end.png", 200, 56, kSprite},
     {"title/brix.png", 640, 480, kOpaque},
     {"back/sora1.png", 700, 480, kOverlay},

@@ -1,0 +1,161 @@
+// The settings file: the exact text written, what the reader keeps and skips,
+// binding sets it refuses, and the load and atomic save in the config folder.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "game/files/player_files.h"
+#include "game/settings/settings.h"
+#include "tests/support/files.h"
+
+namespace {
+
+Settings Parse(const std::string& text, std::vector<std::string>* problems) {
+    Settings s;
+    ParseSettings(text.data(), text.size(), &s, problems);
+    return s;
+}
+
+// Points the config folder at the test's own working directory.
+std::string UseLocalConfig() {
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return "";
+    setenv("XDG_CONFIG_HOME", cwd, 1);
+    return std::string(cwd) + "/vortalis/settings.ini";
+}
+
+} // namespace
+
+TEST(SettingsFile, DefaultsAreWrittenExactlyAndEveryValueRoundTrips) {
+    const std::string text = FormatSettings(Settings());
+    const std::string body = text.substr(text.find("music_volume"));
+    EXPECT_EQ(body,
+              "music_volume = 10\neffect_volume = 10\nscreen = fullscreen\nwindow_scale = 1\nask_at_start = yes\n"
+              "key_shot = Z\nkey_skip = LCtrl\nkey_formation = LShift\nkey_pause = Escape\n"
+              "pad_shot = 1\npad_skip = 3\npad_formation = 8\npad_pause = 12\n");
+    for (size_t i = 0, start = 0; i < text.size(); i++)   // every line before the values is a comment
+        if (text[i] == '\n') {
+            if (start < text.find("music_volume")) EXPECT_EQ(text[start], ';');
+            start = i + 1;
+        }
+
+    Settings s;
+    s.musicVolume = 0;
+    s.effectVolume = 7;
+    s.fullscreen = false;
+    s.windowScale = 3;
+    s.askAtStart = false;
+    const int keys[PAD_ACTIONS] = {0x2D, 0x39, 0x1E, 0x19};   // X, Space, A, P
+    const int buttons[PAD_ACTIONS] = {24, 2, 1, 10};
+    for (int a = 0; a < PAD_ACTIONS; a++) {
+        s.keys[a] = keys[a];
+        s.buttons[a] = buttons[a];
+    }
+    std::vector<std::string> problems;
+    const std::string written = FormatSettings(s);
+    const Settings back = Parse(written, &problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(FormatSettings(back), written);
+    EXPECT_EQ(back.windowScale, 3);
+    EXPECT_EQ(back.keys[ACTION_PAUSE], 0x19);
+    // Names and numbers both name keys; unnamed codes come back as "Key%d".
+    for (int code = 1; code < 256; code++) EXPECT_EQ(KeyFromName(KeyName(code)), code) << code;
+}
+
+TEST(SettingsFile, MalformedLinesAndUnknownKeysAreSkippedOneLineEach) {
+    const std::string text =
+        "; comment\n# comment\n\n"
+        "music_volume = 4\r\n"          // CRLF is fine
+        "no equals sign here\n"          // 1
+        "colour = blue\n"               // 2: unknown key
+        "effect_volume = 11\n"          // 3: out of range
+        "effect_volume = 3x\n"          // 4: not a number
+        "screen = sideways\n"           // 5
+        "ask_at_start = maybe\n"        // 6
+        "window_scale = 0\n"            // 7
+        "key_shot = NoSuchKey\n"        // 8
+        "pad_pause = 25\n"              // 9
+        "  effect_volume=2  ; a comment may end a line\n"
+        "= 3\n"                         // 10: empty key
+        "screen = window";              // no final line feed
+    std::vector<std::string> problems;
+    const Settings s = Parse(text, &problems);
+    EXPECT_EQ(problems.size(), 10u);
+    EXPECT_NE(problems[0].find("5行目"), std::string::npos);
+    EXPECT_NE(problems[1].find("colour"), std::string::npos);
+    EXPECT_EQ(s.musicVolume, 4);
+    EXPECT_EQ(s.effectVolume, 2);
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_EQ(s.windowScale, 1);
+    EXPECT_TRUE(s.askAtStart);
+    EXPECT_EQ(s.keys[ACTION_SHOT], 0x2C);
+    EXPECT_EQ(FormatSettings(s).find("colour"), std::string::npos);   // kept out of the next save
+}
+
+TEST(SettingsFile, BindingSetsThatLeaveAnActionWithoutItsOwnKeyAreRefused) {
+    const Settings d;
+    const char* const refused[] = {
+        "key_skip = Z\n",                        // Z is shot's: shot would share it
+        "key_shot = Up\n",                       // moves the ship
+        "key_pause = F12\n",                     // the screenshot key
+        "key_shot = Key0\n",
+        "key_shot = X\nkey_pause = X\n",
+    };
+    for (const char* text : refused) {
+        std::vector<std::string> problems;
+        const Settings s = Parse(text, &problems);
+        EXPECT_EQ(problems.size(), 1u) << text;
+        for (int a = 0; a < PAD_ACTIONS; a++) EXPECT_EQ(s.keys[a], d.keys[a]) << text;
+    }
+    std::vector<std::string> problems;
+    Settings s = Parse("pad_skip = 1\n", &problems);
+    EXPECT_EQ(problems.size(), 1u);
+    EXPECT_EQ(s.buttons[ACTION_SKIP], 3);
+    problems.clear();
+    s = Parse("key_shot = LCtrl\nkey_skip = Z\npad_shot = 3\npad_skip = 1\n", &problems);   // a swap is fine
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(s.keys[ACTION_SHOT], 0x1D);
+    EXPECT_EQ(s.buttons[ACTION_SKIP], 1);
+}
+
+TEST(SettingsFile, LoadsFromTheConfigFolderAndSavesAtomically) {
+    const std::string path = UseLocalConfig();
+    std::vector<std::string> problems;
+    g_settings.musicVolume = 3;
+    LoadSettings(&problems);                       // missing file: defaults
+    EXPECT_EQ(g_settings.musicVolume, 10);
+    EXPECT_TRUE(problems.empty());
+
+    g_settings.musicVolume = 6;
+    g_settings.askAtStart = false;
+    std::string error;
+    ASSERT_TRUE(SaveSettings(&error)) << error;
+    EXPECT_EQ(ReadBytes(path.c_str()), FormatSettings(g_settings));
+    EXPECT_EQ(ListFolder("vortalis", ""), std::vector<std::string>{"settings.ini"});   // no temporary left
+    g_settings = Settings();
+    LoadSettings(&problems);
+    EXPECT_EQ(g_settings.musicVolume, 6);
+    EXPECT_FALSE(g_settings.askAtStart);
+
+    // An unreadable file (here a folder in its place) means defaults, and the
+    // save that cannot replace it says why.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    LoadSettings(&problems);
+    EXPECT_EQ(g_settings.musicVolume, 10);
+    EXPECT_FALSE(SaveSettings(&error));
+    EXPECT_NE(error.find("settings.ini"), std::string::npos);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(SettingsFile, VolumeStepsFollowASquareLawFromSilenceToTheDesignedLevel) {
+    const int expected[VOLUME_STEPS + 1] = {0, 10, 40, 90, 160, 250, 360, 490, 640, 810, 1000};
+    for (int step = 0; step <= VOLUME_STEPS; step++) EXPECT_EQ(VolumePermille(step), expected[step]);
+    EXPECT_EQ(VolumePermille(-1), 0);
+    EXPECT_EQ(VolumePermille(11), 1000);
+}
