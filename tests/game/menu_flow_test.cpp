@@ -3,6 +3,7 @@
 // is in, and the results read from the scene records and the presented pixels.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "framework/backend/headless/headless.h"
+#include "framework/core/console.h"
 #include "framework/framework.h"
 #include "framework/graphics/image_table.h"
 #include "game/player/boss.h"
@@ -506,5 +508,51 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
         EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
     ResetBindings();
     ChangeWindowMode(0);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+// Start-up: with no settings the designed question is asked; a file that says
+// not to ask starts with its saved screen and scale, and each bad line of it
+// becomes one console line.
+TEST_F(Menus, SavedScreenAnswersTheStartUpQuestionWhenAskedTo) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    setenv("XDG_CONFIG_HOME", cwd, 1);
+    HeadlessSetDesktopSize(1920, 1080);
+    struct Run {
+        const char* file;        // settings.ini, or null for none
+        bool asked;
+        int windowed;
+        double scale;
+        int consoleLines;
+    };
+    const Run runs[] = {
+        {nullptr, true, 1, 1.0, 0},                                               // answer No: a window
+        {"ask_at_start = no\nscreen = window\nwindow_scale = 3\n", false, 1, 2.0, 0},   // ×3 does not fit
+        {"ask_at_start = no\nscreen = fullscreen\nvolume = 3\nkey_shot Z\n", false, 0, 1.0, 2},
+    };
+    for (const Run& r : runs) {
+        HeadlessSelect();
+        HeadlessSetDesktopSize(1920, 1080);
+        ResetMenus();
+        mkdir("vortalis", 0755);
+        unlink("vortalis/settings.ini");
+        if (r.file) WriteBytes("vortalis/settings.ini", r.file);
+        GameDriver g;
+        int lines = -1;
+        g.act = [&](GameDriver&, int frame) {
+            if (frame == 1) {
+                lines = ConsoleCurrentLine();
+                fucn_state = 900;
+            }
+        };
+        EXPECT_EQ(g.Run(), 0);
+        EXPECT_EQ(std::string(HeadlessLastQuestion()).empty(), !r.asked) << (r.file ? r.file : "no file");
+        EXPECT_EQ(HeadlessWindowed(), r.windowed) << (r.file ? r.file : "no file");
+        EXPECT_EQ(HeadlessWindowScale(), r.scale) << (r.file ? r.file : "no file");
+        EXPECT_EQ(lines, r.consoleLines) << (r.file ? r.file : "no file");
+        ChangeWindowMode(0);
+        SetWindowScale(1);
+    }
     unsetenv("XDG_CONFIG_HOME");
 }

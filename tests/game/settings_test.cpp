@@ -38,11 +38,9 @@ TEST(SettingsFile, DefaultsAreWrittenExactlyAndEveryValueRoundTrips) {
               "music_volume = 10\neffect_volume = 10\nscreen = fullscreen\nwindow_scale = 1\nask_at_start = yes\n"
               "key_shot = Z\nkey_skip = LCtrl\nkey_formation = LShift\nkey_pause = Escape\n"
               "pad_shot = 1\npad_skip = 3\npad_formation = 8\npad_pause = 12\n");
-    for (size_t i = 0, start = 0; i < text.size(); i++)   // every line before the values is a comment
-        if (text[i] == '\n') {
-            if (start < text.find("music_volume")) EXPECT_EQ(text[start], ';');
-            start = i + 1;
-        }
+    for (size_t start = 0; start < text.find("music_volume"); start = text.find('\n', start) + 1) {
+        EXPECT_EQ(text[start], ';') << "every line before the values is a comment";
+    }
 
     Settings s;
     s.musicVolume = 0;

@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Checks the picture at other screen sizes and the screen keys, on a virtual X
+# display, with and without a window manager (openbox), as a person would:
+#   - --windowed --scale 2 on a 1920×1080 desktop gives a 1280×960 window;
+#   - F12 writes screenshots/vortalis-*.png, 640×480, equal to the window's
+#     picture (a second one gets a new name);
+#   - Alt+Enter and F11 switch to full screen (the whole 1920×1080) and back;
+#   - full screen at 1920×1080 and at 1366×768: black bars beside a centred
+#     picture that matches the whole-multiple-then-linear scaling of the game's
+#     own screenshot better than plain nearest-neighbour scaling would (whose
+#     columns are of uneven width);
+#   - the game quits from the title with exit code 0.
+#
+#   scripts/screen-check.sh [vortalis binary] [dat folder] [output folder]
+#
+# Exit codes: 0 passed, 1 failed, 77 skipped (a tool is missing).
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+exe=$(realpath "${1:-$root/build/vortalis}")
+dat=$(realpath "${2:-$root/build/dat}")
+out=$(realpath -m "${3:-$root/build/screen-check}")
+
+for tool in Xvfb xdotool xwininfo import identify compare convert openbox; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "screen-check: $tool is not installed; skipped"
+    exit 77
+  fi
+done
+[ -x "$exe" ] || { echo "screen-check: no executable at $exe"; exit 1; }
+[ -d "$dat" ] || { echo "screen-check: no data at $dat"; exit 1; }
+
+failures=0
+fail() { echo "screen-check: FAIL ($label): $*"; failures=$((failures + 1)); }
+note() { echo "screen-check: ($label) $*"; }
+
+find_window() {   # find_window NAME SECONDS: the id of the window named exactly NAME
+  local i id
+  for ((i = 0; i < $2 * 10; i++)); do
+    for id in $(xdotool search --classname '' 2>/dev/null); do
+      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+size_of() { xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+wait_size() {   # wait_size WIN WxH: up to 10 s for the window to take that size
+  local i
+  for ((i = 0; i < 100; i++)); do [ "$(size_of "$1")" = "$2" ] && return 0; sleep 0.1; done
+  return 1
+}
+key() { local k; for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.4; done; }
+# Root-mean-square difference of two pictures, 0..1.
+rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
+less_than() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a < b)}'; }
+
+start_display() {   # start_display WxH WM: Xvfb (and the window manager) for one run
+  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$dir/display.txt" 2>"$dir/xvfb.log" &
+  xpid=$!
+  local n="" i
+  for ((i = 0; i < 300; i++)); do
+    n=$(tr -dc 0-9 <"$dir/display.txt")
+    [ -n "$n" ] && break
+    sleep 0.1
+  done
+  [ -n "$n" ] || { fail "Xvfb did not start"; return 1; }
+  export DISPLAY=":$n"
+  for ((i = 0; i < 100; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+  wmpid=""
+  if [ "$2" = openbox ]; then openbox >"$dir/wm.log" 2>&1 & wmpid=$!; sleep 1; fi
+  return 0
+}
+
+stop_display() {
+  [ -n "$wmpid" ] && { kill "$wmpid" 2>/dev/null; wait "$wmpid" 2>/dev/null; }
+  kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
+}
+
+start_game() {   # start_game ARGS...: the game in $dir, its window id in $win
+  (cd "$dir" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" XDG_RUNTIME_DIR="$dir" \
+     XDG_CONFIG_HOME="$dir/config" exec "$exe" "$@") >"$dir/stdout.txt" 2>&1 &
+  gpid=$!
+  win=$(find_window Vortalis 60) || { fail "no game window"; return 1; }
+  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  sleep 2
+  key z               # past the logo
+  sleep 2
+  return 0
+}
+
+quit_game() {   # up from スタート wraps to おわる
+  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  key Up z
+  local i rc=124
+  for ((i = 0; i < 100; i++)); do
+    if ! kill -0 "$gpid" 2>/dev/null; then wait "$gpid"; rc=$?; break; fi
+    sleep 0.1
+  done
+  [ "$rc" = 124 ] && { kill "$gpid" 2>/dev/null; wait "$gpid" 2>/dev/null; }
+  [ "$rc" = 0 ] || fail "exit code $rc"
+}
+
+# The full-screen picture against the game's own 640×480 screenshot: bars
+# black, and the picture nearer to the sharp scaling than to plain nearest
+# neighbour. $1 the root capture, $2 the screenshot, $3 screen WxH.
+check_full_picture() {
+  local sw=${3%x*} sh=${3#*x} ph pw whole x
+  ph=$sh; pw=$((sh * 4 / 3)); x=$(((sw - pw) / 2))
+  whole=$((sh / 480))
+  local mid="$dir/mid.png" sharp="$dir/sharp.png" nearest="$dir/nearest.png" got="$dir/got.png"
+  convert "$1" -crop "${pw}x${ph}+${x}+0" +repage "$got"
+  convert "$2" -filter point -resize "$((640 * whole))x$((480 * whole))!" "$mid"
+  convert "$mid" -filter Triangle -resize "${pw}x${ph}!" "$sharp"
+  convert "$2" -filter point -resize "${pw}x${ph}!" "$nearest"
+  # The console's line about the screenshot sits in the top rows: leave them out.
+  local cut="${pw}x$((ph - ph / 8))+0+$((ph / 8))"
+  local es en
+  es=$(rmse "$got[$cut]" "$sharp[$cut]"); en=$(rmse "$got[$cut]" "$nearest[$cut]")
+  note "$3: picture ${pw}x${ph} at x=$x, rmse to the sharp scaling $es, to plain nearest $en"
+  less_than "$es" 0.03 || fail "$3: the picture is not the sharp scaling of the frame (rmse $es)"
+  less_than "$es" "$en" || fail "$3: the picture is no nearer to the sharp scaling than to nearest ($es, $en)"
+  [ "$(identify -format '%[fx:int(255*maxima)]' "$1[${x}x${ph}+0+0]")" = 0 ] || fail "$3: the left bar is not black"
+  [ "$(identify -format '%[fx:int(255*maxima)]' "$1[$((sw - x - pw))x${ph}+$((x + pw))+0]")" = 0 ] ||
+    fail "$3: the right bar is not black"
+}
+
+latest_shot() { ls -t "$dir"/screenshots/vortalis-*.png 2>/dev/null | head -n1; }
+
+one_run() {
+  local wm=$1
+  label="$wm window"
+  dir="$out/$wm-window"; rm -rf "$dir"; mkdir -p "$dir"; ln -s "$dat" "$dir/dat"
+  start_display 1920x1080 "$wm" || return
+  if start_game --windowed --scale 2; then
+    [ "$(size_of "$win")" = 1280x960 ] || fail "--scale 2 gives $(size_of "$win"), not 1280x960"
+    import -window "$win" "$dir/window.png" 2>/dev/null
+    key F12; sleep 1
+    local shot; shot=$(latest_shot)
+    if [ -z "$shot" ]; then fail "F12 wrote no screenshot"
+    else
+      [ "$(identify -format '%wx%h' "$shot")" = 640x480 ] || fail "the screenshot is not 640x480"
+      convert "$shot" -filter point -resize 200% "$dir/shot2.png"
+      local d; d=$(compare -metric AE "$dir/window.png[1280x840+0+120]" "$dir/shot2.png[1280x840+0+120]" null: 2>&1 | cut -d' ' -f1)
+      note "screenshot $(basename "$shot"): $d of 1075200 pixels differ from the window below the console"
+      [ "${d%.*}" -lt 2000 ] 2>/dev/null || fail "the screenshot differs from the window's picture ($d pixels)"
+      key F12; sleep 1
+      [ "$(ls "$dir"/screenshots | wc -l)" = 2 ] || fail "a second F12 did not make a second file"
+    fi
+    key alt+Return
+    wait_size "$win" 1920x1080 || fail "Alt+Enter: the window is $(size_of "$win"), not full screen"
+    sleep 1
+    key F12; sleep 1
+    import -window root "$dir/full.png" 2>/dev/null
+    check_full_picture "$dir/full.png" "$(latest_shot)" 1920x1080
+    key alt+Return
+    wait_size "$win" 1280x960 || fail "Alt+Enter again: the window is $(size_of "$win"), not 1280x960"
+    key F11
+    wait_size "$win" 1920x1080 || fail "F11: the window is $(size_of "$win"), not full screen"
+    key F11
+    wait_size "$win" 1280x960 || fail "F11 again: the window is $(size_of "$win"), not 1280x960"
+    quit_game
+  fi
+  stop_display
+
+  label="$wm 1366x768"
+  dir="$out/$wm-1366"; rm -rf "$dir"; mkdir -p "$dir"; ln -s "$dat" "$dir/dat"
+  start_display 1366x768 "$wm" || return
+  if start_game --fullscreen; then
+    wait_size "$win" 1366x768 || fail "--fullscreen gives $(size_of "$win"), not 1366x768"
+    key F12; sleep 1
+    import -window root "$dir/full.png" 2>/dev/null
+    [ -n "$(latest_shot)" ] && check_full_picture "$dir/full.png" "$(latest_shot)" 1366x768
+    quit_game
+  fi
+  stop_display
+}
+
+one_run none
+one_run openbox
+
+if [ "$failures" -ne 0 ]; then
+  echo "screen-check: $failures check(s) failed; pictures and logs in $out"
+  exit 1
+fi
+echo "screen-check: passed; pictures and logs in $out"
