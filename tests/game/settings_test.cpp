@@ -157,3 +157,42 @@ TEST(SettingsFile, VolumeStepsFollowASquareLawFromSilenceToTheDesignedLevel) {
     EXPECT_EQ(VolumePermille(-1), 0);
     EXPECT_EQ(VolumePermille(11), 1000);
 }
+
+// Damaged files, made by cutting, repeating and changing bytes of a good one:
+// whatever is read is playable, and what the next save writes reads back
+// unchanged and without complaint.
+TEST(SettingsFile, DamagedFilesAlwaysReadAsAPlayableRecord) {
+    Settings good;
+    good.keys[ACTION_SHOT] = 0x2D;
+    good.keys[ACTION_SKIP] = 0x2C;
+    const std::string base = FormatSettings(good);
+    const std::string alphabet = "=;#\n\r \t0123456789XZyesnowindowfullscreenkey_pad_shotLCtrlKey\x82\xa0";
+    uint32_t seed = 12345;
+    auto roll = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int round = 0; round < 3000; round++) {
+        std::string text = base;
+        for (int edits = 1 + roll(6); edits > 0; edits--) {
+            const size_t at = roll(static_cast<uint32_t>(text.size() + 1));
+            switch (roll(3)) {
+            case 0: text.erase(at, roll(20)); break;
+            case 1: text.insert(at, text.substr(roll(static_cast<uint32_t>(text.size())), roll(30))); break;
+            default: text.insert(at, 1, alphabet[roll(static_cast<uint32_t>(alphabet.size()))]); break;
+            }
+        }
+        std::vector<std::string> problems;
+        const Settings s = Parse(text, &problems);
+        ASSERT_TRUE(s.musicVolume >= 0 && s.musicVolume <= VOLUME_STEPS && s.effectVolume >= 0 &&
+                    s.effectVolume <= VOLUME_STEPS && s.windowScale >= 1 && s.windowScale <= WINDOW_SCALE_CHOICES);
+        for (int a = 0; a < PAD_ACTIONS; a++) {
+            ASSERT_TRUE(IsBindableKey(s.keys[a])) << text;
+            for (int b = 0; b < a; b++) ASSERT_TRUE(s.keys[a] != s.keys[b] && s.buttons[a] != s.buttons[b]) << text;
+        }
+        const std::string saved = FormatSettings(s);
+        std::vector<std::string> none;
+        ASSERT_EQ(FormatSettings(Parse(saved, &none)), saved);
+        ASSERT_TRUE(none.empty());
+    }
+}
