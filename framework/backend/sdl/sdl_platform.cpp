@@ -39,7 +39,6 @@ struct SdlState {
     PlatformMixFn mix = nullptr;
     void* mixUser = nullptr;
     int lockFd = -1;
-    std::string lockPath;
 };
 
 SdlState g_sdl;
@@ -247,8 +246,8 @@ int AcquireInstance(const char* className) {
         if (std::isalnum(*p) || *p == '_' || *p == '-') name.push_back(static_cast<char>(*p));
         else { char hex[4]; snprintf(hex, sizeof hex, "%02x", *p); name += hex; }
     }
-    g_sdl.lockPath = std::string(dir) + "/" + name + ".lock";
-    int fd = open(g_sdl.lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string path = std::string(dir) + "/" + name + ".lock";
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
@@ -258,9 +257,11 @@ int AcquireInstance(const char* className) {
     return 1;
 }
 
+// The lock file stays: deleting it would let a process that opened it before
+// the delete hold a lock on a file nobody else can find, while the next one
+// creates a fresh file and locks that too. Closing the descriptor releases the lock.
 void ReleaseInstance() {
     if (g_sdl.lockFd < 0) return;
-    unlink(g_sdl.lockPath.c_str());
     close(g_sdl.lockFd);
     g_sdl.lockFd = -1;
 }
