@@ -17,7 +17,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libmp3lame-dev
   # the real program under a virtual display (end-to-end checks)
   xvfb xdotool x11-apps x11-utils imagemagick
-  # a window manager, for the screen checks with one (scripts/screen-check.sh)
+  # a window manager, for the full-screen and screen checks under one (scripts/screen-check.sh)
   openbox
 )
 
