@@ -1,7 +1,8 @@
 // The real platform: SDL2 for the window, events, the question box, the clock,
 // keyboard and game controllers, and audio output. A finished frame is uploaded
-// once into a streaming texture and the GPU scales it: windowed to the client
-// area, full screen to a desktop-size borderless window with letterboxing.
+// once into a streaming texture and the GPU scales it (sdl_present.cpp):
+// windowed to the client area, full screen to a desktop-size borderless window
+// with letterboxing.
 #include <SDL.h>
 #include <fcntl.h>
 #include <iconv.h>
@@ -16,6 +17,7 @@
 
 #include "framework/backend/platform.h"
 #include "framework/backend/sdl/sdl_input_map.h"
+#include "framework/backend/sdl/sdl_present.h"
 
 namespace {
 
@@ -28,10 +30,7 @@ struct Pad {
 struct SdlState {
     bool started = false;
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
     int width = 640, height = 480;
-    SDL_Rect picture = {0, 0, 640, 480};   // where the picture goes in the window's real output
     double refreshPeriodMs = 1000.0 / 60.0;
     Uint64 vblankBase = 0;
     Pad pads[PLATFORM_MAX_PADS] = {};
@@ -269,23 +268,6 @@ void ReleaseInstance() {
 
 void DestroyWindow();
 
-// The largest rectangle of the picture's shape that fits the renderer's real
-// output, centred: black bars fill the rest. Read again whenever the window's
-// size changes, since a window manager may resize it after the fact.
-void UpdatePictureRect() {
-    int ow = 0, oh = 0;
-    if (!g_sdl.renderer || SDL_GetRendererOutputSize(g_sdl.renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) {
-        g_sdl.picture = SDL_Rect{0, 0, g_sdl.width, g_sdl.height};
-        return;
-    }
-    int w = ow, h = static_cast<int>(static_cast<int64_t>(ow) * g_sdl.height / g_sdl.width);
-    if (h > oh) {
-        h = oh;
-        w = static_cast<int>(static_cast<int64_t>(oh) * g_sdl.width / g_sdl.height);
-    }
-    g_sdl.picture = SDL_Rect{(ow - w) / 2, (oh - h) / 2, w, h};
-}
-
 // The desktop's rectangle, or false when SDL cannot say.
 bool DesktopBounds(SDL_Rect* bounds) {
     int display = g_sdl.window ? SDL_GetWindowDisplayIndex(g_sdl.window) : 0;
@@ -299,7 +281,6 @@ int ApplyWindowMode(int windowed, double scale) {
         SDL_SetWindowSize(g_sdl.window, (int)std::lround(g_sdl.width * scale), (int)std::lround(g_sdl.height * scale));
         SDL_SetWindowPosition(g_sdl.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         SDL_ShowCursor(SDL_ENABLE);
-        UpdatePictureRect();
         return 0;
     }
     SDL_ShowCursor(SDL_DISABLE);
@@ -310,9 +291,7 @@ int ApplyWindowMode(int windowed, double scale) {
         SDL_SetWindowPosition(g_sdl.window, desktop.x, desktop.y);
         SDL_SetWindowSize(g_sdl.window, desktop.w, desktop.h);
     }
-    int r = SDL_SetWindowFullscreen(g_sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 ? 0 : -1;
-    UpdatePictureRect();
-    return r;
+    return SDL_SetWindowFullscreen(g_sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 ? 0 : -1;
 }
 
 int CreateWindowS(const PlatformWindowDesc* d) {
@@ -338,14 +317,9 @@ int CreateWindowS(const PlatformWindowDesc* d) {
     // SDL starts text input with its video, which lets an input method pop up
     // over the game; the game reads keys only.
     SDL_StopTextInput();
-    g_sdl.renderer = SDL_CreateRenderer(g_sdl.window, -1, SDL_RENDERER_ACCELERATED);
-    if (!g_sdl.renderer) g_sdl.renderer = SDL_CreateRenderer(g_sdl.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!g_sdl.renderer) { DestroyWindow(); return -1; }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    UpdatePictureRect();
-    g_sdl.texture = SDL_CreateTexture(g_sdl.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                      d->width, d->height);
-    if (!g_sdl.texture) { DestroyWindow(); return -1; }
+    // The renderer, vsync and the sharp scaling to the window's real output
+    // (read at every present) live in sdl_present.cpp.
+    if (SdlPresentCreate(g_sdl.window, d->width, d->height, TicksMs) != 0) { DestroyWindow(); return -1; }
     if (!d->windowed) SDL_ShowCursor(SDL_DISABLE);
     SDL_RaiseWindow(g_sdl.window);
     return 0;
@@ -361,11 +335,8 @@ int SetWindowed(int windowed, double scale) {
 }
 
 void DestroyWindow() {
-    if (g_sdl.texture) SDL_DestroyTexture(g_sdl.texture);
-    if (g_sdl.renderer) SDL_DestroyRenderer(g_sdl.renderer);
+    SdlPresentDestroy();
     if (g_sdl.window) SDL_DestroyWindow(g_sdl.window);
-    g_sdl.texture = nullptr;
-    g_sdl.renderer = nullptr;
     g_sdl.window = nullptr;
 }
 
@@ -378,13 +349,23 @@ int PollEvent(PlatformEvent* out) {
             return 1;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) { out->kind = PLATFORM_EVENT_CLOSE_REQUEST; return 1; }
-            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) UpdatePictureRect();
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                 if (SDL_IsTextInputActive()) SDL_StopTextInput();   // should anything have restarted it
                 out->kind = PLATFORM_EVENT_ACTIVATE;
                 return 1;
             }
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) { out->kind = PLATFORM_EVENT_DEACTIVATE; return 1; }
+            break;
+        case SDL_KEYDOWN:
+            // Alt+Enter and F11 ask for the window/full-screen switch; the
+            // framework acts on it only when the game allows it.
+            if (!e.key.repeat && (e.key.keysym.scancode == SDL_SCANCODE_F11 ||
+                                  ((e.key.keysym.scancode == SDL_SCANCODE_RETURN ||
+                                    e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
+                                   (e.key.keysym.mod & KMOD_ALT)))) {
+                out->kind = PLATFORM_EVENT_MODE_SWITCH;
+                return 1;
+            }
             break;
         case SDL_JOYDEVICEADDED:
         case SDL_JOYDEVICEREMOVED:
@@ -403,6 +384,9 @@ int PollEvent(PlatformEvent* out) {
 // it, so the blank is emulated from the desktop's refresh rate: wait until the
 // next multiple of the refresh period since start-up.
 void WaitVBlank() {
+    double period;
+    uint32_t last;
+    if (SdlPresentLocked(&period, &last)) return;   // the present itself waits for the real blank
     const double freq = static_cast<double>(SDL_GetPerformanceFrequency());
     double nowMs = (SDL_GetPerformanceCounter() - g_sdl.vblankBase) * 1000.0 / freq;
     double next = (std::floor(nowMs / g_sdl.refreshPeriodMs) + 1.0) * g_sdl.refreshPeriodMs;
@@ -411,13 +395,14 @@ void WaitVBlank() {
     while ((SDL_GetPerformanceCounter() - g_sdl.vblankBase) * 1000.0 / freq < next) { /* under a millisecond */ }
 }
 
-void Present(const uint32_t* pixels, int w, int h, int pitch) {
-    if (!g_sdl.texture) return;
-    SDL_UpdateTexture(g_sdl.texture, nullptr, pixels, pitch * 4);
-    SDL_SetRenderDrawColor(g_sdl.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(g_sdl.renderer);
-    SDL_RenderCopy(g_sdl.renderer, g_sdl.texture, nullptr, &g_sdl.picture);
-    SDL_RenderPresent(g_sdl.renderer);
+void Present(const uint32_t* pixels, int w, int h, int pitch) { SdlPresentFrame(pixels, w, h, pitch); }
+
+int DesktopSize(int* w, int* h) {
+    SDL_Rect desktop;
+    if (!g_sdl.started || !DesktopBounds(&desktop)) return -1;
+    *w = desktop.w;
+    *h = desktop.h;
+    return 0;
 }
 
 void ReadKeys(uint8_t keys[PLATFORM_KEYS]) {
@@ -527,7 +512,7 @@ const Platform g_sdlPlatform = {
     "sdl2", Startup, Shutdown, TicksMs, Sleep, AskYesNo, DesktopBytesPerPixel,
     AcquireInstance, ReleaseInstance, CreateWindowS, SetCaption, SetWindowed, DestroyWindow,
     PollEvent, WaitVBlank, Present, ReadKeys, PadCount, ReadPad,
-    OpenAudio, CloseAudio, LockAudio, UnlockAudio,
+    OpenAudio, CloseAudio, LockAudio, UnlockAudio, DesktopSize, SdlPresentLocked,
 };
 
 } // namespace

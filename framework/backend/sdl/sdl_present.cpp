@@ -127,19 +127,18 @@ void SdlPresentFrame(const uint32_t* pixels, int width, int height, int pitch) {
     const PresentLayout l = SdlPresentLayout(width, height, outW, outH);
     const SDL_Rect dst = {l.x, l.y, l.w, l.h};
     SDL_SetRenderDrawColor(g_p.renderer, 0, 0, 0, 255);
-    if (l.smoothRest && l.wholeScale > 1 && g_p.targets && EnsureScaled(l.wholeScale)) {
+    if (l.smoothRest && g_p.targets && EnsureScaled(l.wholeScale)) {
         SDL_SetRenderTarget(g_p.renderer, g_p.scaled);
         SDL_RenderCopy(g_p.renderer, g_p.picture, nullptr, nullptr);     // nearest: whole multiples
         SDL_SetRenderTarget(g_p.renderer, nullptr);
         SDL_RenderClear(g_p.renderer);
         SDL_RenderCopy(g_p.renderer, g_p.scaled, nullptr, &dst);        // linear: the rest
     } else {
-        // A whole fit needs only the nearest step; below ×2 the linear step
-        // works on the picture itself.
-        SDL_SetTextureScaleMode(g_p.picture, l.smoothRest ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+        // A whole fit needs only the nearest step. (Each texture keeps one
+        // scale mode: the renderer batches copies, so a mode changed between
+        // two copies would apply to both.)
         SDL_RenderClear(g_p.renderer);
         SDL_RenderCopy(g_p.renderer, g_p.picture, nullptr, &dst);
-        SDL_SetTextureScaleMode(g_p.picture, SDL_ScaleModeNearest);
     }
     SDL_RenderPresent(g_p.renderer);
     g_p.lastBlank = g_p.ticks();
