@@ -4,7 +4,8 @@
 // 56-, 108- and 124-byte versions that carry the masks inside. Pixels: 1, 2, 4
 // and 8 bits through the palette, run-length 8 and 4 bits, 16 and 32 bits
 // (default 5-5-5 and X-8-8-8, or any bit fields, alpha mask included) and 24
-// bits. Rows bottom-up, or top-down when the height is negative.
+// bits. Rows bottom-up, or top-down when the height is negative (never for
+// run-length data, which is always bottom-up).
 //
 // Channels narrower than 8 bits are widened by repeating their bits, so a
 // 5-bit 31 reads 255 and 16 reads 132; wider ones keep their top 8 bits.
