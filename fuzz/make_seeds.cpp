@@ -1,10 +1,14 @@
 // Seed generator for the fuzz targets: writes a few small, valid inputs of every
 // format into <out>/<target>/ so that each target starts from files its reader
 // accepts. Run by scripts/fuzz.sh before the data files of dat/ are added.
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <jpeglib.h>
 #include <string>
 #include <vector>
@@ -204,7 +208,36 @@ std::string Jpeg(int w, int h) {
     return out;
 }
 
+// The readers' test pictures (every variant they read, and some they refuse
+// on purpose) seed their reader's target and the loader's.
+void CopyTestPictures() {
+    static const struct { const char* prefix; const char* target; } kinds[] = {
+        {"bmp_", "image_bmp"}, {"tga_", "image_tga"}, {"dds_", "image_dds"},
+        {"jpeg_", "image_jpeg"}, {"png_", "image_png"},
+    };
+    const std::string dir = VORTALIS_SOURCE_DIR "/tests/data/images";
+    DIR* d = opendir(dir.c_str());
+    if (!d) {
+        std::fprintf(stderr, "make_seeds: no test pictures in %s\n", dir.c_str());
+        return;
+    }
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.find(".ref.") != std::string::npos) continue;
+        for (const auto& k : kinds) {
+            if (name.compare(0, std::strlen(k.prefix), k.prefix) != 0) continue;
+            std::ifstream f(dir + "/" + name, std::ios::binary);
+            std::stringstream bytes;
+            bytes << f.rdbuf();
+            Write(k.target, name.c_str(), bytes.str());
+            Write("image_load", name.c_str(), std::string(1, '\0') + bytes.str());
+        }
+    }
+    closedir(d);
+}
+
 void WriteImageSeeds() {
+    CopyTestPictures();
     Write("image_bmp", "rgb.bmp", Bmp24(5, 3));
     Write("image_tga", "raw.tga", Tga32(4, 3, false));
     Write("image_tga", "rle.tga", Tga32(4, 3, true));

@@ -17,6 +17,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libmp3lame-dev
   # the real program under a virtual display (end-to-end checks)
   xvfb xdotool x11-apps x11-utils imagemagick
+  # independent encoders and decoders for scripts/make-image-test-data.py
+  python3-pil libjpeg-turbo-progs
 )
 
 missing=()
