@@ -7,6 +7,7 @@
 
 #include "framework/framework.h"
 #include "game/player/boss.h"
+#include "game/player/charge.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
 #include "game/shell/game_state.h"
@@ -44,6 +45,14 @@ void DrawCentred(int font, int y, const char* text) {
 void CaptureBackdrop() {
     if (g_menus.backdrop == -1) g_menus.backdrop = MakeOffscreenImage(640, 480, 0);
     CaptureScreenToImage(0, 0, 640, 480, g_menus.backdrop, 1);
+}
+
+// A menu opens over play: the frozen picture is taken and the charge hum stops
+// with the play frames.
+void OpenMenuOverPlay(int scene) {
+    CaptureBackdrop();
+    StopChargeHum();
+    fucn_state = scene;
 }
 
 // Each text menu's step tells whether Shot made a choice this frame: a choice
@@ -191,14 +200,8 @@ void StepMenuDispatcher(void) {
         }
         break;
     case 30:
-        if (Pressed(PadConfig.pause)) {
-            CaptureBackdrop();
-            fucn_state = 301;
-        }
-        if (player.lives < 0) {
-            CaptureBackdrop();
-            fucn_state = 302;
-        }
+        if (Pressed(PadConfig.pause)) OpenMenuOverPlay(301);
+        if (player.lives < 0) OpenMenuOverPlay(302);
         break;
     case 201:
         if (!StepStoryPauseMenu() && Pressed(PadConfig.pause)) fucn_state = 20;
