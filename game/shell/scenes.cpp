@@ -67,7 +67,11 @@ void StepPlay() {
     DrawFrameRate();
     DrawHud();
     TickStageClock();
-    if (scene_timer == boss.endTime + 100) fucn_state = 31;
+    if (scene_timer == boss.endTime + 100) {
+        // The stage is cleared: the charge ends here, hum and all, without firing.
+        DropCharge();
+        fucn_state = 31;
+    }
 }
 
 void StepEnding() {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -441,4 +442,51 @@ TEST_F(Menus, TitleStartWaitsForTheWholeStartSound) {
     EXPECT_GE(during, soundMs) << "the Shot frame lasts as long as the start sound";
     EXPECT_LT(during, soundMs + 100);
     EXPECT_LT(before, 40) << "an ordinary title frame";
+}
+
+// Shot and Escape pressed in one menu frame: the choice ends the menu's frame,
+// so Escape can neither resume the game over it nor cancel a quit. Story pause
+// "タイトルへ戻る", then play pause "タイトルへ戻る", then play pause "終了する".
+TEST_F(Menus, AChoiceMadeWithEscapeInOneFrameIsKept) {
+    struct Round {
+        int menu;        // 201 or 301
+        int move;        // key that puts the bar on the item, or 0
+        int expect;      // scene after the choice frame
+    };
+    const Round rounds[] = {{201, 0, 9}, {301, KEY_DOWN, 0}, {301, KEY_UP, 900}};
+    GameDriver g;
+    g.frameLimit = 3000;
+    size_t round = 0;
+    int step = 0;
+    std::vector<int> after;
+    g.act = [&](GameDriver& d, int) {
+        if (round == std::size(rounds)) {   // a quit undone by Escape would play on
+            fucn_state = 900;
+            return;
+        }
+        const Round& r = rounds[round];
+        ThroughTheTitle(d);
+        if (r.menu == 301 && fucn_state == 20) fucn_state = 27;
+        const bool atPauseSpot = r.menu == 201 ? fucn_state == 20 && d.frames.size() > 20
+                                               : fucn_state == 30 && scene_timer == 5;
+        if (step == 0 && atPauseSpot) {
+            d.Tap(KEY_ESCAPE);
+            step = 1;
+        } else if (step == 1) {   // the capture frame
+            if (r.move) d.Tap(r.move);
+            step = 2;
+        } else if (step == 2) {   // the menu is up, the bar on the item
+            d.Tap(KEY_Z);
+            d.Tap(KEY_ESCAPE);
+            step = 3;
+        } else if (step == 3) {
+            after.push_back(fucn_state);
+            step = 0;
+            round++;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    EXPECT_EQ(after, (std::vector<int>{9, 0, 900})) << "the choices stand: title menu, the reset, the quit";
+    EXPECT_EQ(g.frames.back().scene, 900) << "the game ended right after the quit";
+    EXPECT_EQ(g.frames.back().timer, 0);
 }
