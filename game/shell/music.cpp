@@ -64,6 +64,11 @@ void ResetMusic(void) {
     g_music = Music{};
 }
 
+void CueStageMusic(void) {
+    StopSoundHandle(g_music.handle);
+    g_music.state = 4;
+}
+
 void StepMusic(void) {
     for (;;) {
         switch (g_music.state) {
