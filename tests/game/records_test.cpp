@@ -132,8 +132,9 @@ TEST_F(Records, DamagedUnreadableAndUnwritableFilesCostAConsoleLineNotTheRun) {
 TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
     // Two runs, each left through the play pause menu's タイトルへ戻る.
     GameDriver g;
-    int runs = 0, step = 0;
+    int runs = 0, step = 0, titleBefore = -1;
     g.act = [&](GameDriver& d, int) {
+        if (fucn_state == 10 && titleBefore < 0) titleBefore = CountColour(d, 400, 0, 640, 30, 0xFFFFFF);
         ToPlay(d);
         if (fucn_state == 30 && scene_timer == 5 && step == 0) {
             player.score = runs == 0 ? 1200 : 5000;
@@ -155,13 +156,20 @@ TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
     EXPECT_EQ(ScoresWithoutDates(),
               "vortalis-scores 1\nreached 3\nruns 2\nentry 2 5000 3 0 DATE -\nentry 1 1200 1 0 DATE -\n");
 
+    // The older run's replay is named in the table (but is not there).
+    std::string table = ReadBytes("scores.txt");
+    table.replace(table.rfind(" -\n"), 3, " replay-missing.vrp\n");
+    WriteBytes("scores.txt", table);
+
     // The game starts again: the title shows the best score, and 記録 (up
-    // twice, past おわる) shows both runs, the newer one first and marked.
+    // twice, past おわる) shows both runs, the newer one first and marked; Z
+    // on the older one tries its replay and stays on the screen.
     ForgetRecords();
     ResetMenus();
     GameDriver again;
     int titleBest = -1, newOnFirst = -1, newOnSecond = -1, textOnSecond = -1;
     std::vector<int> chosen;
+    std::string console;
     step = 0;
     again.act = [&](GameDriver& d, int) {
         if (fucn_state == 1) d.Tap(KEY_Z);
@@ -175,15 +183,18 @@ TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
             newOnFirst = CountColour(d, 30, 120, 100, 138, 0xFFFF00);
             newOnSecond = CountColour(d, 30, 144, 100, 162, 0xFFFF00);
             textOnSecond = CountColour(d, 100, 144, 600, 162, 0xFFFFFF);
-            d.Tap(KEY_ESCAPE);
+            d.Tap(KEY_DOWN);
             break;
-        case 13: chosen.push_back(fucn_state); fucn_state = 900; break;
+        case 13: d.Tap(KEY_Z); break;
+        case 15: chosen.push_back(fucn_state); console = ConsoleJoined(); d.Tap(KEY_ESCAPE); break;
+        case 17: chosen.push_back(fucn_state); fucn_state = 900; break;
         default: break;
         }
     };
     EXPECT_EQ(again.Run(), 0);
-    EXPECT_GT(titleBest, 50) << "ハイスコア on the title";
-    EXPECT_EQ(chosen, (std::vector<int>{RECORDS_SCENE, 10}));
+    EXPECT_GT(titleBest, titleBefore + 50) << "ハイスコア on the title";
+    EXPECT_EQ(chosen, (std::vector<int>{RECORDS_SCENE, RECORDS_SCENE, 10}));
+    EXPECT_NE(console.find("リプレイ replay-missing.vrp を再生できませんでした"), std::string::npos) << console;
     EXPECT_GT(newOnFirst, 20) << "NEW beside the first row, the newer run's 5000";
     EXPECT_EQ(newOnSecond, 0);
     EXPECT_GT(textOnSecond, 100) << "the older run in white on the second row";
