@@ -256,3 +256,21 @@ TEST_F(RecordsInPlay, PracticeOffersReachedStagesPlaysOneStageAloneAndReturnsToI
     EXPECT_EQ(stage_number, 2) << "the second practice kept the cursor on stage3";
     EXPECT_EQ(ReadBytes("scores.txt"), "vortalis-scores 1\nreached 3\nruns 1\n") << "practice is never entered";
 }
+
+TEST_F(RecordsInPlay, TheContinueMenuShowsTheBestScoreUnderItsOwnTexts) {
+    WriteBytes("scores.txt", "vortalis-scores 1\nentry 1 4321 1 0 2026-12-08 17:01 -\n");
+    GameDriver g;
+    int menuFrames = 0, bestRows = -1, belowBest = -1;
+    g.act = [&](GameDriver& d, int) {
+        ToPlay(d);
+        if (fucn_state == 30 && scene_timer == 5) player.lives = -1;
+        if (fucn_state == 302 && ++menuFrames == 3) {
+            bestRows = CountColour(d, 0, 290, 640, 308, 0xFFFFFF);
+            belowBest = CountColour(d, 0, 310, 640, 440, 0xFFFFFF);
+            fucn_state = 900;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    EXPECT_GT(bestRows, 50) << "ハイスコア at y = 290, under the line at 260";
+    EXPECT_EQ(belowBest, 0);
+}
