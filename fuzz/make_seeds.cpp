@@ -273,6 +273,12 @@ int main(int argc, char** argv) {
     Write("screen_print", "text.txt", "score %d\tline\nsecond\a\b\v\f\r?" + kAiu + "\x82");
     Write("screen_print", "long.txt", std::string(300, 'W') + "\n" + std::string(100, '\x88'));
 
+    Write("score_table", "scores.txt",
+          "vortalis-scores 1\nreached 3\nruns 12\n"
+          "entry 12 123450 3 1 2026-12-08 17:20 replay-20261208-172005.vrp\n"
+          "entry 7 100000 clear 0 2026-12-07 21:02 -\n");
+    Write("score_table", "crlf.txt", "vortalis-scores 1\r\n# comment\r\n\r\nentry 1 0 1 0 2026-01-01 00:00 -\r\n");
+
     WriteWavSeeds("wav_pcm");
     WriteWavSeeds("wav_compressed");
     WriteWavSeeds("sound_load");

@@ -96,6 +96,7 @@ bool StepContinueMenu(int resumeScene) {
     }
     if (left <= 0 && cursor == 0) cursor = 1;
     DrawCentred(g_assets.fontMenu, 260, "＊コンティニューするとリプレイは保存されません");
+    DrawMenuExtras(302);
     if (!Pressed(PadConfig.shot)) return false;
     switch (cursor) {
     case 0:
@@ -177,13 +178,19 @@ void ChooseTitleEntry(int i) {
     else ChooseTitleExtension(i - 1);
 }
 
-// Top of entry i. Two entries stand 70 pixels apart from y = 330; more are
-// stacked closer so that the last still ends where the designed second does
-// and the first stays below the logo.
+// Top of entry i of n. Two entries stand 70 pixels apart from y = 330, as
+// designed. More keep that spacing while they fit, the last where the
+// designed second stands; when they do not, the stack grows down to the
+// screen's foot (the last button's pill ends 5 pixels above it) and then
+// closes up, five entries still leaving a gap between the 50-pixel pills. The
+// first never rises above y = 200, clear of the logo's subtitle (which ends
+// near y = 190) even when lifted by the cursor.
 int TitleEntryY(int i, int n) {
-    if (n <= 2) return 330 + 70 * i;
-    const int step = std::min(70, (400 - 218) / (n - 1));
-    return 400 - step * (n - 1 - i);
+    enum { FIRST_TOP = 200, DESIGNED_LAST_TOP = 400, LOWEST_LAST_TOP = 420, DESIGNED_STEP = 70 };
+    if (n <= 2) return 330 + DESIGNED_STEP * i;
+    const int step = std::min<int>(DESIGNED_STEP, (LOWEST_LAST_TOP - FIRST_TOP) / (n - 1));
+    const int last = std::clamp<int>(FIRST_TOP + step * (n - 1), DESIGNED_LAST_TOP, LOWEST_LAST_TOP);
+    return last - step * (n - 1 - i);
 }
 
 } // namespace
@@ -211,6 +218,7 @@ void StepTitleScreen(void) {
         }
     }
     SetDrawBrightness(255, 255, 255);
+    DrawMenuExtras(10);
 
     if (Pressed(PadConfig.up)) {
         cursor = cursor > 0 ? cursor - 1 : n - 1;
@@ -233,7 +241,7 @@ void StepMenuDispatcher(void) {
         break;
     case 30:
         if (Pressed(PadConfig.pause)) OpenMenuOverPlay(301);
-        if (player.lives < 0) OpenMenuOverPlay(302);
+        if (player.lives < 0) OpenMenuOverPlay(GameOverScene(302));
         break;
     case 201:
         if (!StepStoryPauseMenu() && Pressed(PadConfig.pause)) fucn_state = 20;

@@ -207,7 +207,7 @@ bool RunScene(void) {
         break;
     case 31:
         PlayFieldFrame();
-        fucn_state = stage_number >= 4 ? 49 : 32;
+        fucn_state = StageClearScene(stage_number >= 4 ? 49 : 32);
         break;
     case 32:
         PlayFieldFrame();
