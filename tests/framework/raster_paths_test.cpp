@@ -125,3 +125,25 @@ TEST(RasterPaths, MappedSpansStayInsideTheSource) {
             else ASSERT_TRUE(p == 0xFF000000u || p == 0xFF00FF00u) << x << "," << y;
         }
 }
+
+TEST(RasterPaths, InverseAndMultiplyModesTakeTheStraightColour) {
+    // White at any alpha above 0 is white: mode 4 leaves the target as it is
+    // and mode 3 inverts it; alpha 0 is skipped. Unscaled, nearest and
+    // bilinear draws alike.
+    for (int alpha : {0, 1, 128, 254, 255}) {
+        const uint32_t texel = RasterPremultiply(static_cast<uint32_t>(alpha) << 24 | 0xFFFFFFu);
+        std::vector<uint32_t> img(4 * 4, texel);
+        const Surface src{img.data(), 4, 4, 4};
+        for (int mode : {3, 4}) {
+            for (int path = 0; path < 3; path++) {
+                std::vector<uint32_t> px(8 * 8, 0xFF306090u);
+                const Surface dst{px.data(), 8, 8, 8};
+                const RasterState st{mode, 255, {255, 255, 255}, path == 2};
+                if (path == 0) RasterBlit(dst, ClipRect{0, 0, 8, 8}, src, 2, 2, RASTER_SOURCE_ALPHA, st);
+                else RasterMapped(dst, ClipRect{0, 0, 8, 8}, src, 2, 2, 1, 0, 0, 1, RASTER_SOURCE_ALPHA, st);
+                const uint32_t want = alpha == 0 || mode == 4 ? 0xFF306090u : 0xFFCF9F6Fu;
+                EXPECT_EQ(px[3 * 8 + 3], want) << "alpha " << alpha << " mode " << mode << " path " << path;
+            }
+        }
+    }
+}

@@ -50,8 +50,13 @@ Blend MakeBlend(const RasterState& st) {
     return b;
 }
 
+uint32_t Straight(uint32_t p);
+
 inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
     uint32_t sa = s >> 24;
+    // Modes 3 and 4 take the source colour itself, not its product with alpha
+    // (alpha only decides whether the pixel is drawn at all).
+    if ((b.op == OP_INVDST || b.op == OP_MUL) && sa != 0 && sa != 255) s = Straight(s);
     uint32_t ca = Div255(sa * b.m[0]);
     uint32_t cr = Div255(((s >> 16) & 255) * b.m[1]);
     uint32_t cg = Div255(((s >> 8) & 255) * b.m[2]);
@@ -79,6 +84,14 @@ inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
             return d;
     }
     return 0xFF000000u | r << 16 | g << 8 | bl;
+}
+
+// A premultiplied pixel's straight colour (rounded, held at 255).
+uint32_t Straight(uint32_t p) {
+    const uint32_t a = p >> 24;
+    if (a == 255 || a == 0) return p;
+    auto un = [a](uint32_t c) { return std::min(255u, (c * 255 + a / 2) / a); };
+    return a << 24 | un((p >> 16) & 255) << 16 | un((p >> 8) & 255) << 8 | un(p & 255);
 }
 
 void SpanReference(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
@@ -512,13 +525,7 @@ uint32_t RasterPremultiply(uint32_t p) {
     return a << 24 | Div255(((p >> 16) & 255) * a) << 16 | Div255(((p >> 8) & 255) * a) << 8 | Div255((p & 255) * a);
 }
 
-uint32_t RasterUnpremultiply(uint32_t p) {
-    uint32_t a = p >> 24;
-    if (a == 255) return p;
-    if (a == 0) return 0;
-    auto un = [a](uint32_t c) { return std::min(255u, (c * 255 + a / 2) / a); };
-    return a << 24 | un((p >> 16) & 255) << 16 | un((p >> 8) & 255) << 8 | un(p & 255);
-}
+uint32_t RasterUnpremultiply(uint32_t p) { return (p >> 24) == 0 ? 0 : Straight(p); }
 
 void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, int x, int y,
                 int kind, const RasterState& st) {

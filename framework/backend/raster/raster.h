@@ -12,7 +12,9 @@
 //   per draw   M = (mA, mR, mG, mB): mA = blend parameter for modes 1, 2 and 5,
 //              else 255; mC = div255(brightness_C × mA) for modes 0–2 and 5,
 //              brightness_C for modes 3 and 4 (their parameter has no effect).
-//   per pixel  C = div255(S × M) per channel (alpha too), A = C's alpha;
+//   per pixel  C = div255(S × M) per channel (alpha too), A = C's alpha, where
+//              S is the stored pixel for modes 0–2 and 5 and its straight
+//              colour (unpremultiplied, rounded) for modes 3 and 4;
 //     modes 0, 1   D' = C + div255(D × (255 − A))
 //     modes 2, 5   D' = min(255, D + C)
 //     mode 3       D' = div255(C × (255 − D))      (pixels with alpha 0 skipped)
