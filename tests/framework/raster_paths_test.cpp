@@ -147,3 +147,18 @@ TEST(RasterPaths, InverseAndMultiplyModesTakeTheStraightColour) {
         }
     }
 }
+
+TEST(RasterPaths, HugeMappedDrawsCoverTheTarget) {
+    // Corners far beyond an int: the whole clip is drawn from the centre texel.
+    std::vector<uint32_t> img(3 * 3, 0xFF000000u);
+    img[4] = 0xFF12AB34u;
+    const Surface src{img.data(), 3, 3, 3};
+    for (double scale : {1e9, 1e12, -1e9}) {
+        std::vector<uint32_t> px(16 * 16, 0xFF000000u);
+        const Surface dst{px.data(), 16, 16, 16};
+        const RasterState st{0, 255, {255, 255, 255}, 0};
+        RasterMapped(dst, ClipRect{0, 0, 16, 16}, src, 8 - 1.5 * scale, 8 - 1.5 * scale, scale, 0, 0, scale,
+                     RASTER_SOURCE_ALPHA, st);
+        for (uint32_t p : px) ASSERT_EQ(p, 0xFF12AB34u) << "scale " << scale;
+    }
+}

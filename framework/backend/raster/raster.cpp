@@ -567,10 +567,13 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
     double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
     if (!(maxX > clip.left - 1.0 && minX < clip.right + 1.0 && maxY > clip.top - 1.0 && minY < clip.bottom + 1.0)) return;
-    int y0 = std::max<int>(clip.top, static_cast<int>(std::floor(minY)));
-    int y1 = std::min<int>(clip.bottom, static_cast<int>(std::ceil(maxY)) + 1);
-    int bx0 = std::max<int>(clip.left, static_cast<int>(std::floor(minX)));
-    int bx1 = std::min<int>(clip.right, static_cast<int>(std::ceil(maxX)) + 1);
+    if (clip.left >= clip.right || clip.top >= clip.bottom) return;
+    // Clamped while still floating point: a huge quad's corners do not fit an int.
+    auto within = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); };
+    int y0 = within(std::floor(minY), clip.top, clip.bottom);
+    int y1 = within(std::ceil(maxY) + 1, clip.top, clip.bottom);
+    int bx0 = within(std::floor(minX), clip.left, clip.right);
+    int bx1 = within(std::ceil(maxX) + 1, clip.left, clip.right);
     if (y0 >= y1 || bx0 >= bx1) return;
 
     // Inverse map: destination point → source coordinates.
