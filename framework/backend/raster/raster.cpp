@@ -400,10 +400,9 @@ void ModulateInto(const Surface& src, const Blend& b, const ClipRect& box, Surfa
     *out = Surface{o, src.width, src.height, src.width};
 }
 
-typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
-
 template <int KIND>
 SampleFn ChooseSamplerOf(bool bilinear, bool clamp) {
+    if (bilinear && !g_reference && KIND == RASTER_SOURCE_ALPHA && g_vectorLevel >= 2) return RasterAvx2Bilinear();
     if (bilinear) return g_reference ? SampleBilinearScalar<KIND> : SampleBilinear<KIND>;
     return clamp ? SampleNearest<KIND, true> : SampleNearest<KIND, false>;
 }

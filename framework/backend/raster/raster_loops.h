@@ -29,7 +29,12 @@ typedef void (*SpanFn)(uint32_t* d, const uint32_t* s, int n, const Blend& b);
 // that never leave the source.
 typedef void (*FusedFn)(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b);
 
+// Samples n source pixels into out (premultiplied), stepping st.
+typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
+
 // The AVX2 loops for modes over (0, 1) and add (2, 5), with or without a
-// modulating multiplier; bit for bit the SSE2 and scalar results.
+// modulating multiplier, and the bilinear sampler of premultiplied sources;
+// bit for bit the SSE2 and scalar results.
 SpanFn RasterAvx2Span(int op, bool modulate);
 FusedFn RasterAvx2Fused(int op, bool modulate);
+SampleFn RasterAvx2Bilinear(void);
