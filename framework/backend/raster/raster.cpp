@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -609,6 +610,20 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     const double rx = bx0 + 0.5 - ox, ry = y0 + 0.5 - oy;
     const int64_t u00 = ToFixed((rx * vy - ry * vx) / det);
     const int64_t v00 = ToFixed((ry * ux - rx * uy) / det);
+
+    // A plain translation (scale 1, no turn) steps whole texels: pixel
+    // (bx0 + i, y0 + j) shows texel (u00 / 65536 + i, v00 / 65536 + j), and it
+    // is drawn exactly when that texel is inside the image, as an unscaled
+    // copy draws it. Bilinear sampling agrees when every sample sits on a
+    // texel centre.
+    if (!g_reference && du == 65536 && dvRow == 65536 && dv == 0 && duRow == 0 &&
+        (!st.bilinear || ((u00 & 0xFFFF) == 0x8000 && (v00 & 0xFFFF) == 0x8000))) {
+        const int64_t x = bx0 - (u00 >> 16), y = y0 - (v00 >> 16);
+        if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) return;
+        const ClipRect box{bx0, y0, bx1, y1};
+        RasterBlit(dst, box, src, static_cast<int>(x), static_cast<int>(y), kind, st, rows);
+        return;
+    }
 
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;

@@ -1,6 +1,6 @@
 // The draw recorder and its worker threads: draws are validated and recorded
-// by the caller, and run by band at RasterQueueFinish, the caller taking the
-// first share of bands and the workers the others. The workers are started on
+// by the caller, and run by band at RasterQueueFinish, the caller and the
+// workers taking bands in turn. The workers are started on
 // the first finish that needs them and wait on a condition variable between
 // finishes; they end at process exit.
 #include "framework/backend/raster/raster_queue.h"
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <condition_variable>
@@ -78,20 +79,26 @@ void Run(const Cmd& c, const RasterRows* rows) {
     }
 }
 
-// Band height: about four bands per thread, so that a frame whose busy part
+// Band height: about six bands per thread, so that a frame whose busy part
 // sits in one region still spreads over every thread.
 int BandHeight(int height, int threads) {
-    const int bands = threads * 4;
+    const int bands = threads * 6;
     return std::max(8, (height + bands - 1) / bands);
 }
 
-// Thread `index` of `threads` runs its bands: every recorded draw that
-// reaches a band, in recorded order, limited to the band's rows.
-void RunShare(int index, int threads) {
-    if (g_cmds.empty()) return;
+// The next band to take: threads take bands in turn as they finish one, so
+// that a thread slowed by other work takes fewer. Which thread runs a band
+// changes nothing in it.
+std::atomic<int> g_nextBand{0};
+
+// Runs bands until none is left: every recorded draw that reaches a band, in
+// recorded order, limited to the band's rows.
+void RunShare(int threads) {
     const int height = g_cmds.front().dst.height;
     const int bh = BandHeight(height, threads);
-    for (int top = index * bh; top < height; top += threads * bh) {
+    for (;;) {
+        const int top = g_nextBand.fetch_add(1, std::memory_order_relaxed) * bh;
+        if (top >= height) return;
         const RasterRows rows{top, std::min(height, top + bh)};
         for (const Cmd& c : g_cmds)
             if (c.top < rows.bottom && c.bottom > rows.top) Run(c, &rows);
@@ -125,7 +132,7 @@ void WorkerMain(int index) {
             seen = p.round;
             threads = p.threads;
         }
-        if (index < threads) RunShare(index, threads);
+        if (index < threads) RunShare(threads);
         std::lock_guard<std::mutex> lock(p.m);
         if (--p.remaining == 0) p.done.notify_one();
     }
@@ -251,9 +258,10 @@ void RasterQueueFinish(void) {
             p.threads = threads;
             p.remaining = static_cast<int>(p.workers.size());
             p.round++;
+            g_nextBand.store(0, std::memory_order_relaxed);
         }
         p.go.notify_all();
-        RunShare(0, threads);
+        RunShare(threads);
         std::unique_lock<std::mutex> lock(p.m);
         p.done.wait(lock, [&] { return p.remaining == 0; });
     }

@@ -1,7 +1,7 @@
 // Drawing on several threads with the pixels of one. With more than one
 // drawing thread, the draws handed here are recorded and run together at the
-// next RasterQueueFinish: the target's rows are cut into bands, each thread
-// owns every n-th band, and within a band the draws run in the order they were
+// next RasterQueueFinish: the target's rows are cut into bands, each band is
+// drawn by one thread, and within a band the draws run in the order they were
 // handed in, so every pixel sees the same blends in the same order as when
 // they are drawn one by one. With one thread every draw runs at once.
 //
