@@ -17,6 +17,9 @@
 namespace {
 
 enum { CHUNK = 256 };
+// Samplers may write up to this many pixels past the n asked for (the vector
+// sampler's last, partly used step); their buffers have room for them.
+enum { SAMPLE_SLACK = 8 };
 
 int g_reference = 0;
 
@@ -487,7 +490,7 @@ void DrawMappedRows(const Surface& dst, const Surface& src, const Affine& a, int
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, true);
-    uint32_t tmp[CHUNK];
+    uint32_t tmp[CHUNK + SAMPLE_SLACK];
     for (int y = y0; y < y1; y++) {
         int x0, x1;
         spanOf(y, x0, x1);
@@ -656,7 +659,7 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
         fused = ChooseFused(Unmodulated(b), kind, false);
         b = Unmodulated(b);
     }
-    uint32_t tmp[CHUNK];
+    uint32_t tmp[CHUNK + SAMPLE_SLACK];
     for (int y = rowFrom; y < rowTo; y++) {
         // Each row's span is exactly the pixels whose fixed-point source
         // coordinates fall inside the image, so the sampler never leaves it

@@ -136,16 +136,6 @@ void Fused8(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b)
     st.v = w;
 }
 
-// One channel pair step of the bilinear rule: (a × (256 − f) + b × f) >> 8
-// per 8-bit channel, as the scalar reference computes it.
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
-    const uint32_t rb = (((a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
-    const uint32_t ag = (((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u;
-    return rb | ag;
-}
-
-inline int Clamp(int v, int hi) { return v < 0 ? 0 : (v > hi ? hi : v); }
-
 // Per-pixel weights f (0..255 in each 32-bit lane) as 16-bit channel weights
 // for the unpacked pixels: `lo` for pixels 0, 1 (4, 5), `hi` for 2, 3 (6, 7).
 inline void Weights(__m256i f, __m256i* lo, __m256i* hi) {
@@ -160,11 +150,12 @@ inline __m256i Mix(__m256i a, __m256i b, __m256i w, __m256i c256) {
 
 // Bilinear sampling eight pixels at a time: the four taps gathered, edge taps
 // clamped, down the columns first and then across, each step truncating with
-// 8-bit weights (texel centres at +0.5).
+// 8-bit weights (texel centres at +0.5): per channel (a × (256 − f) + b × f) >> 8,
+// as the scalar reference computes it. Writes up to 7 pixels past n.
 void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const int* const pixels = reinterpret_cast<const int*>(src.pixels);
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    uint32_t u = st.u, w = st.v;
+    const uint32_t u = st.u, w = st.v;
     const uint32_t du = st.du, dv = st.dv;
     const __m256i steps = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
@@ -175,8 +166,9 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const __m256i half = _mm256_set1_epi32(32768), c255 = _mm256_set1_epi32(255), one = _mm256_set1_epi32(1);
     const __m256i zero = _mm256_setzero_si256(), wm = _mm256_set1_epi32(wmax), hm = _mm256_set1_epi32(hmax);
     const __m256i rowPitch = _mm256_set1_epi32(pitch), c256 = _mm256_set1_epi16(256);
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
+    // Whole steps of eight, the last one partly past n: its extra pixels are
+    // computed from clamped taps like the others and land in the buffer's slack.
+    for (int i = 0; i < n; i += 8) {
         const __m256i uu = _mm256_sub_epi32(U, half), vv = _mm256_sub_epi32(V, half);
         const __m256i x0 = _mm256_srai_epi32(uu, 16), y0 = _mm256_srai_epi32(vv, 16);
         const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm);
@@ -200,21 +192,8 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
         U = _mm256_add_epi32(U, du8);
         V = _mm256_add_epi32(V, dv8);
     }
-    u += static_cast<uint32_t>(i) * du;
-    w += static_cast<uint32_t>(i) * dv;
-    for (; i < n; i++) {
-        const int32_t uu = static_cast<int32_t>(u - 32768u), vv = static_cast<int32_t>(w - 32768u);
-        const int x0 = uu >> 16, y0 = vv >> 16;
-        const uint32_t fx = (uu >> 8) & 255, fy = (vv >> 8) & 255;
-        const int xa = Clamp(x0, wmax), xb = Clamp(x0 + 1, wmax);
-        const uint32_t* ra = src.pixels + Clamp(y0, hmax) * pitch;
-        const uint32_t* rb = src.pixels + Clamp(y0 + 1, hmax) * pitch;
-        out[i] = Lerp(Lerp(ra[xa], rb[xa], fy), Lerp(ra[xb], rb[xb], fy), fx);
-        u += du;
-        w += dv;
-    }
-    st.u = u;
-    st.v = w;
+    st.u = u + static_cast<uint32_t>(n) * du;
+    st.v = w + static_cast<uint32_t>(n) * dv;
 }
 
 } // namespace

@@ -29,7 +29,8 @@ typedef void (*SpanFn)(uint32_t* d, const uint32_t* s, int n, const Blend& b);
 // that never leave the source.
 typedef void (*FusedFn)(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b);
 
-// Samples n source pixels into out (premultiplied), stepping st.
+// Samples n source pixels into out (premultiplied), stepping st; out has room
+// for 8 more, which a sampler may overwrite.
 typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
 
 // The AVX2 loops for modes over (0, 1) and add (2, 5), with or without a
