@@ -75,17 +75,16 @@ inline void Blend8(uint32_t* d, __m256i sv, const Vec8& v) {
     else Add8<MOD>(d, sv, v);
 }
 
-// The last one to seven pixels: the source padded with transparent pixels,
-// which leave the target unchanged, and only the real pixels written back.
+// The last one to seven pixels: lanes past n load as transparent pixels,
+// which leave the target unchanged, and are not stored back.
+inline __m256i TailMask(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
+
 template <int OP, bool MOD>
-inline void BlendTail8(uint32_t* d, const uint32_t* s, int n, const Vec8& v) {
-    alignas(32) uint32_t src[8], dst[8];
-    for (int i = 0; i < 8; i++) {
-        src[i] = i < n ? s[i] : 0u;
-        dst[i] = i < n ? d[i] : 0u;
-    }
-    Blend8<OP, MOD>(dst, _mm256_load_si256(reinterpret_cast<const __m256i*>(src)), v);
-    for (int i = 0; i < n; i++) d[i] = dst[i];
+inline void BlendTail8(uint32_t* d, __m256i sv, __m256i mask, const Vec8& v) {
+    alignas(32) uint32_t dst[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(dst), _mm256_maskload_epi32(reinterpret_cast<const int*>(d), mask));
+    Blend8<OP, MOD>(dst, sv, v);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(d), mask, _mm256_load_si256(reinterpret_cast<const __m256i*>(dst)));
 }
 
 template <int OP, bool MOD>
@@ -93,7 +92,10 @@ void Span8(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
     const Vec8 v = MakeVec8(b);
     int i = 0;
     for (; i + 8 <= n; i += 8) Blend8<OP, MOD>(d + i, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), v);
-    if (i < n) BlendTail8<OP, MOD>(d + i, s + i, n - i, v);
+    if (i < n) {
+        const __m256i mask = TailMask(n - i);
+        BlendTail8<OP, MOD>(d + i, _mm256_maskload_epi32(reinterpret_cast<const int*>(s + i), mask), mask, v);
+    }
 }
 
 // Eight positions per vector; x + y × pitch from one multiply-add of 16-bit
@@ -121,19 +123,15 @@ void Fused8(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b)
         U = _mm256_add_epi32(U, du8);
         V = _mm256_add_epi32(V, dv8);
     }
-    u += static_cast<uint32_t>(i) * du;
-    w += static_cast<uint32_t>(i) * dv;
-    if (i < n) {
-        uint32_t tail[8];
-        for (int k = 0; k < n - i; k++) {
-            tail[k] = src.pixels[(static_cast<int32_t>(w) >> 16) * pitch + (static_cast<int32_t>(u) >> 16)];
-            u += du;
-            w += dv;
-        }
-        BlendTail8<OP, MOD>(d + i, tail, n - i, v);
+    if (i < n) {   // the texels of lanes past n are not read
+        const __m256i mask = TailMask(n - i);
+        const __m256i xy = _mm256_or_si256(_mm256_and_si256(_mm256_srai_epi32(U, 16), low),
+                                           _mm256_slli_epi32(_mm256_srai_epi32(V, 16), 16));
+        const __m256i idx = _mm256_madd_epi16(xy, rowPitch);
+        BlendTail8<OP, MOD>(d + i, _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), pixels, idx, mask, 4), mask, v);
     }
-    st.u = u;
-    st.v = w;
+    st.u = u + static_cast<uint32_t>(n) * du;
+    st.v = w + static_cast<uint32_t>(n) * dv;
 }
 
 // Per-pixel weights f (0..255 in each 32-bit lane) as 16-bit channel weights
