@@ -201,6 +201,7 @@ protected:
     void TearDown() override {
         RasterUseReference(0);
         RasterLimitVectors(0);
+        RasterQueueSpreadAll(0);
         RasterQueueSetThreads(0);
         HeadlessTest::TearDown();
     }
@@ -211,6 +212,7 @@ protected:
     std::vector<uint32_t> Draw(unsigned seed, bool reference, int threads, int vectors = 0) {
         RasterUseReference(reference);
         RasterLimitVectors(vectors);
+        RasterQueueSpreadAll(1);
         RasterQueueSetThreads(threads);
         SetBlendMode(0, 255);
         SetDrawBrightness(255, 255, 255);

@@ -37,6 +37,11 @@ struct Cmd {
 
 std::vector<Cmd> g_cmds;
 std::vector<uint8_t> g_masks;
+int64_t g_work = 0;       // pixels the recorded draws may touch, roughly
+
+// Below this many pixels the calling thread draws alone: waking the others
+// would cost more than it saves. Tests set 0 to spread every batch.
+int64_t g_spreadWork = 60000;
 int g_threads = 0;        // 0 until first asked
 
 int DefaultThreads() {
@@ -196,9 +201,9 @@ bool ClipRows(const Cmd& c, int64_t top, int64_t bottom, int* outTop, int* outBo
     return true;
 }
 
-// Records `c` covering rows [top, bottom) (before clipping), or runs it now
-// when there is one thread or it cannot wait.
-void Submit(Cmd& c, int64_t top, int64_t bottom, const uint8_t* coverage = nullptr, int pitch = 0) {
+// Records `c` covering rows [top, bottom) (before clipping) and about `width`
+// pixels of each, or runs it now when there is one thread or it cannot wait.
+void Submit(Cmd& c, int64_t top, int64_t bottom, int64_t width, const uint8_t* coverage = nullptr, int pitch = 0) {
     if (!c.dst.pixels) return;
     const bool alone = Threads() == 1;
     const bool selfDraw = c.kind != CMD_FILL && c.kind != CMD_COVERAGE && c.kind != CMD_CLEAR && Overlaps(c.src, c.dst);
@@ -223,6 +228,7 @@ void Submit(Cmd& c, int64_t top, int64_t bottom, const uint8_t* coverage = nullp
         g_masks.resize(c.mask + w * static_cast<size_t>(c.n[3]));
         for (int y = 0; y < c.n[3]; y++) std::memcpy(g_masks.data() + c.mask + y * w, coverage + static_cast<size_t>(y) * pitch, w);
     }
+    g_work += static_cast<int64_t>(c.bottom - c.top) * std::clamp<int64_t>(width, 1, c.dst.width);
     g_cmds.push_back(c);
 }
 
@@ -244,12 +250,14 @@ void RasterQueueSetThreads(int count) {
 
 int RasterQueueThreads(void) { return Threads(); }
 
+void RasterQueueSpreadAll(int on) { g_spreadWork = on ? 0 : 60000; }
+
 int RasterQueuePending(void) { return static_cast<int>(g_cmds.size()); }
 
 void RasterQueueFinish(void) {
     if (g_cmds.empty()) return;
     const int threads = std::min(Threads(), std::max(1, g_cmds.front().dst.height / 8));
-    if (threads <= 1 || !EnsureWorkers(threads)) {
+    if (threads <= 1 || g_work < g_spreadWork || !EnsureWorkers(threads)) {
         for (const Cmd& c : g_cmds) Run(c, nullptr);
     } else {
         Pool& p = *g_pool;
@@ -267,6 +275,7 @@ void RasterQueueFinish(void) {
     }
     g_cmds.clear();
     g_masks.clear();
+    g_work = 0;
 }
 
 void RasterQueueBlit(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y, int sourceKind,
@@ -276,7 +285,7 @@ void RasterQueueBlit(const Surface& dst, const ClipRect& clip, const Surface& sr
     c.sourceKind = sourceKind;
     c.n[0] = x;
     c.n[1] = y;
-    Submit(c, y, static_cast<int64_t>(y) + src.height);
+    Submit(c, y, static_cast<int64_t>(y) + src.height, src.width);
 }
 
 void RasterQueueMapped(const Surface& dst, const ClipRect& clip, const Surface& src, double ox, double oy,
@@ -294,7 +303,7 @@ void RasterQueueMapped(const Surface& dst, const ClipRect& clip, const Surface& 
     if (!std::isfinite(lo) || !std::isfinite(hi)) { lo = INT_MIN; hi = INT_MAX; }
     lo = std::clamp(std::floor(lo) - 1, -1e9, 1e9);
     hi = std::clamp(std::ceil(hi) + 2, -1e9, 1e9);
-    Submit(c, static_cast<int64_t>(lo), static_cast<int64_t>(hi));
+    Submit(c, static_cast<int64_t>(lo), static_cast<int64_t>(hi), static_cast<int64_t>(hi - lo));
 }
 
 void RasterQueueTriangle(const Surface& dst, const ClipRect& clip, const Surface& src, const int px[3],
@@ -309,7 +318,8 @@ void RasterQueueTriangle(const Surface& dst, const ClipRect& clip, const Surface
         c.f[i] = su[i];
         c.f[3 + i] = sv[i];
     }
-    Submit(c, std::min({py[0], py[1], py[2]}), std::max({py[0], py[1], py[2]}));
+    Submit(c, std::min({py[0], py[1], py[2]}), std::max({py[0], py[1], py[2]}),
+           int64_t(std::max({px[0], px[1], px[2]})) - std::min({px[0], px[1], px[2]}));
 }
 
 void RasterQueueFill(const Surface& dst, const ClipRect& clip, int left, int top, int right, int bottom,
@@ -320,7 +330,7 @@ void RasterQueueFill(const Surface& dst, const ClipRect& clip, int left, int top
     c.n[2] = right;
     c.n[3] = bottom;
     c.rgb = rgb;
-    Submit(c, top, bottom);
+    Submit(c, top, bottom, int64_t(right) - left);
 }
 
 void RasterQueueCoverage(const Surface& dst, const ClipRect& clip, int x, int y, const uint8_t* coverage,
@@ -332,11 +342,11 @@ void RasterQueueCoverage(const Surface& dst, const ClipRect& clip, int x, int y,
     c.n[2] = width;
     c.n[3] = height;
     c.rgb = rgb;
-    Submit(c, y, static_cast<int64_t>(y) + height, coverage, pitch);
+    Submit(c, y, static_cast<int64_t>(y) + height, width, coverage, pitch);
 }
 
 void RasterQueueClear(const Surface& dst, uint32_t value) {
     Cmd c = Make(CMD_CLEAR, dst, ClipRect{0, 0, dst.width, dst.height}, RasterState{});
     c.rgb = value;
-    Submit(c, 0, dst.height);
+    Submit(c, 0, dst.height, dst.width);
 }

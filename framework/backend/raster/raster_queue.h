@@ -21,6 +21,9 @@
 // 8). Finishes the recorded draws first.
 void RasterQueueSetThreads(int count);
 int RasterQueueThreads(void);
+// Batches of little work are drawn by the calling thread alone; tests pass 1
+// to have every batch spread over the threads, 0 to go back.
+void RasterQueueSpreadAll(int on);
 
 // As the Raster* calls of raster.h.
 void RasterQueueBlit(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y, int sourceKind,
