@@ -19,6 +19,8 @@ packages=(
   xvfb xdotool x11-apps x11-utils imagemagick
   # independent encoders and decoders for scripts/make-image-test-data.py
   python3-pil libjpeg-turbo-progs
+  # a window manager, for the full-screen check under one
+  openbox
 )
 
 missing=()

@@ -11,6 +11,9 @@
 
 #include "framework/core/api_lock.h"
 #include "framework/core/state.h"
+#include "framework/framework.h"
+#include "framework/graphics/draw_internal.h"
+#include "framework/graphics/draw_target.h"
 #include "framework/graphics/text_internal.h"
 
 namespace {
@@ -87,11 +90,19 @@ void ConsoleWrite(const char* text) {
     }
 }
 
+// The console goes on the back buffer, the picture that is presented, whatever
+// the caller draws into at the time; its target and draw state come back after.
 void ConsoleDraw(void) {
     if (!g_console.inUse) return;
+    DrawStateSave saved;
+    GraphicsSaveDrawState(&saved);
+    const int target = GraphicsTargetHandle();
+    if (target != -2) SetDrawTarget(-2);
     const int n = ConsoleVisibleLines();
     for (int i = 0; i < n; i++)
         if (g_console.lines[i][0]) FontConsoleDrawLine(0, i * CONSOLE_FONT_SIZE, g_console.lines[i]);
+    if (target != -2) SetDrawTarget(target);
+    GraphicsRestoreDrawState(&saved);
 }
 
 int ScreenPrintF(const char* format, ...) {

@@ -35,6 +35,17 @@ OpenFile* Lookup(int fh) {
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+// A CR that is the last byte read at `at`: when the file's next byte is a LF
+// the pair ends the line as it would inside the buffer, and the next read
+// starts after the LF, like a Shift-JIS pair cut by the buffer is never split.
+// Otherwise the position is left after the CR, which is text.
+bool CrLfSplitByBuffer(int fh, int64_t at) {
+    unsigned char next = 0;
+    const bool lineEnd = FileLayerRead(&next, 1, 1, fh) == 1 && next == '\n';
+    FileLayerSeek(fh, lineEnd ? at + 2 : at + 1, 0);
+    return lineEnd;
+}
+
 } // namespace
 
 std::string FileNormalisePath(const char* path) {
@@ -214,6 +225,7 @@ int FileReadLine(char* buffer, int size, int fh) {
             FileLayerSeek(fh, start + i + 2, 0);
             break;
         }
+        if (b[i] == '\r' && i + 1 == count && CrLfSplitByBuffer(fh, start + i)) break;
         i++;
     }
     buffer[i] = 0;

@@ -1,7 +1,8 @@
 // LoadSoundFile: reads a sound file through the file layer, recognises PCM WAV,
 // compressed WAV, Ogg Vorbis and MP3 in that order, and makes a sound handle.
-// Ogg Vorbis is only checked here (headers, length, first samples) and kept
-// compressed: its voices decode it as they play, so loading music is quick.
+// Ogg Vorbis is only checked here (every page's checksum and place in the
+// stream, the headers, the length, the first samples) and kept compressed: its
+// voices decode it as they play, so loading music is quick.
 #include <new>
 #include <string>
 #include <utility>

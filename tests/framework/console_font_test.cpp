@@ -146,3 +146,37 @@ TEST_F(ConsoleFont, FlipScreenDrawsTheConsoleOnceItIsUsed) {
     ASSERT_EQ(FlipScreen(), 0);
     EXPECT_TRUE(HeadlessLastFrame() == frame);
 }
+
+// Whatever the game draws into when it flips, the console lands on the
+// presented picture only, and the game's target and draw area stay its own.
+TEST_F(ConsoleFont, ConsoleGoesOnTheBackBufferWhateverTheTarget) {
+    const int image = MakeOffscreenImage(640, 480, 0);
+    ASSERT_GE(image, 0);
+    ScreenPrintF("Hello");
+    for (int target : {image, -4}) {
+        FillBack();
+        ASSERT_EQ(SetDrawTarget(target), 0);
+        Surface* t = GraphicsTarget();
+        for (int y = 0; y < t->height; y++) std::fill_n(t->pixels + y * t->pitch, t->width, BACKGROUND);
+        *GraphicsDrawArea() = ClipRect{10, 20, 30, 40};
+        ASSERT_EQ(FlipScreen(), 0);
+        for (int y = 0; y < t->height; y++)
+            for (int x = 0; x < t->width; x++)
+                ASSERT_EQ(t->pixels[y * t->pitch + x], BACKGROUND) << target << ": " << x << "," << y;
+        EXPECT_EQ(GraphicsTargetHandle(), target);
+        EXPECT_EQ(GraphicsTarget(), t);
+        const ClipRect area = *GraphicsDrawArea();
+        EXPECT_EQ(area.left, 10);
+        EXPECT_EQ(area.top, 20);
+        EXPECT_EQ(area.right, 30);
+        EXPECT_EQ(area.bottom, 40);
+        const Surface* back = GraphicsBackBuffer();
+        EXPECT_GT(std::count(back->pixels, back->pixels + 16 * back->pitch, 0xFFFFFFFFu), 20)
+            << "the console is on the back buffer";
+    }
+    ASSERT_EQ(SetDrawTarget(image), 0);
+    FillBack();
+    ASSERT_EQ(FlipScreen(), 0);
+    const std::vector<uint32_t>& frame = HeadlessLastFrame();
+    EXPECT_GT(std::count(frame.begin(), frame.begin() + 16 * 640, 0xFFFFFFFFu), 20) << "and is presented";
+}

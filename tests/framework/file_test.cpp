@@ -4,6 +4,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 #include <unistd.h>
 
 #include "framework/file/file_layer.h"
@@ -116,6 +117,25 @@ TEST(File, LongLinesComeInPiecesAndNeverSplitAPair) {
     EXPECT_EQ(one[0], 0);
     EXPECT_EQ(Line(fh), std::string(255, 'y')) << "and the position has not moved";
     FileCloseRead(fh);
+}
+
+// A CR that is the last byte the buffer takes, with the LF next in the file,
+// still ends the line: the text holds no CR and the next line no LF.
+TEST(File, CrLfCutByTheBufferEndsTheLine) {
+    struct Case { std::string bytes; int size; std::vector<std::string> lines; };
+    const Case cases[] = {
+        {std::string(254, 'x') + "\r\nnext\r\n", 256, {std::string(254, 'x'), "next", "<eof>"}},
+        {"ab\r\ncd", 4, {"ab", "cd", "<eof>"}},
+        {"\r\n\r\nq", 2, {"", "", "q", "<eof>"}},
+        {"ab\rc\r\n", 4, {"ab\r", "c", "<eof>"}},         // a CR before other text stays text
+        {"abc\r", 5, {"abc\r", "<eof>"}},                  // and so does one that ends the file
+    };
+    for (const Case& c : cases) {
+        WriteBytes("cut.txt", c.bytes);
+        int fh = FileOpenRead("cut.txt");
+        for (const std::string& want : c.lines) EXPECT_EQ(Line(fh, c.size), want) << c.size;
+        FileCloseRead(fh);
+    }
 }
 
 TEST(File, LoneLeadByteAtTheEndIsReturnedThenEnd) {

@@ -3,9 +3,15 @@
 // the second-instance and 24-bit refusals, draw target and present.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 
 #include "framework/backend/headless/headless.h"
+#include "framework/backend/platform.h"
 #include "framework/core/state.h"
 #include "framework/framework.h"
 #include "tests/support/files.h"
@@ -82,6 +88,32 @@ TEST(Lifecycle, SecondInstanceAndPacked24BitDesktopAreRefused) {
     HeadlessSetDesktopBytesPerPixel(4);
     EXPECT_EQ(FrameworkInit(), 0) << "a failed init can be retried";
     FrameworkEnd();
+}
+
+// The real platform's guard: a process that opened the lock file while the
+// first instance ran gets the lock when that instance ends; a third one started
+// then must find it held, which it cannot if the file was deleted and made anew.
+TEST(Lifecycle, InstanceLockFileOutlivesItsHolder) {
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    setenv("XDG_RUNTIME_DIR", cwd, 1);
+    const Platform* sdl = PlatformSdl();
+
+    ASSERT_EQ(sdl->AcquireInstance("Vortalis"), 1);
+    const int waiting = open("Vortalis.lock", O_RDWR | O_CLOEXEC);
+    ASSERT_GE(waiting, 0);
+    EXPECT_NE(flock(waiting, LOCK_EX | LOCK_NB), 0) << "held by the first instance";
+    sdl->ReleaseInstance();
+    EXPECT_EQ(flock(waiting, LOCK_EX | LOCK_NB), 0) << "the waiting instance takes over";
+    EXPECT_EQ(sdl->AcquireInstance("Vortalis"), 0) << "a third instance sees the second";
+    close(waiting);
+    EXPECT_EQ(sdl->AcquireInstance("Vortalis"), 1) << "free again once the second ends";
+    sdl->ReleaseInstance();
+
+    if (saved) setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+    else unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(Lifecycle, ClosingTheWindowMakesProcessMessageReturnMinusOneForGood) {

@@ -179,6 +179,48 @@ TEST(SoundStreams, MalformedOggFails) {
     FrameworkEnd();
 }
 
+// Damage past the first pages is found at load, rather than the track falling
+// silent in play: every page's checksum, number and place is checked.
+TEST(SoundStreams, OggDamagedPastItsFirstPagesIsRefusedAtLoad) {
+    ASSERT_TRUE(StartFramework());
+    const std::string ogg = EncodeOgg(2, 44100, Sweep(2, 44100, 200000));
+    ASSERT_FALSE(ogg.empty()) << "the Ogg encoder refused the format";
+    std::vector<std::string> pages;
+    for (size_t at = 0; at + 27 <= ogg.size();) {
+        const size_t segments = static_cast<uint8_t>(ogg[at + 26]);
+        size_t size = 27 + segments;
+        for (size_t i = 0; i < segments; i++) size += static_cast<uint8_t>(ogg[at + 27 + i]);
+        pages.push_back(ogg.substr(at, size));
+        at += size;
+    }
+    const size_t n = pages.size(), late = n * 3 / 4;
+    ASSERT_GE(n, 6u);
+    auto join = [&](size_t from, size_t to) {
+        std::string s;
+        for (size_t i = from; i < to; i++) s += pages[i];
+        return s;
+    };
+    std::string flipped = ogg;
+    flipped[join(0, late + 1).size() - 10] ^= 0x40;
+    const std::pair<std::string, std::string> damaged[] = {
+        {"flipped.ogg", flipped},                                   // a byte of a late page's audio
+        {"gap.ogg", join(0, late) + join(late + 1, n)},             // a page left out
+        {"twice.ogg", join(0, late + 1) + join(late, n)},           // a page repeated
+        {"cutpage.ogg", join(0, n - 2) + pages[n - 2].substr(0, pages[n - 2].size() / 2) + pages[n - 1]},
+    };
+    for (const auto& [name, bytes] : damaged) {
+        WriteFile(name, bytes);
+        EXPECT_EQ(LoadSoundFile(name.c_str(), 3, -1), -1) << name;
+        EXPECT_NE(ReadFile("Log.txt").find("右記の音声ファイルのロードに失敗しました_2：" + name), std::string::npos) << name;
+    }
+    // The whole file, and one cut inside its last page, load.
+    WriteFile("whole.ogg", ogg);
+    EXPECT_GE(LoadSoundFile("whole.ogg", 3, -1), 0);
+    WriteFile("cutlast.ogg", join(0, n - 1) + pages[n - 1].substr(0, pages[n - 1].size() / 2));
+    EXPECT_GE(LoadSoundFile("cutlast.ogg", 3, -1), 0);
+    FrameworkEnd();
+}
+
 TEST(SoundStreams, OutputDoesNotDependOnWhenStreamsWereRefilled) {
     ASSERT_TRUE(StartFramework());
     std::string ogg = EncodeOgg(2, 32000, Sweep(2, 32000, 64000));

@@ -68,6 +68,75 @@ bool SingleStreamPages(const uint8_t* data, size_t size) {
     return true;
 }
 
+// Every page of the file, checked at load without decoding audio, so that a
+// file damaged anywhere is refused then rather than falling silent in play:
+// each page's checksum and framing (libogg's sync layer skips a page whose
+// checksum fails, and any bytes between pages), one logical stream beginning
+// on the first page and with no page after its last, page numbers in sequence,
+// and packets joined across pages without a hole. A file cut inside its last
+// page plays what it holds and is accepted, as long as no whole page follows
+// the cut one.
+bool AllPagesSound(const uint8_t* data, size_t size) {
+    enum { CHUNK = 65536 };
+    ogg_sync_state sync;
+    ogg_stream_state stream;
+    ogg_sync_init(&sync);
+    bool ok = true, started = false, ended = false;
+    long pageNumber = -1;
+    size_t fed = 0;
+    while (ok) {
+        ogg_page page;
+        const int r = ogg_sync_pageout(&sync, &page);
+        if (r < 0) {
+            ok = false;
+        } else if (r == 0) {
+            if (fed == size) break;
+            const size_t n = size - fed < CHUNK ? size - fed : (size_t)CHUNK;
+            char* buffer = ogg_sync_buffer(&sync, (long)n);
+            if (!buffer) { ok = false; break; }
+            std::memcpy(buffer, data + fed, n);
+            ogg_sync_wrote(&sync, (long)n);
+            fed += n;
+        } else {
+            if (!started) {
+                ogg_stream_init(&stream, ogg_page_serialno(&page));
+                started = true;
+                ok = ogg_page_bos(&page) != 0;
+            } else if (ogg_page_bos(&page) || ended) {
+                ok = false;
+            }
+            if (pageNumber >= 0 && ogg_page_pageno(&page) != pageNumber) ok = false;
+            pageNumber = ogg_page_pageno(&page) + 1;
+            if (ogg_stream_pagein(&stream, &page) != 0) ok = false;
+            ogg_packet packet;
+            int p;
+            while (ok && (p = ogg_stream_packetout(&stream, &packet)) != 0)
+                if (p < 0) ok = false;
+            if (ogg_page_eos(&page)) ended = true;
+        }
+    }
+    // Bytes left over are the start of a cut page; one byte on, no whole page
+    // may be found in them, or that page was damaged rather than cut.
+    const long left = sync.fill - sync.returned;
+    if (ok && left > 1) {
+        ogg_sync_state rest;
+        ogg_sync_init(&rest);
+        char* buffer = ogg_sync_buffer(&rest, left - 1);
+        if (buffer) {
+            std::memcpy(buffer, sync.data + sync.returned + 1, (size_t)(left - 1));
+            ogg_sync_wrote(&rest, left - 1);
+            ogg_page page;
+            int r;
+            while ((r = ogg_sync_pageout(&rest, &page)) != 0)
+                if (r > 0) ok = false;
+        }
+        ogg_sync_clear(&rest);
+    }
+    if (started) ogg_stream_clear(&stream);
+    ogg_sync_clear(&sync);
+    return ok && started;
+}
+
 } // namespace
 
 OggDecoder* OggOpen(const uint8_t* data, size_t size) {
@@ -99,6 +168,7 @@ void OggClose(OggDecoder* dec) {
 
 AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, uint32_t* frames) {
     if (!LooksLikeOgg(data, size)) return AUDIO_NOT_THIS;
+    if (!AllPagesSound(data, size)) return AUDIO_BROKEN;
     OggDecoder* d = OggOpen(data, size);
     if (!d) return AUDIO_BROKEN;
     ogg_int64_t total = ov_pcm_total(&d->vf, -1);

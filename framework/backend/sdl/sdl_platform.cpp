@@ -31,6 +31,7 @@ struct SdlState {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int width = 640, height = 480;
+    SDL_Rect picture = {0, 0, 640, 480};   // where the picture goes in the window's real output
     double refreshPeriodMs = 1000.0 / 60.0;
     Uint64 vblankBase = 0;
     Pad pads[PLATFORM_MAX_PADS] = {};
@@ -39,7 +40,6 @@ struct SdlState {
     PlatformMixFn mix = nullptr;
     void* mixUser = nullptr;
     int lockFd = -1;
-    std::string lockPath;
 };
 
 SdlState g_sdl;
@@ -247,8 +247,8 @@ int AcquireInstance(const char* className) {
         if (std::isalnum(*p) || *p == '_' || *p == '-') name.push_back(static_cast<char>(*p));
         else { char hex[4]; snprintf(hex, sizeof hex, "%02x", *p); name += hex; }
     }
-    g_sdl.lockPath = std::string(dir) + "/" + name + ".lock";
-    int fd = open(g_sdl.lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string path = std::string(dir) + "/" + name + ".lock";
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
@@ -258,14 +258,39 @@ int AcquireInstance(const char* className) {
     return 1;
 }
 
+// The lock file stays: deleting it would let a process that opened it before
+// the delete hold a lock on a file nobody else can find, while the next one
+// creates a fresh file and locks that too. Closing the descriptor releases the lock.
 void ReleaseInstance() {
     if (g_sdl.lockFd < 0) return;
-    unlink(g_sdl.lockPath.c_str());
     close(g_sdl.lockFd);
     g_sdl.lockFd = -1;
 }
 
 void DestroyWindow();
+
+// The largest rectangle of the picture's shape that fits the renderer's real
+// output, centred: black bars fill the rest. Read again whenever the window's
+// size changes, since a window manager may resize it after the fact.
+void UpdatePictureRect() {
+    int ow = 0, oh = 0;
+    if (!g_sdl.renderer || SDL_GetRendererOutputSize(g_sdl.renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) {
+        g_sdl.picture = SDL_Rect{0, 0, g_sdl.width, g_sdl.height};
+        return;
+    }
+    int w = ow, h = static_cast<int>(static_cast<int64_t>(ow) * g_sdl.height / g_sdl.width);
+    if (h > oh) {
+        h = oh;
+        w = static_cast<int>(static_cast<int64_t>(oh) * g_sdl.width / g_sdl.height);
+    }
+    g_sdl.picture = SDL_Rect{(ow - w) / 2, (oh - h) / 2, w, h};
+}
+
+// The desktop's rectangle, or false when SDL cannot say.
+bool DesktopBounds(SDL_Rect* bounds) {
+    int display = g_sdl.window ? SDL_GetWindowDisplayIndex(g_sdl.window) : 0;
+    return SDL_GetDisplayBounds(display < 0 ? 0 : display, bounds) == 0 && bounds->w > 0 && bounds->h > 0;
+}
 
 int ApplyWindowMode(int windowed, double scale) {
     if (windowed) {
@@ -274,10 +299,20 @@ int ApplyWindowMode(int windowed, double scale) {
         SDL_SetWindowSize(g_sdl.window, (int)std::lround(g_sdl.width * scale), (int)std::lround(g_sdl.height * scale));
         SDL_SetWindowPosition(g_sdl.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         SDL_ShowCursor(SDL_ENABLE);
+        UpdatePictureRect();
         return 0;
     }
     SDL_ShowCursor(SDL_DISABLE);
-    return SDL_SetWindowFullscreen(g_sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 ? 0 : -1;
+    // Without a window manager nobody resizes the window for full screen, so
+    // it is given the desktop's size and place itself first.
+    SDL_Rect desktop;
+    if (DesktopBounds(&desktop)) {
+        SDL_SetWindowPosition(g_sdl.window, desktop.x, desktop.y);
+        SDL_SetWindowSize(g_sdl.window, desktop.w, desktop.h);
+    }
+    int r = SDL_SetWindowFullscreen(g_sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 ? 0 : -1;
+    UpdatePictureRect();
+    return r;
 }
 
 int CreateWindowS(const PlatformWindowDesc* d) {
@@ -285,15 +320,29 @@ int CreateWindowS(const PlatformWindowDesc* d) {
     g_sdl.height = d->height;
     std::string caption = ToUtf8(d->caption);
     Uint32 flags = SDL_WINDOW_SHOWN | (d->windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
     int w = d->windowed ? (int)std::lround(d->width * d->scale) : d->width;
     int h = d->windowed ? (int)std::lround(d->height * d->scale) : d->height;
-    g_sdl.window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+    // Full screen is made at the desktop's size and place: a bare X server (no
+    // window manager) would otherwise keep the window at 640×480 while SDL
+    // scales the picture for the whole desktop, showing a corner of it.
+    SDL_Rect desktop;
+    if (!d->windowed && DesktopBounds(&desktop)) {
+        x = desktop.x;
+        y = desktop.y;
+        w = desktop.w;
+        h = desktop.h;
+    }
+    g_sdl.window = SDL_CreateWindow(caption.c_str(), x, y, w, h, flags);
     if (!g_sdl.window) return -1;
+    // SDL starts text input with its video, which lets an input method pop up
+    // over the game; the game reads keys only.
+    SDL_StopTextInput();
     g_sdl.renderer = SDL_CreateRenderer(g_sdl.window, -1, SDL_RENDERER_ACCELERATED);
     if (!g_sdl.renderer) g_sdl.renderer = SDL_CreateRenderer(g_sdl.window, -1, SDL_RENDERER_SOFTWARE);
     if (!g_sdl.renderer) { DestroyWindow(); return -1; }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    SDL_RenderSetLogicalSize(g_sdl.renderer, d->width, d->height);   // letterboxes full screen
+    UpdatePictureRect();
     g_sdl.texture = SDL_CreateTexture(g_sdl.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                       d->width, d->height);
     if (!g_sdl.texture) { DestroyWindow(); return -1; }
@@ -329,7 +378,12 @@ int PollEvent(PlatformEvent* out) {
             return 1;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) { out->kind = PLATFORM_EVENT_CLOSE_REQUEST; return 1; }
-            if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) { out->kind = PLATFORM_EVENT_ACTIVATE; return 1; }
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) UpdatePictureRect();
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                if (SDL_IsTextInputActive()) SDL_StopTextInput();   // should anything have restarted it
+                out->kind = PLATFORM_EVENT_ACTIVATE;
+                return 1;
+            }
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) { out->kind = PLATFORM_EVENT_DEACTIVATE; return 1; }
             break;
         case SDL_JOYDEVICEADDED:
@@ -362,7 +416,7 @@ void Present(const uint32_t* pixels, int w, int h, int pitch) {
     SDL_UpdateTexture(g_sdl.texture, nullptr, pixels, pitch * 4);
     SDL_SetRenderDrawColor(g_sdl.renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_sdl.renderer);
-    SDL_RenderCopy(g_sdl.renderer, g_sdl.texture, nullptr, nullptr);
+    SDL_RenderCopy(g_sdl.renderer, g_sdl.texture, nullptr, &g_sdl.picture);
     SDL_RenderPresent(g_sdl.renderer);
 }
 
