@@ -2,26 +2,47 @@
 // designed game. Each module keeps its own state; this file only wires.
 #include "game/extensions.h"
 
-void OnNewGame(void) {}
+#include "game/game_state.h"
+#include "game/replay/replay.h"
+#include "game/replay/replay_list.h"
 
-bool TakeReplayedPad(unsigned* heldMask) {
-    (void)heldMask;
+// ---- Replays (game/replay/): scenes 1000–1099, the title entry "リプレイ" ----
+
+void OnNewGame(void) { ReplayOnNewGame(); }
+
+bool TakeReplayedPad(unsigned* heldMask) { return ReplayTakePad(heldMask); }
+
+void OnPadMerged(unsigned heldMask) { ReplayOnPadMerged(heldMask); }
+
+void OnRunEnded(RunEnd how) { ReplayOnRunEnded(how); }
+
+bool StepExtensionScene(void) {
+    if (fucn_state >= REPLAY_LIST_SCENE && fucn_state < REPLAY_LIST_SCENE + 100) return StepReplayScene();
     return false;
 }
 
-void OnPadMerged(unsigned heldMask) { (void)heldMask; }
+bool SkipPresent(void) { return ReplaySkipPresent(); }
 
-void OnRunEnded(RunEnd how) { (void)how; }
+bool StartLaunchReplay(void) { return StartReplayFromCommandLine(); }
 
-bool StepExtensionScene(void) { return false; }
+bool LaunchReplayFinished(int* exitCode) { return FinishReplayFromCommandLine(exitCode); }
 
-bool SkipPresent(void) { return false; }
+// ---- Title menu entries ---------------------------------------------------------
 
-int TitleExtensionCount(void) { return 0; }
+enum { TITLE_REPLAY, TITLE_EXTENSIONS };
+
+int TitleExtensionCount(void) { return TITLE_EXTENSIONS; }
 
 int TitleExtensionImage(int index) {
-    (void)index;
-    return -1;
+    switch (index) {
+    case TITLE_REPLAY: return ReplayTitleImage();
+    default: return -1;
+    }
 }
 
-void ChooseTitleExtension(int index) { (void)index; }
+void ChooseTitleExtension(int index) {
+    switch (index) {
+    case TITLE_REPLAY: OpenReplayList(); break;
+    default: break;
+    }
+}

@@ -26,6 +26,12 @@ void OnRunEnded(RunEnd how);           // a run ends (before the scene it leads 
 bool StepExtensionScene(void);         // the step of a scene >= EXTENSION_SCENE_FIRST; false if unknown
 bool SkipPresent(void);                // true: this frame is not paced nor presented (fast playback)
 
+// The command line's --replay FILE [--verify], after the assets are loaded:
+// starts the replay (false when there is none to start). After every frame,
+// LaunchReplayFinished tells whether a verification has ended and the exit code.
+bool StartLaunchReplay(void);
+bool LaunchReplayFinished(int* exitCode);
+
 // Title menu entries between スタート and おわる, in order.
 int TitleExtensionCount(void);
 int TitleExtensionImage(int index);    // graphic handle of the entry's button

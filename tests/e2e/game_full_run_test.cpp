@@ -151,7 +151,7 @@ TEST_F(GameEndToEnd, QuitOnTheTitleReturnsZero) {
     g.act = [&](GameRun& r, int scene) {
         if (scene == 1) r.Tap(KEY_Z);
         if (scene == 10 && step == 0) {
-            r.Tap(KEY_DOWN);
+            r.Tap(KEY_UP);   // from スタート round to the last entry, おわる
             step = 1;
         } else if (scene == 10 && step == 1) {
             r.Tap(KEY_Z);   // 終了する
