@@ -167,11 +167,6 @@ StateHash HashGameState(void) {
 }
 
 const char* StatePartName(int part) {
+    if (part == STATE_PARTS) return "whole";
     return part >= 0 && part < STATE_PARTS ? PART_NAMES[part] : "?";
-}
-
-int FirstDifferingPart(const StateHash& a, const StateHash& b) {
-    for (int i = 0; i < STATE_PARTS; i++)
-        if (a.part[i] != b.part[i]) return i;
-    return -1;
 }

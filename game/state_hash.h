@@ -23,6 +23,4 @@ struct StateHash {
 };
 
 StateHash HashGameState(void);
-const char* StatePartName(int part);   // "ship", "enemies", …; "?" outside the parts
-// The first part in which a and b differ, or −1 when they are equal.
-int FirstDifferingPart(const StateHash& a, const StateHash& b);
+const char* StatePartName(int part);   // "ship", "enemies", …; "whole" for STATE_PARTS; "?" beyond

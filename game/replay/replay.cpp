@@ -158,7 +158,7 @@ bool ReplayTakePad(unsigned* heldMask) {
         return false;
     }
     if (n > 0 && n % REPLAY_CHECK_INTERVAL == 0) {
-        const int part = FirstDifferingPart(HashGameState(), g_play.run.checks[n / REPLAY_CHECK_INTERVAL - 1]);
+        const int part = CheckMismatch(g_play.run.checks[n / REPLAY_CHECK_INTERVAL - 1], HashGameState());
         if (part >= 0) {
             StopPlayback(REPLAY_DESYNC, part);
             LeavePlayback();
@@ -187,7 +187,7 @@ void ReplayOnPadMerged(unsigned heldMask) {
         g_rec.on = false;
         return;
     }
-    if (n > 0 && n % REPLAY_CHECK_INTERVAL == 0) r.checks.push_back(HashGameState());
+    if (n > 0 && n % REPLAY_CHECK_INTERVAL == 0) r.checks.push_back(MakeReplayCheck(HashGameState()));
     for (int i = 0; i < REPLAY_PAD_SLOTS; i++) {
         const int32_t expected = CountAfter(g_rec.counts[i], (heldMask >> i) & 1);
         const int32_t actual = CheckStatePad(i);
@@ -201,7 +201,7 @@ void ReplayOnRunEnded(int how) {
     if (g_play.on) {
         if (g_result.outcome != REPLAY_RUNNING) return;
         const ReplayData& r = g_play.run;
-        const int part = FirstDifferingPart(HashGameState(), r.checks.back());
+        const int part = CheckMismatch(r.checks.back(), HashGameState());
         if (part >= 0 || g_play.next != r.masks.size()) StopPlayback(REPLAY_DESYNC, part >= 0 ? part : STATE_SCENE);
         else StopPlayback(REPLAY_PASSED, -1);
         return;
@@ -209,7 +209,7 @@ void ReplayOnRunEnded(int how) {
     if (!g_rec.on) return;
     g_rec.on = false;
     ReplayData& r = g_rec.run;
-    r.checks.push_back(HashGameState());
+    r.checks.push_back(MakeReplayCheck(HashGameState()));
     r.date = static_cast<int64_t>(std::time(nullptr));
     r.finalScore = player.score;
     r.stageReached = static_cast<uint8_t>(stage_number >= 0 && stage_number < STAGE_COUNT ? stage_number : 0);

@@ -80,8 +80,10 @@ std::vector<unsigned char> EncodeBody(const ReplayData& r) {
         w.U32(static_cast<uint32_t>(f.count));
         previous = f.frame;
     }
-    for (const StateHash& c : r.checks)
-        for (uint32_t part : c.part) w.U32(part);
+    for (const ReplayCheck& c : r.checks) {
+        w.U32(c.all);
+        w.Bytes(c.part, STATE_PARTS);
+    }
     return w.b;
 }
 
@@ -110,15 +112,37 @@ bool DecodeBody(Reader& in, uint32_t frames, uint32_t checks, ReplayData* out, s
         f.frame = static_cast<uint32_t>(frame);
         out->fixes.push_back(f);
     }
-    out->checks.assign(checks, StateHash{});
-    for (StateHash& c : out->checks)
-        for (uint32_t& part : c.part) part = in.U32();
+    out->checks.assign(checks, ReplayCheck{});
+    for (ReplayCheck& c : out->checks) {
+        c.all = in.U32();
+        in.Bytes(c.part, STATE_PARTS);
+    }
     if (in.bad) return Refuse(error, "the check values are cut short");
     if (in.p != in.end) return Refuse(error, "the body is longer than its contents");
     return true;
 }
 
 } // namespace
+
+ReplayCheck MakeReplayCheck(const StateHash& state) {
+    ReplayCheck c;
+    uint32_t h = 2166136261u;
+    for (int p = 0; p < STATE_PARTS; p++) {
+        const uint32_t v = state.part[p];
+        for (int i = 0; i < 4; i++) h = (h ^ ((v >> (8 * i)) & 0xff)) * 16777619u;
+        c.part[p] = static_cast<uint8_t>(v ^ v >> 8 ^ v >> 16 ^ v >> 24);
+    }
+    c.all = h;
+    return c;
+}
+
+int CheckMismatch(const ReplayCheck& check, const StateHash& state) {
+    const ReplayCheck now = MakeReplayCheck(state);
+    if (now.all == check.all) return -1;
+    for (int p = 0; p < STATE_PARTS; p++)
+        if (now.part[p] != check.part[p]) return p;
+    return STATE_PARTS;
+}
 
 uint32_t ReplayCheckCount(uint32_t frames) {
     return frames == 0 ? 1 : (frames - 1) / REPLAY_CHECK_INTERVAL + 1;

@@ -35,6 +35,19 @@ struct ReplayCountFix {
     int32_t count;
 };
 
+// A check value as the file keeps it: a 32-bit hash of the whole state, which
+// finds a desync at the first check, and one byte per part, which names the
+// part that differs.
+struct ReplayCheck {
+    uint32_t all = 0;
+    uint8_t part[STATE_PARTS] = {};
+};
+
+ReplayCheck MakeReplayCheck(const StateHash& state);
+// −1 when the state matches the check; else the first part whose byte differs,
+// or STATE_PARTS when only the whole-state hash does.
+int CheckMismatch(const ReplayCheck& check, const StateHash& state);
+
 struct ReplayData {
     char gameVersion[REPLAY_VERSION_CHARS] = {};   // "vortalis 1.0.0", NUL-padded
     int64_t date = 0;                // seconds since 1970 (UTC) when the run ended
@@ -50,7 +63,7 @@ struct ReplayData {
     uint32_t frames = 0;             // length of the run (decoding fills it; encoding uses masks)
     std::vector<uint16_t> masks;     // held mask of every frame of the run
     std::vector<ReplayCountFix> fixes;            // in frame order
-    std::vector<StateHash> checks;   // at frames 60, 120, …, then one at the run's end
+    std::vector<ReplayCheck> checks; // at frames 60, 120, …, then one at the run's end
 };
 
 // Checks a run of n frames carries: one per 60 frames before its last, plus

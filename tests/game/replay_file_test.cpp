@@ -34,9 +34,11 @@ ReplayData Sample(uint32_t frames) {
     for (uint32_t f = 0; f < frames; f++) r.masks.push_back(static_cast<uint16_t>((f / 7) % 3 == 0 ? 0x10 : 0x12));
     r.fixes.push_back({3, 4, 2});
     r.fixes.push_back({frames - 1, 15, 9});
-    r.checks.resize(ReplayCheckCount(frames));
-    for (size_t k = 0; k < r.checks.size(); k++)
-        for (int p = 0; p < STATE_PARTS; p++) r.checks[k].part[p] = static_cast<uint32_t>(k * 100 + p);
+    for (uint32_t k = 0; k < ReplayCheckCount(frames); k++) {
+        StateHash h;
+        for (int p = 0; p < STATE_PARTS; p++) h.part[p] = k * 100 + p;
+        r.checks.push_back(MakeReplayCheck(h));
+    }
     return r;
 }
 
@@ -81,8 +83,11 @@ TEST(ReplayFile, HeaderFieldsSitAtTheirOffsetsAndTheRunComesBackWhole) {
     uLongf got = body.size();
     ASSERT_EQ(uncompress(body.data(), &got, &b[152], U32At(b, 76)), Z_OK);
     EXPECT_EQ(std::vector<int>(body.begin(), body.begin() + 6), (std::vector<int>{0x10, 0, 7, 0x12, 0, 14}));
-    EXPECT_EQ(body.size(), 96u * 3 + 1 + (1 + 1 + 4) + (2 + 1 + 4) + 17u * STATE_PARTS * 4)
+    EXPECT_EQ(body.size(), 96u * 3 + 1 + (1 + 1 + 4) + (2 + 1 + 4) + 17u * (4 + STATE_PARTS))
         << "96 runs, the fixes at frames 3 and 999 (a two-byte delta), 17 checks";
+    const size_t check0 = body.size() - 17 * (4 + STATE_PARTS);
+    EXPECT_EQ(U32At(body, check0), r.checks[0].all);
+    EXPECT_EQ(body[check0 + 4 + STATE_BOSS], STATE_BOSS) << "part bytes fold the part's hash: 8 ^ 0 ^ 0 ^ 0";
 
     ReplayData back;
     std::string error;
@@ -93,7 +98,8 @@ TEST(ReplayFile, HeaderFieldsSitAtTheirOffsetsAndTheRunComesBackWhole) {
     EXPECT_EQ(back.fixes[1].frame, 999u);
     EXPECT_EQ(back.fixes[1].slot, 15);
     EXPECT_EQ(back.fixes[1].count, 9);
-    EXPECT_EQ(back.checks.back().part[STATE_BOSS], 16 * 100u + STATE_BOSS);
+    EXPECT_EQ(back.checks.back().all, r.checks.back().all);
+    EXPECT_EQ(back.checks.back().part[STATE_BOSS], r.checks.back().part[STATE_BOSS]);
     EXPECT_EQ(back.startCounts[4], 55);
     EXPECT_EQ(back.seed, r.seed);
 
@@ -153,6 +159,25 @@ TEST(ReplayFile, RandomDamageIsRefusedOrReadConsistentlyNeverOutOfBounds) {
             EXPECT_FALSE(error.empty());
         }
     }
+}
+
+// A check names the first part whose byte differs; a change that the part bytes
+// miss is still caught by the whole-state hash.
+TEST(ReplayFile, ChecksNameTheFirstDifferingPart) {
+    StateHash h{};
+    for (int p = 0; p < STATE_PARTS; p++) h.part[p] = 0x01020304u * (p + 1);
+    const ReplayCheck c = MakeReplayCheck(h);
+    EXPECT_EQ(CheckMismatch(c, h), -1);
+    for (int p : {0, static_cast<int>(STATE_ENEMIES), static_cast<int>(STATE_BOSS)}) {
+        StateHash other = h;
+        other.part[p] ^= 0x80;
+        other.part[STATE_BOSS] ^= 0x1;
+        EXPECT_EQ(CheckMismatch(c, other), p);
+    }
+    StateHash folded = h;
+    folded.part[STATE_SHIP] ^= 0x01010000u;   // the same folded byte
+    EXPECT_EQ(CheckMismatch(c, folded), STATE_PARTS);
+    EXPECT_STREQ(StatePartName(STATE_PARTS), "whole");
 }
 
 TEST(ReplayList, NewestFirstWithDamagedFilesShownAndDescribed) {

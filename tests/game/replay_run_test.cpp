@@ -159,7 +159,7 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
     ReplayData bogus;
     std::snprintf(bogus.gameVersion, sizeof bogus.gameVersion, "%s", "vortalis test");
     bogus.masks.assign(300, 0);
-    bogus.checks.assign(ReplayCheckCount(300), StateHash{});
+    bogus.checks.assign(ReplayCheckCount(300), ReplayCheck{});
     const std::vector<unsigned char> bytes = EncodeReplay(bogus);
     MakeFolders("replays", nullptr);
     WriteBytes("replays/replay-20260101-000000.vrp", std::string(bytes.begin(), bytes.end()));
