@@ -1,4 +1,4 @@
-// The state hash: FNV-1a over every field that play reads, field by field (never
+// The state hash: FNV-1a (by 32-bit words) over every field that play reads, field by field (never
 // raw records, whose padding bytes are not part of the state). Doubles count by
 // their bit patterns: a replay checks the same program on the same data, so any
 // difference at all is a desync. Graphic handles are left out: they name
@@ -19,12 +19,12 @@
 
 namespace {
 
+// FNV-1a taken a 32-bit word at a time: a quarter of the multiplies of the
+// byte-wise hash, which matters with ten thousand bullets in flight.
 struct Fnv {
     uint32_t h = 2166136261u;
     void Byte(uint8_t b) { h = (h ^ b) * 16777619u; }
-    void U32(uint32_t v) {
-        for (int i = 0; i < 4; i++) Byte(static_cast<uint8_t>(v >> (8 * i)));
-    }
+    void U32(uint32_t v) { h = (h ^ v) * 16777619u; }
     void I(int32_t v) { U32(static_cast<uint32_t>(v)); }
     void D(double v) {
         uint64_t bits;
