@@ -237,6 +237,9 @@ bool StartReplay(const ReplayData& replay, int mode, int afterScene) {
     if (replay.masks.empty() || replay.checks.size() != ReplayCheckCount(static_cast<uint32_t>(replay.masks.size())))
         return false;
     g_rec.on = false;
+    // Every recorded run began after the title reset (pad bindings, bullet
+    // kinds); a replay started from the command line has not had one yet.
+    ResetToTitle();
     g_play = Playback{};
     g_play.on = true;
     g_play.mode = mode;

@@ -19,6 +19,7 @@
 #include "game/replay/replay.h"
 #include "game/shell/game_main.h"
 #include "game/shell/menus.h"
+#include "game/shell/pad.h"
 #include "tests/support/game_data.h"
 
 struct ReplayDriver {
@@ -47,10 +48,12 @@ struct ReplayDriver {
     }
 };
 
-// The exit code of --replay path --verify run in this process.
+// The exit code of --replay path --verify run in this process, which starts,
+// like a fresh process, without the title's pad bindings.
 inline int VerifyReplay(const std::string& path) {
     HeadlessSelect();
     ResetMenus();
+    PadConfig = PadConfigRecord{};
     g_launch = LaunchOptions{};
     g_launch.replayFile = path;
     g_launch.verify = true;
