@@ -13,7 +13,7 @@ int ProcessMessage(void);                      // 0 to go on, −1 once the prog
 int ChangeWindowMode(int windowed);            // 1 windowed, 0 full screen; 0 or −1
 int SetWindowTitle(const char* caption);       // 0; caption cut to 255 bytes
 int GetTickMs(void);                           // millisecond clock, wraps at 2^32
-int RandomUpTo(int max);                       // uniform integer in 0..max inclusive
+int RandomUpTo(int max);                       // uniform integer in 0..max inclusive; 0 for max < 0
 int FlipScreen(void);                          // present the back buffer; 0 or −1
 int SetDrawTarget(int target);                 // −2 back buffer, −4 front buffer, or a drawable image
 int ClearDrawTarget(void);                     // fill the draw target with black; always 0
@@ -83,3 +83,12 @@ int FileReadLine(char* buffer, int size, int fh);                               
 
 // ---- Log and on-screen console (core/) ----------------------------------------
 int ScreenPrintF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- Additions ----------------------------------------------------------------
+// Calls beside the designed ones; the designed calls above keep their behaviour.
+
+// Random numbers and runs (core/random.cpp).
+int SeedRandom(uint32_t seed);                 // reseeds RandomUpTo's generator (1998 seeding); 0
+uint32_t NewRunSeed(void);                     // a fresh seed: differs per run on the real platform, fixed headless
+uint32_t StartupRandomSeed(void);              // the seed FrameworkInit gave the generator
+int UseHeadlessPlatform(void);                 // before FrameworkInit: run without window or sound device; 0, or −1 once started

@@ -2,28 +2,41 @@
 // designed game. Each module keeps its own state; this file only wires.
 #include "game/extensions.h"
 
+#include <string>
+
+#include "game/game_state.h"
 #include "game/practice/practice.h"
 #include "game/records/records.h"
+#include "game/replay/replay.h"
+#include "game/replay/replay_list.h"
 
-void OnNewGame(void) {}
+// ---- Runs: replays (scenes 1000–1099), records (1200–1299), practice (1300–1399) ----
 
-bool TakeReplayedPad(unsigned* heldMask) {
-    (void)heldMask;
-    return false;
-}
+void OnNewGame(void) { ReplayOnNewGame(PracticeRunning() ? REPLAY_START_PRACTICE : REPLAY_START_NEW_GAME); }
 
-void OnPadMerged(unsigned heldMask) { (void)heldMask; }
+bool TakeReplayedPad(unsigned* heldMask) { return ReplayTakePad(heldMask); }
+
+void OnPadMerged(unsigned heldMask) { ReplayOnPadMerged(heldMask); }
 
 // The run's replay is saved first, so that the score table can name it; a
 // practice run and a replay being watched never enter the table.
 void OnRunEnded(RunEnd how) {
-    if (!PracticeRunning() && !ReplayIsPlaying()) RecordFinishedRun(how == RUN_CLEARED, LastSavedReplay());
+    const bool watching = ReplayPlaying();
+    ReplayOnRunEnded(how);
+    if (!PracticeRunning() && !watching) RecordFinishedRun(how == RUN_CLEARED, LastSavedReplay());
     EndPracticeRun();
 }
 
-bool StepExtensionScene(void) { return StepRecordsScene() || StepPracticeScene(); }
+bool StepExtensionScene(void) {
+    if (fucn_state >= REPLAY_LIST_SCENE && fucn_state < REPLAY_LIST_SCENE + 100) return StepReplayScene();
+    return StepRecordsScene() || StepPracticeScene();
+}
 
-bool SkipPresent(void) { return false; }
+bool SkipPresent(void) { return ReplaySkipPresent(); }
+
+bool StartLaunchReplay(void) { return StartReplayFromCommandLine(); }
+
+bool LaunchReplayFinished(int* exitCode) { return FinishReplayFromCommandLine(exitCode); }
 
 int StageClearScene(int designed) { return PracticeStageClearScene(designed); }
 
@@ -31,7 +44,18 @@ int GameOverScene(int designed) { return PracticeGameOverScene(designed); }
 
 void DrawMenuExtras(int scene) { DrawBestScore(scene); }
 
-// ---- Title menu entries ---------------------------------------------------
+// ---- Replays for the records screen -----------------------------------------------
+
+const char* LastSavedReplay(void) { return LastSavedReplayName(); }
+
+bool PlayReplayFile(const char* path) {
+    std::string error;
+    return StartReplayFile(path, REPLAY_WATCH, RECORDS_SCENE, &error);
+}
+
+bool ReplayIsPlaying(void) { return ReplayPlaying(); }
+
+// ---- Title menu entries, between スタート and おわる ----------------------------------
 
 namespace {
 
@@ -42,6 +66,7 @@ struct TitleEntry {
 
 const TitleEntry TITLE_ENTRIES[] = {
     {PracticeButtonImage, OpenPracticeMenu},   // 練習
+    {ReplayTitleImage, OpenReplayList},        // リプレイ
     {RecordsButtonImage, OpenRecordsScreen},   // 記録
 };
 
@@ -60,14 +85,3 @@ void ChooseTitleExtension(int index) {
     if (index < 0 || index >= TITLE_ENTRY_COUNT) return;
     TITLE_ENTRIES[index].choose();
 }
-
-// ---- Replays (stand-ins until the replay module is wired in) --------------
-
-const char* LastSavedReplay(void) { return ""; }
-
-bool PlayReplayFile(const char* path) {
-    (void)path;
-    return false;
-}
-
-bool ReplayIsPlaying(void) { return false; }

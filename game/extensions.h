@@ -33,6 +33,11 @@ int GameOverScene(int designed);       // the last life is lost in play (designe
 // Drawn over the title screen (scene 10) and the continue menu (302), after
 // the designed drawing of that frame.
 void DrawMenuExtras(int scene);
+// The command line's --replay FILE [--verify], after the assets are loaded:
+// starts the replay (false when there is none to start). After every frame,
+// LaunchReplayFinished tells whether a verification has ended and the exit code.
+bool StartLaunchReplay(void);
+bool LaunchReplayFinished(int* exitCode);
 
 // Title menu entries between スタート and おわる, in order.
 int TitleExtensionCount(void);

@@ -8,7 +8,7 @@ packages=(
   # toolchain (clang and its runtime libraries build the fuzz targets)
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   # platform and decoders
-  libsdl2-dev libpng-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
+  libsdl2-dev libpng-dev zlib1g-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
   # outline fonts
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   # the data builder (vector art, Ogg Vorbis encoding)

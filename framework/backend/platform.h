@@ -79,6 +79,10 @@ struct Platform {
     void (*CloseAudio)(void);
     void (*LockAudio)(void);
     void (*UnlockAudio)(void);
+
+    // A seed for the random generator that differs from run to run on the real
+    // platform; the headless platform gives a fixed, settable value.
+    uint32_t (*RunSeed)(void);
 };
 
 // The platform in use. Defaults to SDL2; tests select the headless platform

@@ -36,8 +36,11 @@ void RunFrameTail() {
 
 int VortalisMain(void) {
     // No answer (no box could be shown) starts in a window, the safer choice.
-    // --windowed and --fullscreen answer the question in advance.
-    if (g_launch.screen == SCREEN_WINDOW) ChangeWindowMode(1);
+    // --windowed and --fullscreen answer the question in advance. Verifying a
+    // replay runs on the headless platform and asks nothing.
+    const bool verify = g_launch.verify && !g_launch.replayFile.empty();
+    if (verify) UseHeadlessPlatform();
+    if (verify || g_launch.screen == SCREEN_WINDOW) ChangeWindowMode(1);
     else if (g_launch.screen == SCREEN_ASK && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1)
         ChangeWindowMode(1);
     SetWindowTitle("Vortalis");
@@ -48,8 +51,10 @@ int VortalisMain(void) {
     }
     fucn_state = 0;
     LoadAssets();
+    if (!g_launch.replayFile.empty()) StartLaunchReplay();
 
-    while (ProcessMessage() == 0 && ClearDrawTarget() == 0) {
+    int exitCode = 0;
+    while (!LaunchReplayFinished(&exitCode) && ProcessMessage() == 0 && ClearDrawTarget() == 0) {
         PollPad();
         if (fucn_state == 900) FlushPacingLog();
         if (!RunScene()) return 0;   // scene 900 has ended the framework
@@ -58,5 +63,5 @@ int VortalisMain(void) {
     }
     FlushPacingLog();
     FrameworkEnd();
-    return 0;
+    return exitCode;
 }

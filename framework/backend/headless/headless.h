@@ -28,6 +28,7 @@ const char* HeadlessInstanceKey(void);            // the key of the last second-
 void HeadlessSetDesktopBytesPerPixel(int bytes);  // default 4
 void HeadlessSetInstanceTaken(int taken);         // another instance holds the guard
 void HeadlessSetStartupFails(int fails);
+void HeadlessSetRunSeed(uint32_t seed);           // RunSeed's answer from now on (default: the clock)
 void HeadlessSetAudioAvailable(int available);    // default 1
 // 1 (default): the output plays, and discards, audio as the clock advances, so
 // sounds end in virtual time; 0: audio moves only when a test pulls it.

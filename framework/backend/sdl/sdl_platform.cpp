@@ -4,8 +4,10 @@
 // area, full screen to a desktop-size borderless window with letterboxing.
 #include <SDL.h>
 #include <fcntl.h>
+#include <ctime>
 #include <iconv.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -217,6 +219,18 @@ uint32_t TicksMs() {
     return static_cast<uint32_t>((SDL_GetPerformanceCounter() - base) * 1000 / freq);
 }
 void Sleep(uint32_t ms) { SDL_Delay(ms); }
+
+// The kernel's random bytes; should they fail, the wall clock, the process id
+// and a call counter still make every run's seed its own.
+uint32_t RunSeed() {
+    uint32_t seed = 0;
+    if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof seed)) return seed;
+    static uint32_t calls = 0;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<uint32_t>(now.tv_nsec) ^ static_cast<uint32_t>(now.tv_sec) * 2654435761u ^
+           static_cast<uint32_t>(getpid()) << 16 ^ ++calls * 0x9e3779b9u;
+}
 
 int AskYesNo(const char* caption, const char* text) {
     std::string c = ToUtf8(caption), t = ToUtf8(text);
@@ -527,7 +541,7 @@ const Platform g_sdlPlatform = {
     "sdl2", Startup, Shutdown, TicksMs, Sleep, AskYesNo, DesktopBytesPerPixel,
     AcquireInstance, ReleaseInstance, CreateWindowS, SetCaption, SetWindowed, DestroyWindow,
     PollEvent, WaitVBlank, Present, ReadKeys, PadCount, ReadPad,
-    OpenAudio, CloseAudio, LockAudio, UnlockAudio,
+    OpenAudio, CloseAudio, LockAudio, UnlockAudio, RunSeed,
 };
 
 } // namespace
