@@ -15,8 +15,10 @@ packages=(
   librsvg2-dev libcairo2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libmp3lame-dev
-  # the real program under a virtual display (end-to-end checks)
-  xvfb xdotool x11-apps x11-utils imagemagick
+  # the real program under a virtual display (end-to-end checks); SDL's X11
+  # question box draws with the X server's core fonts, which Xvfb only has with
+  # xfonts-base (a recommendation, so not there with --no-install-recommends)
+  xvfb xfonts-base xdotool x11-apps x11-utils imagemagick
 )
 
 missing=()
