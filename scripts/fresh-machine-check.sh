@@ -22,6 +22,9 @@
 # 1 failed, 77 cannot run here (not root, or debootstrap, chroot or git missing).
 # It downloads a few hundred MB and builds the whole project: 20-40 minutes.
 set -uo pipefail
+# The whole script is one block, read before any of it runs, so that editing
+# the file during a run cannot change the run.
+{
 
 readonly STARTUP_LINE="フレームワークの初期化が完了しました"
 readonly SHUTDOWN_LINE="フレームワークを終了しました"
@@ -33,13 +36,11 @@ readonly GAME_SECONDS=20
 # Starts Xvfb on a free display, starts COMMAND, answers the start-up question
 # with Escape, waits for the game window, lets it run GAME_SECONDS, sends
 # SIGTERM and writes the exit code to OUTDIR/rc. Used by the steps below.
-find_window() {   # find_window NAME SECONDS: id of the window named exactly NAME
-  local i id
-  for ((i = 0; i < $2 * 5; i++)); do
-    for id in $(xdotool search --classname '' 2>/dev/null); do
-      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
-    done
-    sleep 0.2
+window_named() {   # window_named NAME: id of a window named exactly NAME
+  local id
+  # Names are compared whole (xdotool's --name cannot match Japanese).
+  for id in $(xdotool search --classname '' 2>/dev/null); do
+    if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
   done
   return 1
 }
@@ -48,6 +49,7 @@ drive_game() {
   local out=$1; shift
   mkdir -p "$out"
   echo none >"$out/rc"
+  : >"$out/display.txt"
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$out/display.txt" 2>"$out/xvfb.log" &
   local xpid=$! n="" i
   for ((i = 0; i < 300; i++)); do
@@ -61,10 +63,17 @@ drive_game() {
   for ((i = 0; i < 100; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
   "$@" >"$out/game.txt" 2>&1 &
-  local gpid=$! box win
+  local gpid=$! box="" win=""
   # Nobody is there to answer the question: Escape answers No (a window), as a
-  # person would; it is pressed until the box has gone.
-  if box=$(find_window "スクリーン設定" 300); then
+  # person would, and is pressed until the box has gone. When no box can be
+  # shown the game starts in a window by itself. A build may come first.
+  for ((i = 0; i < 3600; i++)); do
+    box=$(window_named "スクリーン設定") && break
+    win=$(window_named Vortalis) && break
+    kill -0 "$gpid" 2>/dev/null || break
+    sleep 0.5
+  done
+  if [ -n "$box" ]; then
     echo "drive: the start-up question is shown; answering with Escape"
     for ((i = 0; i < 60; i++)); do
       xdotool windowfocus --sync "$box" 2>/dev/null || true
@@ -73,10 +82,16 @@ drive_game() {
       sleep 0.5
       xdotool getwindowname "$box" >/dev/null 2>&1 || break
     done
-  else
-    echo "drive: the start-up question never showed"
+  elif [ -n "$win" ]; then
+    echo "drive: no start-up question; the game window came up"
   fi
-  if win=$(find_window Vortalis 60); then
+  for ((i = 0; i < 120; i++)); do
+    [ -n "$win" ] && break
+    win=$(window_named Vortalis) && break
+    kill -0 "$gpid" 2>/dev/null || break
+    sleep 0.5
+  done
+  if [ -n "$win" ]; then
     echo "drive: the game window is up; it runs $GAME_SECONDS s"
     sleep "$GAME_SECONDS"
   else
@@ -216,6 +231,12 @@ step() {
 finish() {
   verdict_done=1
   local total=$(($(date +%s) - t0))
+  if [ -f "$work/package.log" ]; then
+    say "the package:"; grep -E '^(Package|Version|Installed-Size|Depends|Size):' "$work/package.log" | sed 's/^/    /'
+  fi
+  if [ -f "$work/lintian.log" ]; then
+    say "lintian:"; sed 's/^/    /' "$work/lintian.log"
+  fi
   say "times: ${times[*]}"
   if [ -z "$failed" ]; then
     echo "fresh-machine-check: PASSED in ${total} s on a fresh Debian 12 root ($commit)"
@@ -292,6 +313,74 @@ run_game() {
   check_game_run "$root$out" "$root/root/vortalis/build/Log.txt"
 }
 
+# The Debian package, made as the README says, from the build folder.
+make_package() {
+  in_root "$root" bash -c 'cd /root/vortalis/build && rm -f vortalis_*.deb && cpack -G DEB' || return 1
+  local deb
+  deb=$(ls "$root"/root/vortalis/build/vortalis_*_amd64.deb 2>/dev/null | head -n1)
+  [ -f "$deb" ] || { echo "cpack made no vortalis_*_amd64.deb"; return 1; }
+  cp "$deb" "$work/" && package=$work/$(basename "$deb")
+  dpkg-deb --field "$package" Package Version Installed-Size Depends
+  echo "Size: $(stat -c %s "$package") bytes"
+}
+
+# lintian, when this machine has it; its errors fail the step.
+run_lintian() {
+  if ! command -v lintian >/dev/null 2>&1; then
+    echo "lintian is not installed here (apt-get install lintian); not checked"
+    return 0
+  fi
+  local out
+  out=$(lintian --no-tag-display-limit "$package" 2>&1)
+  echo "${out:-lintian: nothing to report}"
+  ! grep -q '^E:' <<<"$out"
+}
+
+# A second fresh root gets the tools that drive the game, then the package
+# through apt-get, which fetches what it depends on.
+install_package() {
+  cp "$package" "$root2/root/" &&
+    in_root "$root2" bash -c 'export DEBIAN_FRONTEND=noninteractive
+      apt-get update -qq &&
+      apt-get install -y -qq --no-install-recommends xvfb xfonts-base xdotool &&
+      apt-get install -y -qq /root/vortalis_*.deb &&
+      dpkg-query -L vortalis >/root/vortalis.files &&
+      useradd --create-home --shell /bin/bash player' || return 1
+  cp "$root/root/vortalis/scripts/fresh-machine-check.sh" "$root2/usr/local/bin/fresh-machine-drive" && chmod 755 "$root2/usr/local/bin/fresh-machine-drive"
+}
+
+# The player starts the game with the desktop entry's command.
+play_package() {
+  local exec_line
+  exec_line=$(sed -n 's/^Exec=//p' "$root2/usr/share/applications/vortalis.desktop" | sed 's/ %[A-Za-z]//g')
+  [ -n "$exec_line" ] || { echo "the desktop entry has no Exec line"; return 1; }
+  echo "menu command: $exec_line"
+  local out=/home/player/game-run
+  chroot --userspec=player:player "$root2" /usr/bin/env -i HOME=/home/player USER=player LANG=C.UTF-8 \
+    TERM=dumb PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
+    bash -c "cd /home/player && fresh-machine-drive --drive-game $out $exec_line" | tee "$work/drive.txt"
+  cp "$work/drive.txt" "$root2$out/drive.txt" 2>/dev/null
+  check_game_run "$root2$out" "$root2/home/player/.local/share/vortalis/Log.txt" || return 1
+  [ "$(readlink "$root2/home/player/.local/share/vortalis/dat")" = /usr/share/vortalis/dat ] ||
+    { echo "the player's dat is not a link to /usr/share/vortalis/dat"; return 1; }
+}
+
+# apt-get remove leaves none of the package's files or folders behind (folders
+# other packages own stay), and dpkg forgets the package.
+remove_package() {
+  in_root "$root2" bash -c 'export DEBIAN_FRONTEND=noninteractive
+    apt-get remove -y -qq vortalis || exit 1
+    status=$(dpkg-query -W -f="\${db:Status-Abbrev}" vortalis 2>/dev/null)
+    case "$status" in ""|un*) ;; *) echo "dpkg still lists vortalis: $status"; exit 1 ;; esac
+    left=0
+    while IFS= read -r p; do
+      [ -e "$p" ] || [ -L "$p" ] || continue
+      dpkg-query -S "$p" >/dev/null 2>&1 && continue
+      echo "left behind: $p"; left=1
+    done </root/vortalis.files
+    exit $left'
+}
+
 say "fresh-machine-check: commit $commit, mirror $mirror, work folder $work"
 step bootstrap bootstrap || finish
 root="$work/root"
@@ -299,4 +388,15 @@ step root make_root "$root" || finish
 step clone copy_clone || finish
 step run-tests run_tests
 step run-game run_game
+if [ -f "$root/root/vortalis/cmake/Package.cmake" ]; then
+  package=""
+  root2="$work/root2"
+  step package make_package &&
+    { step lintian run_lintian; step package-root make_root "$root2"; } &&
+    step package-install install_package &&
+    step package-play play_package &&
+    step package-remove remove_package
+fi
 finish
+exit 1
+}
