@@ -166,6 +166,7 @@ cache_dir=${VORTALIS_FRESH_CACHE:-/var/cache/vortalis-fresh}
 pristine="$work/pristine.tar.gz"
 t0=$(date +%s)
 verdict_done=0
+step_pid=""
 
 say() { echo "[$(date -u +%H:%M:%S)] $*"; }
 
@@ -181,6 +182,7 @@ mounts_under() {
 cleanup() {
   trap '' INT TERM
   local p r m
+  [ -n "$step_pid" ] && kill -TERM "$step_pid" 2>/dev/null
   for p in /proc/[0-9]*; do
     r=$(readlink "$p/root" 2>/dev/null) || continue
     case "$r" in "$work"/*) kill -KILL "${p#/proc/}" 2>/dev/null ;; esac
@@ -216,8 +218,13 @@ step() {
   local name=$1; shift
   local s=$(date +%s)
   say "$name: started"
-  "$@" >"$work/$name.log" 2>&1
+  # In the background, so that a signal to this script alone runs the traps at
+  # once rather than after the step.
+  "$@" >"$work/$name.log" 2>&1 &
+  step_pid=$!
+  wait "$step_pid"
   local rc=$? d=$(($(date +%s) - s))
+  step_pid=""
   times+=("$name ${d}s")
   if [ "$rc" -eq 0 ]; then
     say "$name: ok in ${d} s"
