@@ -181,8 +181,9 @@ mounts_under() {
 # would delete this machine's device nodes.
 cleanup() {
   trap '' INT TERM
+  set +m   # no job notices while the step is ended
   local p r m
-  [ -n "$step_pid" ] && kill -TERM "$step_pid" 2>/dev/null
+  [ -n "$step_pid" ] && kill -TERM -- "-$step_pid" 2>/dev/null
   for p in /proc/[0-9]*; do
     r=$(readlink "$p/root" 2>/dev/null) || continue
     case "$r" in "$work"/*) kill -KILL "${p#/proc/}" 2>/dev/null ;; esac
@@ -206,6 +207,7 @@ on_exit() {
   fi
   exit "$rc"
 }
+set -m
 trap on_exit EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -218,8 +220,9 @@ step() {
   local name=$1; shift
   local s=$(date +%s)
   say "$name: started"
-  # In the background, so that a signal to this script alone runs the traps at
-  # once rather than after the step.
+  # In the background and in a process group of its own (job control is on),
+  # so that a signal to this script runs the traps at once rather than after
+  # the step, and the cleanup can end the step with everything it started.
   "$@" >"$work/$name.log" 2>&1 &
   step_pid=$!
   wait "$step_pid"
