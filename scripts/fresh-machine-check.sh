@@ -18,7 +18,8 @@
 # anything runs inside it) under $VORTALIS_FRESH_CACHE (default
 # /var/cache/vortalis-fresh) and unpacks it into a new folder on later runs, so a
 # run still starts from debootstrap's result plus what the project installs.
-# Each step prints its time; the last line is the verdict. Exit codes: 0 passed,
+# Each step prints its time; the last line is the verdict. The steps' logs are
+# kept in /var/tmp/vortalis-fresh-logs.* (the line before the verdict names it). Exit codes: 0 passed,
 # 1 failed, 77 cannot run here (not root, or debootstrap, chroot or git missing).
 # It downloads a few hundred MB and builds the whole project: 20-40 minutes.
 set -uo pipefail
@@ -166,6 +167,7 @@ mirror=$(
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/vortalis-fresh.XXXXXX")
 cache_dir=${VORTALIS_FRESH_CACHE:-/var/cache/vortalis-fresh}
 pristine="$work/pristine.tar.gz"
+logs="${work%.*}-logs.${work##*.}"
 t0=$(date +%s)
 verdict_done=0
 step_pid=""
@@ -191,6 +193,10 @@ cleanup() {
     case "$r" in "$work"/*) kill -KILL "${p#/proc/}" 2>/dev/null ;; esac
   done
   sleep 0.5
+  # The steps' logs outlive the roots.
+  if compgen -G "$work/*.log" >/dev/null; then
+    mkdir -p "$logs" && cp "$work"/*.log "$logs/" && echo "fresh-machine-check: the steps' logs are in $logs"
+  fi
   for m in $(mounts_under); do umount -R "$m" 2>/dev/null; done
   for m in $(mounts_under); do umount -l "$m" 2>/dev/null; done
   if [ -n "$(mounts_under)" ]; then

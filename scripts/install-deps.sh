@@ -6,8 +6,9 @@ set -euo pipefail
 
 packages=(
   # toolchain (clang and its runtime libraries build the fuzz targets);
-  # dpkg-dev's dpkg-shlibdeps computes the Debian package's dependencies
-  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev dpkg-dev
+  # dpkg-dev's dpkg-shlibdeps computes the Debian package's dependencies, and
+  # cpack needs file to find the binaries to give it
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev dpkg-dev file
   # platform and decoders
   libsdl2-dev libpng-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
   # outline fonts
