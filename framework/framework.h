@@ -13,7 +13,7 @@ int ProcessMessage(void);                      // 0 to go on, −1 once the prog
 int ChangeWindowMode(int windowed);            // 1 windowed, 0 full screen; 0 or −1
 int SetWindowTitle(const char* caption);       // 0; caption cut to 255 bytes
 int GetTickMs(void);                           // millisecond clock, wraps at 2^32
-int RandomUpTo(int max);                       // uniform integer in 0..max inclusive
+int RandomUpTo(int max);                       // uniform integer in 0..max inclusive; 0 for max < 0
 int FlipScreen(void);                          // present the back buffer; 0 or −1
 int SetDrawTarget(int target);                 // −2 back buffer, −4 front buffer, or a drawable image
 int ClearDrawTarget(void);                     // fill the draw target with black; always 0
@@ -85,9 +85,9 @@ int FileReadLine(char* buffer, int size, int fh);                               
 int ScreenPrintF(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- Additions ----------------------------------------------------------------
-// Calls beside the designed ones, for the player's settings, presentation and
-// screenshots. The designed calls above keep their exact behaviour; a game that
-// never makes these calls gets the designed framework.
+// Calls beside the designed ones, for replays, the player's settings,
+// presentation and screenshots. The designed calls above keep their exact
+// behaviour; a game that never makes these calls gets the designed framework.
 // Settings and presentation (core/, sound/, graphics/):
 int SetWindowScale(int scale);                 // whole window scale, cut to what fits the desktop; the scale used
 int WindowScaleLimit(void);                    // largest whole scale whose window fits the desktop (≥ 1)
@@ -98,4 +98,9 @@ int SaveScreenPng(const char* path);           // the back buffer as it is now, 
 enum { VOLUME_EFFECTS = 0, VOLUME_MUSIC = 1 };
 // Key codes of the switch and screenshot keys.
 enum { KEY_F11 = 0x57, KEY_F12 = 0x58, KEY_LALT = 0x38, KEY_RALT = 0xB8 };
-// ---- End of the settings additions --------------------------------------------
+
+// Random numbers and runs (core/random.cpp).
+int SeedRandom(uint32_t seed);                 // reseeds RandomUpTo's generator (1998 seeding); 0
+uint32_t NewRunSeed(void);                     // a fresh seed: differs per run on the real platform, fixed headless
+uint32_t StartupRandomSeed(void);              // the seed FrameworkInit gave the generator
+int UseHeadlessPlatform(void);                 // before FrameworkInit: run without window or sound device; 0, or −1 once started

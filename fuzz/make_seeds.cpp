@@ -1,10 +1,14 @@
 // Seed generator for the fuzz targets: writes a few small, valid inputs of every
 // format into <out>/<target>/ so that each target starts from files its reader
 // accepts. Run by scripts/fuzz.sh before the data files of dat/ are added.
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <jpeglib.h>
 #include <string>
 #include <vector>
@@ -204,7 +208,36 @@ std::string Jpeg(int w, int h) {
     return out;
 }
 
+// The readers' test pictures (every variant they read, and some they refuse
+// on purpose) seed their reader's target and the loader's.
+void CopyTestPictures() {
+    static const struct { const char* prefix; const char* target; } kinds[] = {
+        {"bmp_", "image_bmp"}, {"tga_", "image_tga"}, {"dds_", "image_dds"},
+        {"jpeg_", "image_jpeg"}, {"png_", "image_png"},
+    };
+    const std::string dir = VORTALIS_SOURCE_DIR "/tests/data/images";
+    DIR* d = opendir(dir.c_str());
+    if (!d) {
+        std::fprintf(stderr, "make_seeds: no test pictures in %s\n", dir.c_str());
+        return;
+    }
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.find(".ref.") != std::string::npos) continue;
+        for (const auto& k : kinds) {
+            if (name.compare(0, std::strlen(k.prefix), k.prefix) != 0) continue;
+            std::ifstream f(dir + "/" + name, std::ios::binary);
+            std::stringstream bytes;
+            bytes << f.rdbuf();
+            Write(k.target, name.c_str(), bytes.str());
+            Write("image_load", name.c_str(), std::string(1, '\0') + bytes.str());
+        }
+    }
+    closedir(d);
+}
+
 void WriteImageSeeds() {
+    CopyTestPictures();
     Write("image_bmp", "rgb.bmp", Bmp24(5, 3));
     Write("image_tga", "raw.tga", Tga32(4, 3, false));
     Write("image_tga", "rle.tga", Tga32(4, 3, true));
@@ -239,6 +272,12 @@ int main(int argc, char** argv) {
 
     Write("screen_print", "text.txt", "score %d\tline\nsecond\a\b\v\f\r?" + kAiu + "\x82");
     Write("screen_print", "long.txt", std::string(300, 'W') + "\n" + std::string(100, '\x88'));
+
+    Write("score_table", "scores.txt",
+          "vortalis-scores 1\nreached 3\nruns 12\n"
+          "entry 12 123450 3 1 2026-12-08 17:20 replay-20261208-172005.vrp\n"
+          "entry 7 100000 clear 0 2026-12-07 21:02 -\n");
+    Write("score_table", "crlf.txt", "vortalis-scores 1\r\n# comment\r\n\r\nentry 1 0 1 0 2026-01-01 00:00 -\r\n");
 
     WriteWavSeeds("wav_pcm");
     WriteWavSeeds("wav_compressed");

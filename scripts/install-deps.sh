@@ -5,18 +5,24 @@
 set -euo pipefail
 
 packages=(
-  # toolchain (clang and its runtime libraries build the fuzz targets)
-  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # toolchain (clang and its runtime libraries build the fuzz targets);
+  # dpkg-dev's dpkg-shlibdeps computes the Debian package's dependencies, and
+  # cpack needs file to find the binaries to give it
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev dpkg-dev file
   # platform and decoders
-  libsdl2-dev libpng-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
+  libsdl2-dev libpng-dev zlib1g-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
   # outline fonts
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   # the data builder (vector art, Ogg Vorbis encoding)
   librsvg2-dev libcairo2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libmp3lame-dev
-  # the real program under a virtual display (end-to-end checks)
-  xvfb xdotool x11-apps x11-utils imagemagick
+  # the real program under a virtual display (end-to-end checks); SDL's X11
+  # question box draws with the X server's core fonts, which Xvfb only has with
+  # xfonts-base (a recommendation, so not there with --no-install-recommends)
+  xvfb xfonts-base xdotool x11-apps x11-utils imagemagick
+  # independent encoders and decoders for scripts/make-image-test-data.py
+  python3-pil libjpeg-turbo-progs
   # a window manager, for the full-screen and screen checks under one (scripts/screen-check.sh)
   openbox
 )

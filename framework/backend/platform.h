@@ -89,6 +89,9 @@ struct Platform {
     // the display's refresh period and *lastBlankMs the TicksMs of the blank the
     // last Present met.
     int  (*PresentWaitsForBlank)(double* periodMs, uint32_t* lastBlankMs);
+    // A seed for the random generator that differs from run to run on the real
+    // platform; the headless platform gives a fixed, settable value.
+    uint32_t (*RunSeed)(void);
 };
 
 // The platform in use. Defaults to SDL2; tests select the headless platform

@@ -202,7 +202,7 @@ int InitImpl() {
         return fail(false, false, false);
     }
 
-    RandomSeed(P()->TicksMs());
+    RandomSeedAtStartup();
 
     // The class name is taken before the caption gets its default, so a
     // program that names neither shares the fixed class name.

@@ -3,7 +3,9 @@
 // successive steps of x → 69069x + 1. Unseeded, it seeds itself with 4357.
 #include "framework/core/random.h"
 
+#include "framework/backend/platform.h"
 #include "framework/core/api_lock.h"
+#include "framework/core/state.h"
 #include "framework/framework.h"
 
 namespace {
@@ -17,6 +19,7 @@ struct Mt {
 };
 
 Mt g_mt;
+uint32_t g_startupSeed;
 
 void Generate() {
     static const uint32_t mag01[2] = {0, MATRIX_A};
@@ -60,8 +63,39 @@ uint32_t RandomNext(void) {
     return y;
 }
 
+// An empty range (max < 0) gives 0, the value every caller can use as a count,
+// an index or an offset, and draws nothing, so the stream is not disturbed.
 int RandomUpTo(int max) {
     ApiGuard guard;
+    if (max < 0) return 0;
     uint64_t product = static_cast<uint64_t>(RandomNext()) * (static_cast<uint64_t>(static_cast<uint32_t>(max)) + 1u);
     return static_cast<int>(product >> 32);
+}
+
+void RandomSeedAtStartup(void) {
+    g_startupSeed = PlatformGet()->RunSeed();
+    RandomSeed(g_startupSeed);
+}
+
+int SeedRandom(uint32_t seed) {
+    ApiGuard guard;
+    RandomSeed(seed);
+    return 0;
+}
+
+uint32_t NewRunSeed(void) {
+    ApiGuard guard;
+    return PlatformGet()->RunSeed();
+}
+
+uint32_t StartupRandomSeed(void) {
+    ApiGuard guard;
+    return g_startupSeed;
+}
+
+int UseHeadlessPlatform(void) {
+    ApiGuard guard;
+    if (g_core.initialised) return -1;
+    PlatformSelect(PlatformHeadless());
+    return 0;
 }

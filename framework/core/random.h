@@ -5,3 +5,6 @@
 
 void RandomSeed(uint32_t seed);
 uint32_t RandomNext(void);   // the next tempered 32-bit output
+
+// FrameworkInit's seeding: a seed from the platform that differs per run.
+void RandomSeedAtStartup(void);

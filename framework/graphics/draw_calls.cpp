@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "framework/backend/raster/raster.h"
+#include "framework/backend/raster/raster_queue.h"
 #include "framework/core/api_lock.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
@@ -76,7 +77,7 @@ int DrawRotated(double x, double y, double scale, double angle, int handle, int 
     if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
     const double du = -m * w / 2 + m * px, dv = -h / 2 + py;   // the part's top-left corner, mirrored
     const double ox = cx + scale * (du * c - dv * s), oy = cy + scale * (du * s + dv * c);
-    RasterMapped(*dst, *GraphicsDrawArea(), part, ox, oy, scale * m * c, scale * m * s, -scale * s, scale * c, kind,
+    RasterQueueMapped(*dst, *GraphicsDrawArea(), part, ox, oy, scale * m * c, scale * m * s, -scale * s, scale * c, kind,
                  StateWithFilter(true));
     return 0;
 }
@@ -121,7 +122,7 @@ int DrawImageAt(int x, int y, int handle, int transFlag) {
     Surface part;
     int px, py;
     if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
-    RasterBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(std::clamp<int64_t>(int64_t(x) + px, INT32_MIN, INT32_MAX)),
+    RasterQueueBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(std::clamp<int64_t>(int64_t(x) + px, INT32_MIN, INT32_MAX)),
                static_cast<int>(std::clamp<int64_t>(int64_t(y) + py, INT32_MIN, INT32_MAX)), kind, g_draw.raster);
     return 0;
 }
@@ -138,7 +139,7 @@ int DrawImageAtF(float x, float y, int handle, int transFlag) {
     Surface part;
     int px, py;
     if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
-    RasterBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(x) + px, static_cast<int>(y) + py, kind, g_draw.raster);
+    RasterQueueBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(x) + px, static_cast<int>(y) + py, kind, g_draw.raster);
     return 0;
 }
 
@@ -167,10 +168,10 @@ int DrawImageQuad(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
     const int kind = SourceKind(rec, transFlag);
     const int ax[3] = {x1, x2, x4}, ay[3] = {y1, y2, y4};
     const double au[3] = {0, w, 0}, av[3] = {0, 0, h};
-    RasterTriangle(*dst, *GraphicsDrawArea(), src, ax, ay, au, av, kind, st);
+    RasterQueueTriangle(*dst, *GraphicsDrawArea(), src, ax, ay, au, av, kind, st);
     const int bx[3] = {x2, x3, x4}, by[3] = {y2, y3, y4};
     const double bu[3] = {w, w, 0}, bv[3] = {0, h, h};
-    RasterTriangle(*dst, *GraphicsDrawArea(), src, bx, by, bu, bv, kind, st);
+    RasterQueueTriangle(*dst, *GraphicsDrawArea(), src, bx, by, bu, bv, kind, st);
     return 0;
 }
 
@@ -183,14 +184,14 @@ int DrawRect(int x1, int y1, int x2, int y2, int color, int fillFlag) {
     const uint32_t rgb = ExpandColor(color);
     const ClipRect& area = *GraphicsDrawArea();
     if (fillFlag || int64_t(r) - l <= 2 || int64_t(b) - t <= 2) {
-        RasterFill(*dst, area, l, t, r, b, rgb, g_draw.raster);
+        RasterQueueFill(*dst, area, l, t, r, b, rgb, g_draw.raster);
         return 0;
     }
     // Four edges, each pixel once, so blended outlines have even corners.
-    RasterFill(*dst, area, l, t, r, t + 1, rgb, g_draw.raster);
-    RasterFill(*dst, area, l, b - 1, r, b, rgb, g_draw.raster);
-    RasterFill(*dst, area, l, t + 1, l + 1, b - 1, rgb, g_draw.raster);
-    RasterFill(*dst, area, r - 1, t + 1, r, b - 1, rgb, g_draw.raster);
+    RasterQueueFill(*dst, area, l, t, r, t + 1, rgb, g_draw.raster);
+    RasterQueueFill(*dst, area, l, b - 1, r, b, rgb, g_draw.raster);
+    RasterQueueFill(*dst, area, l, t + 1, l + 1, b - 1, rgb, g_draw.raster);
+    RasterQueueFill(*dst, area, r - 1, t + 1, r, b - 1, rgb, g_draw.raster);
     return 0;
 }
 
@@ -200,7 +201,7 @@ void GraphicsDrawCoverage(int x, int y, const uint8_t* coverage, int width, int 
     if (!dst || !coverage || width <= 0 || height <= 0) return;
     const uint32_t rgb = static_cast<uint32_t>(std::clamp(r, 0, 255)) << 16 |
                          static_cast<uint32_t>(std::clamp(g, 0, 255)) << 8 | static_cast<uint32_t>(std::clamp(b, 0, 255));
-    RasterCoverage(*dst, *GraphicsDrawArea(), x, y, coverage, width, height, pitch, rgb, g_draw.raster);
+    RasterQueueCoverage(*dst, *GraphicsDrawArea(), x, y, coverage, width, height, pitch, rgb, g_draw.raster);
 }
 
 void GraphicsSaveDrawState(DrawStateSave* save) {

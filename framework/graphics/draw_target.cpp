@@ -10,6 +10,7 @@
 
 #include "framework/backend/image/png_writer.h"
 #include "framework/backend/platform.h"
+#include "framework/backend/raster/raster_queue.h"
 #include "framework/core/api_lock.h"
 #include "framework/core/services.h"
 #include "framework/core/state.h"
@@ -50,14 +51,24 @@ void SelectSurface(Surface* s, const Surface& next, int handle) {
 
 } // namespace
 
-Surface* GraphicsBackBuffer(void) { return &g_screen.back; }
-Surface* GraphicsFrontBuffer(void) { return &g_screen.front; }
+// Whoever asks for a buffer may read or write its pixels: the recorded draws
+// are finished first.
+Surface* GraphicsBackBuffer(void) {
+    RasterQueueFinish();
+    return &g_screen.back;
+}
+Surface* GraphicsFrontBuffer(void) {
+    RasterQueueFinish();
+    return &g_screen.front;
+}
+void GraphicsFinishDrawing(void) { RasterQueueFinish(); }
 Surface* GraphicsTarget(void) { return g_screen.target; }
 int GraphicsTargetHandle(void) { return g_screen.targetHandle; }
 ClipRect* GraphicsDrawArea(void) { return &g_screen.area; }
 int GraphicsTargetIsFront(void) { return g_screen.targetHandle == -4; }
 
 int GraphicsStartup(void) {
+    RasterQueueFinish();
     const int w = CoreScreenWidth(), h = CoreScreenHeight();
     MakeBuffer(g_screen.backPixels, g_screen.back, w, h);
     MakeBuffer(g_screen.frontPixels, g_screen.front, w, h);
@@ -71,6 +82,7 @@ int GraphicsStartup(void) {
 }
 
 void GraphicsShutdown(void) {
+    RasterQueueFinish();
     g_screen = Screen();
     ImageTableReset();
     GraphicsResetDrawState();
@@ -81,6 +93,7 @@ void GraphicsTargetImageDeleted(int handle) {
 }
 
 void GraphicsPresent(void) {
+    RasterQueueFinish();
     const Surface& b = g_screen.back;
     if (b.pixels) PlatformGet()->Present(b.pixels, b.width, b.height, b.pitch);
 }
@@ -88,6 +101,7 @@ void GraphicsPresent(void) {
 int SetDrawTarget(int target) {
     ApiGuard guard;
     if (!g_core.initialised) return -1;
+    RasterQueueFinish();
     if (target == -2) { SelectSurface(&g_screen.back, g_screen.back, -2); return 0; }
     if (target == -4) { SelectSurface(&g_screen.front, g_screen.front, -4); return 0; }
     const ImageRecord* rec = ImageLookup(target);
@@ -98,7 +112,7 @@ int SetDrawTarget(int target) {
 
 int ClearDrawTarget(void) {
     ApiGuard guard;
-    if (g_screen.target) Fill(g_screen.target, 0xFF000000u);
+    if (g_screen.target) RasterQueueClear(*g_screen.target, 0xFF000000u);
     return 0;
 }
 

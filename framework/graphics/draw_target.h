@@ -3,8 +3,11 @@
 
 #include "framework/graphics/surface.h"
 
+// The buffers, once every recorded draw has run.
 Surface* GraphicsBackBuffer(void);
 Surface* GraphicsFrontBuffer(void);
+// Runs every recorded draw (before pixels are read or an image changes).
+void GraphicsFinishDrawing(void);
 Surface* GraphicsTarget(void);           // the current draw target
 int GraphicsTargetHandle(void);          // −2, −4 or an image handle
 ClipRect* GraphicsDrawArea(void);        // the clip rectangle of the target

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "framework/backend/raster/raster_queue.h"
 #include "framework/core/log.h"
 #include "framework/framework.h"
 
@@ -52,6 +53,7 @@ PixelStore* ImageNewStore(int width, int height, uint32_t fill) {
 }
 
 void ImageReleaseStore(PixelStore* store) {
+    if (store && store->refs <= 1) RasterQueueFinish();   // recorded draws may still read it
     if (store && --store->refs <= 0) delete store;
 }
 

@@ -172,6 +172,7 @@ int CaptureScreenToImage(int x1, int y1, int x2, int y2, int handle, int flag) {
     ImageRecord* rec = ImageLookup(handle);
     const Surface* src = GraphicsTarget();
     if (!rec || !src) return -1;
+    GraphicsFinishDrawing();
     Surface dst = ImageSurface(rec);
     const int64_t sx = std::max(x1, 0), sy = std::max(y1, 0);
     const int64_t ex = std::min<int64_t>({static_cast<int64_t>(x2), src->width, sx + dst.width - (sx - x1)});

@@ -133,12 +133,29 @@ int FindFreeEffect(void) {
     return -1;
 }
 
+namespace {
+
+int FindLiveBlink() {
+    for (int k = 0; k < EFFECT_MAX; k++)
+        if (effect[k].state > 0 && effect[k].kind == EFFECT_BLINK) return k;
+    return -1;
+}
+
+// A kill's flash takes the lowest free slot; when none is free it takes the
+// charge blink's, which is never drawn, so a charge never hides a flash.
+int FindFlashSlot() {
+    const int k = FindFreeEffect();
+    return k != -1 ? k : FindLiveBlink();
+}
+
+} // namespace
+
 void UpdateBursts(void) {
     for (int k = 0; k < BURST_MAX; k++) {
         BurstRecord& b = burst[k];
         if (b.state <= 0) continue;
         if (b.count % 2 == 0) {
-            const int f = FindFreeEffect();
+            const int f = FindFlashSlot();
             if (f != -1) {
                 EffectRecord& e = effect[f];
                 std::memset(&e, 0, sizeof e);
@@ -184,8 +201,13 @@ void UpdateEffects(void) {
     }
 }
 
+// The charge starts a blink on every rising frame. One blink at a time is
+// enough: a live one starts over at the ship (its 60 frames run from the last
+// rising frame, as the newest of many would), so a long charge keeps one slot
+// of the table instead of sixty.
 void StartBlink(void) {
-    const int k = FindFreeEffect();
+    int k = FindLiveBlink();
+    if (k == -1) k = FindFreeEffect();
     if (k == -1) return;
     EffectRecord& e = effect[k];
     e.x = player.x;

@@ -61,6 +61,6 @@ void CollectItems(void);              // collision pass: items within 20 pixels 
 void StartBurst(int enemyIndex);      // enemy kill and body contact
 void UpdateBursts(void);              // play frame, after the collision pass
 void UpdateEffects(void);             // play frame, right after UpdateBursts
-void StartBlink(void);                // charge step, on every frame the charge rises
+void StartBlink(void);                // charge step, on every frame the charge rises; one live blink at most
 int FindFreeEffect(void);             // lowest free effect slot, or −1
 double ItemScale(int kind);           // drawing scale of an item kind (1.0 outside 0..5)

@@ -43,6 +43,8 @@ void ResetBossStage(void) {
 
 void ClearBossBullets(void) { std::memset(&boss_bullets, 0, sizeof boss_bullets); }
 
+bool BossBeaten(void) { return boss.state == BOSS_NONE && scene_timer >= boss.endTime; }
+
 int BossRadius(void) { return ValidStage() ? BOSS_RADIUS[stage_number] : BOSS_RADIUS[0]; }
 
 int FindFreeBossBullet(void) {

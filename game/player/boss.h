@@ -75,7 +75,10 @@ int FindFreeBossBullet(void);  // lowest free boss-bullet index, or −1
 double AimAtShip(void);                       // heading from the boss to the ship
 double AimAtShipFrom(double x, double y);     // heading from (x, y) to the ship
 void SwitchOnBossTail(void);   // segments 0..9 on, history a straight line right of the boss
-int BossRadius(void);          // hit radius of the boss and its segments for the current stage
+int BossRadius(void);
+// The stage's boss has been beaten: the clock has reached its entry and no boss
+// fights (the entry itself happens at that clock in UpdateBoss, before anything reads this).
+bool BossBeaten(void);          // hit radius of the boss and its segments for the current stage
 
 // The ten rows of boss_pattern_table.
 void ShootBoss0(void);

@@ -263,6 +263,9 @@ void MoveBoss4(void) {
         boss.vx = -(2.0 + 0.5 * boss.phase);
         boss.vy = boss.vx;
     }
-    if (boss.x < 50 || boss.x > 600) boss.vx = -boss.vx;
-    if (boss.y < 50 || boss.y > 430) boss.vy = -boss.vy;
+    // Turn back only while heading out: a boss past the right or bottom edge when
+    // the velocity is reset inwards would otherwise be turned out again, and the
+    // two flips would hold it at that edge for the rest of the fight.
+    if ((boss.x < 50 && boss.vx < 0) || (boss.x > 600 && boss.vx > 0)) boss.vx = -boss.vx;
+    if ((boss.y < 50 && boss.vy < 0) || (boss.y > 430 && boss.vy > 0)) boss.vy = -boss.vy;
 }

@@ -21,6 +21,10 @@ namespace {
 constexpr double CHARGE_SPEED = 15;
 constexpr double SEGMENT_SPACING = 134;   // one cell of the charge-shot strip
 
+// The hum was cut while a charge stood at 10 or more: it starts again on the
+// next frame that charge rises (a new game's charge starts from 0 and clears it).
+bool g_humCut;
+
 } // namespace
 
 void UpdateCharge(void) {
@@ -29,14 +33,29 @@ void UpdateCharge(void) {
         player.charge++;
         if (charge_start_blink) charge_start_blink();
         SetSoundVolume(player.charge / 10, charge_sound);
-        if (player.charge == 10) PlaySoundHandle(charge_sound, 3, 1);
+        if (player.charge == CHARGE_HUM_START || (g_humCut && player.charge > CHARGE_HUM_START))
+            PlaySoundHandle(charge_sound, 3, 1);
+        g_humCut = false;
         return;
     }
+    g_humCut = false;
     StopSoundHandle(charge_sound);
     SetSoundVolume(0, charge_sound);
     // Full charge is 90, where the glow already shows it.
     if (player.charge >= CHARGE_FULL) FireChargeShot();
     else if (player.charge >= CHARGE_VOLLEY_MIN) FireVolley();
+    player.charge = 0;
+}
+
+void StopChargeHum(void) {
+    if (player.charge >= CHARGE_HUM_START) g_humCut = true;
+    StopSoundHandle(g_assets.se[SE_CHARGE]);
+    SetSoundVolume(0, g_assets.se[SE_CHARGE]);
+}
+
+void DropCharge(void) {
+    StopChargeHum();
+    g_humCut = false;
     player.charge = 0;
 }
 

@@ -9,6 +9,7 @@ enum {
     CHARGE_SHOT_KIND = 2,            // hit radius 67
     CHARGE_SHOT_DAMAGE = 500,
     CHARGE_HOLD_FREE = 10,           // Shot counts up to this do not charge
+    CHARGE_HUM_START = 10,           // the hum starts when the charge reaches this
     CHARGE_VOLLEY_MIN = 11,          // released charge 11..89 fires a volley
     CHARGE_FULL = 90,                // released charge from 90 on fires the charge shot
 };
@@ -34,4 +35,10 @@ extern void (*charge_start_blink)(void);
 
 void UpdateCharge(void);     // charge while Shot is held beyond 10 frames, fire on release
 void FireChargeShot(void);   // replaces any charge shot in flight
+// Play frames stop (a menu opens, the stage is cleared): the hum stops with them.
+// A charge kept through a pause hums again on its next rising frame.
+void StopChargeHum(void);
+// The stage is cleared: the hum stops and the charge is gone without firing, so
+// no charge crosses into the next stage.
+void DropCharge(void);
 void MoveChargeShot(void);   // 15 pixels right per frame; ends once the rear segment passes x = 660

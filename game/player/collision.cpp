@@ -29,7 +29,12 @@ int BulletRadius(int kind) { return (kind >= 0 && kind < BULLET_KINDS) ? shot_gr
 
 bool BossPresent() { return boss.state > 0; }
 
-bool ShipVulnerable() { return player.state == PLAYER_NORMAL && player.invincible == 0; }
+// Once the boss is beaten the ship is safe, as while invincible: what it touches
+// is still destroyed, but it can no longer lose a life the stage-clear
+// sequence would take from it after play has ended.
+bool ShipGuarded() { return player.invincible != 0 || BossBeaten(); }
+
+bool ShipVulnerable() { return player.state == PLAYER_NORMAL && !ShipGuarded(); }
 
 double Square(double v) { return v * v; }
 
@@ -115,7 +120,7 @@ void JudgeEnemyBodies() {
         // Touched enemies are destroyed without score or items, also by an invincible ship.
         e.state = 0;
         StartBurst(j);
-        if (player.invincible == 0) {
+        if (!ShipGuarded()) {
             StartReentry();
             return;
         }

@@ -38,21 +38,29 @@ void RunFrameTail() {
 int VortalisMain(void) {
     // No answer (no box could be shown) starts in a window, the safer choice.
     // --windowed and --fullscreen answer the question in advance, and so does
-    // the saved screen when the player chose not to be asked.
-    if (ApplySettingsBeforeInit() && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1)
+    // the saved screen when the player chose not to be asked. Verifying a
+    // replay runs on the headless platform, asks nothing and reads no settings.
+    const bool verify = g_launch.verify && !g_launch.replayFile.empty();
+    if (verify) {
+        UseHeadlessPlatform();
         ChangeWindowMode(1);
+    } else if (ApplySettingsBeforeInit() && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1) {
+        ChangeWindowMode(1);
+    }
     const int wantedWindowed = GetWindowMode();
     SetWindowTitle("Vortalis");
     if (FrameworkInit() == -1) return -1;
-    ApplySettingsAfterInit(wantedWindowed);
+    if (!verify) ApplySettingsAfterInit(wantedWindowed);
     if (SetDrawTarget(-2) != 0) {
         FrameworkEnd();
         return -1;
     }
     fucn_state = 0;
     LoadAssets();
+    if (!g_launch.replayFile.empty()) StartLaunchReplay();
 
-    while (ProcessMessage() == 0 && ClearDrawTarget() == 0) {
+    int exitCode = 0;
+    while (!LaunchReplayFinished(&exitCode) && ProcessMessage() == 0 && ClearDrawTarget() == 0) {
         PollPad();
         if (fucn_state == 900) FlushPacingLog();
         if (!RunScene()) return 0;   // scene 900 has ended the framework
@@ -61,5 +69,5 @@ int VortalisMain(void) {
     }
     FlushPacingLog();
     FrameworkEnd();
-    return 0;
+    return exitCode;
 }

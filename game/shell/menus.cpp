@@ -10,6 +10,7 @@
 #include "game/extensions.h"
 #include "game/game_state.h"
 #include "game/player/boss.h"
+#include "game/player/charge.h"
 #include "game/player/player.h"
 #include "game/shell/assets.h"
 #include "game/shell/pad.h"
@@ -48,20 +49,31 @@ void CaptureBackdrop() {
     CaptureScreenToImage(0, 0, 640, 480, g_menus.backdrop, 1);
 }
 
-void StepStoryPauseMenu() {
+// A menu opens over play: the frozen picture is taken and the charge hum stops
+// with the play frames.
+void OpenMenuOverPlay(int scene) {
+    CaptureBackdrop();
+    StopChargeHum();
+    fucn_state = scene;
+}
+
+// Each text menu's step tells whether Shot made a choice this frame: a choice
+// ends the menu's frame, so a Pause pressed with it cannot undo it.
+bool StepStoryPauseMenu() {
     RunMenu(STORY_PAUSE_ITEMS, "一時停止", &g_menus.storyPauseCursor);
-    if (!Pressed(PadConfig.shot)) return;
+    if (!Pressed(PadConfig.shot)) return false;
     switch (g_menus.storyPauseCursor) {
     case 0: fucn_state = 9; break;
     case 1: scene_timer = 0; fucn_state = 900; break;
     default: ScreenPrintF("不明なメニューが選択されました\n"); break;
     }
     g_menus.storyPauseCursor = 0;
+    return true;
 }
 
-void StepPlayPauseMenu() {
+bool StepPlayPauseMenu() {
     RunMenu(PLAY_PAUSE_ITEMS, "一時停止", &g_menus.playPauseCursor);
-    if (!Pressed(PadConfig.shot)) return;
+    if (!Pressed(PadConfig.shot)) return false;
     switch (g_menus.playPauseCursor) {
     case 0: fucn_state = 30; break;
     case 1: ClearBossBullets(); OnRunEnded(RUN_RETURNED); fucn_state = 0; break;
@@ -69,9 +81,10 @@ void StepPlayPauseMenu() {
     default: ScreenPrintF("不明なメニューが選択されました\n"); break;
     }
     g_menus.playPauseCursor = 0;
+    return true;
 }
 
-void StepContinueMenu(int resumeScene) {
+bool StepContinueMenu(int resumeScene) {
     int& cursor = g_menus.continueCursor;
     RunMenu(CONTINUE_ITEMS, "コンティニューしますか？", &cursor);
     const int left = MAX_CONTINUES - player.continues;
@@ -83,7 +96,8 @@ void StepContinueMenu(int resumeScene) {
     }
     if (left <= 0 && cursor == 0) cursor = 1;
     DrawCentred(g_assets.fontMenu, 260, "＊コンティニューするとリプレイは保存されません");
-    if (!Pressed(PadConfig.shot)) return;
+    DrawMenuExtras(302);
+    if (!Pressed(PadConfig.shot)) return false;
     switch (cursor) {
     case 0:
         player.continues++;
@@ -100,6 +114,7 @@ void StepContinueMenu(int resumeScene) {
         break;
     }
     cursor = 0;
+    return true;
 }
 
 } // namespace
@@ -163,13 +178,19 @@ void ChooseTitleEntry(int i) {
     else ChooseTitleExtension(i - 1);
 }
 
-// Top of entry i. Two entries stand 70 pixels apart from y = 330; more are
-// stacked closer so that the last still ends where the designed second does
-// and the first stays below the logo.
+// Top of entry i of n. Two entries stand 70 pixels apart from y = 330, as
+// designed. More keep that spacing while they fit, the last where the
+// designed second stands; when they do not, the stack grows down to the
+// screen's foot (the last button's pill ends 5 pixels above it) and then
+// closes up, five entries still leaving a gap between the 50-pixel pills. The
+// first never rises above y = 200, clear of the logo's subtitle (which ends
+// near y = 190) even when lifted by the cursor.
 int TitleEntryY(int i, int n) {
-    if (n <= 2) return 330 + 70 * i;
-    const int step = std::min(70, (400 - 218) / (n - 1));
-    return 400 - step * (n - 1 - i);
+    enum { FIRST_TOP = 200, DESIGNED_LAST_TOP = 400, LOWEST_LAST_TOP = 420, DESIGNED_STEP = 70 };
+    if (n <= 2) return 330 + DESIGNED_STEP * i;
+    const int step = std::min<int>(DESIGNED_STEP, (LOWEST_LAST_TOP - FIRST_TOP) / (n - 1));
+    const int last = std::clamp<int>(FIRST_TOP + step * (n - 1), DESIGNED_LAST_TOP, LOWEST_LAST_TOP);
+    return last - step * (n - 1 - i);
 }
 
 } // namespace
@@ -197,6 +218,7 @@ void StepTitleScreen(void) {
         }
     }
     SetDrawBrightness(255, 255, 255);
+    DrawMenuExtras(10);
 
     if (Pressed(PadConfig.up)) {
         cursor = cursor > 0 ? cursor - 1 : n - 1;
@@ -218,22 +240,14 @@ void StepMenuDispatcher(void) {
         }
         break;
     case 30:
-        if (Pressed(PadConfig.pause)) {
-            CaptureBackdrop();
-            fucn_state = 301;
-        }
-        if (player.lives < 0) {
-            CaptureBackdrop();
-            fucn_state = 302;
-        }
+        if (Pressed(PadConfig.pause)) OpenMenuOverPlay(301);
+        if (player.lives < 0) OpenMenuOverPlay(GameOverScene(302));
         break;
     case 201:
-        StepStoryPauseMenu();
-        if (Pressed(PadConfig.pause)) fucn_state = 20;
+        if (!StepStoryPauseMenu() && Pressed(PadConfig.pause)) fucn_state = 20;
         break;
     case 301:
-        StepPlayPauseMenu();
-        if (Pressed(PadConfig.pause)) fucn_state = 30;
+        if (!StepPlayPauseMenu() && Pressed(PadConfig.pause)) fucn_state = 30;
         break;
     case 302:
         StepContinueMenu(RESUME_SCENE);

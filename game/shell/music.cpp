@@ -64,6 +64,12 @@ void ResetMusic(void) {
     g_music = Music{};
 }
 
+// State 4 loads the stage music at the next stage card and starts it in play.
+void CueStageMusic(void) {
+    StopSoundHandle(g_music.handle);
+    g_music.state = 4;
+}
+
 void StepMusic(void) {
     for (;;) {
         switch (g_music.state) {

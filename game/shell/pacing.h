@@ -3,6 +3,6 @@
 #pragma once
 
 void PaceFrame(void);       // once per frame, after the menus and before FlipScreen
-void DrawFrameRate(void);   // "[%.1f]" at (0, 465) once a window of 60 frames is complete
+void DrawFrameRate(void);   // "[%.1f]" at (0, 465), white edged in black, once a window of 60 frames is complete
 double AverageFrameTime(void);
 void FlushPacingLog(void);  // push buffered lines to "txt.txt" (the file stays open)

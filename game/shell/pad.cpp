@@ -111,6 +111,10 @@ int CheckStatePad(int slot) {
     return -1;
 }
 
+void SetPadCount(int slot, int count) {
+    if (static_cast<unsigned>(slot) < PAD_SLOTS) g_padState[slot] = count < 0 ? 0 : count;
+}
+
 int KeyHoldCount(int code) {
     return (code >= 0 && code < KEY_CODES) ? g_keyHold[code] : 0;
 }

@@ -19,6 +19,7 @@ void ApplyPadMask(unsigned heldMask); // instead of PollJoypad: the slots follow
 int CheckStatePad(int slot); // hold count of the slot, or −1 (with a console line) for a bad slot
 int KeyHoldCount(int code);  // hold count of one key code (0 for a bad code)
 void ResetPadState(void);    // all counts to 0
+void SetPadCount(int slot, int count); // one slot's hold count (a replay's start and fixes); bad slots ignored
 
 // The physical key and pad button behind the four button actions. PadConfig
 // names slots and is reset at every return to the title; these bindings sit

@@ -67,7 +67,11 @@ void StepPlay() {
     DrawFrameRate();
     DrawHud();
     TickStageClock();
-    if (scene_timer == boss.endTime + 100) fucn_state = 31;
+    if (scene_timer == boss.endTime + 100) {
+        // The stage is cleared: the charge ends here, hum and all, without firing.
+        DropCharge();
+        fucn_state = 31;
+    }
 }
 
 void StepEnding() {
@@ -203,7 +207,7 @@ bool RunScene(void) {
         break;
     case 31:
         PlayFieldFrame();
-        fucn_state = stage_number >= 4 ? 49 : 32;
+        fucn_state = StageClearScene(stage_number >= 4 ? 49 : 32);
         break;
     case 32:
         PlayFieldFrame();

@@ -151,7 +151,7 @@ TEST_F(GameEndToEnd, QuitOnTheTitleReturnsZero) {
     g.act = [&](GameRun& r, int scene) {
         if (scene == 1) r.Tap(KEY_Z);
         if (scene == 10 && step == 0) {
-            r.Tap(KEY_UP);   // up from the first entry wraps to the last, おわる
+            r.Tap(KEY_UP);   // wraps to the last entry, おわる, whatever stands between
             step = 1;
         } else if (scene == 10 && step == 1) {
             r.Tap(KEY_Z);   // 終了する

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "framework/backend/headless/headless.h"
 #include "framework/core/random.h"
 #include "framework/framework.h"
 
@@ -59,4 +60,33 @@ TEST(Random, UpToIsTheHighWordOfTheProductAndIncludesMax) {
     }
     for (bool s : seen) EXPECT_TRUE(s);
     for (int i = 0; i < 100; i++) ASSERT_EQ(RandomUpTo(0), 0);
+}
+
+TEST(Random, UpToWithNegativeMaxGivesZeroAndDrawsNothing) {
+    for (int max : {-1, -2, -10000, INT32_MIN}) {
+        RandomSeed(7);
+        ASSERT_EQ(RandomUpTo(max), 0) << max;
+        std::mt19937 oracle = OracleFor(7);
+        EXPECT_EQ(RandomNext(), oracle()) << "the stream moved on for max " << max;
+    }
+}
+
+// FrameworkInit seeds from the platform's per-run seed, which the game can
+// read back; the headless platform's seed is whatever the test sets.
+TEST(Random, FrameworkInitSeedsFromThePlatformsRunSeed) {
+    for (uint32_t seed : {1u, 987654321u}) {
+        HeadlessSelect();
+        HeadlessSetClock(1);
+        HeadlessSetRunSeed(seed);
+        ASSERT_EQ(FrameworkInit(), 0);
+        EXPECT_EQ(StartupRandomSeed(), seed);
+        EXPECT_EQ(NewRunSeed(), seed);
+        std::mt19937 oracle = OracleFor(seed);
+        EXPECT_EQ(RandomNext(), oracle());
+        EXPECT_EQ(UseHeadlessPlatform(), -1);
+        FrameworkEnd();
+    }
+    EXPECT_EQ(SeedRandom(99), 0);
+    std::mt19937 oracle = OracleFor(99);
+    EXPECT_EQ(RandomNext(), oracle());
 }

@@ -2,6 +2,7 @@
 // (stage 0's drift, the homing, the bounces, stage 3's scripted path and its tail)
 // and the five shot patterns (timings, fields written, inherited slot fields,
 // ballistic switches, homing bullets and accelerating rings).
+#include <algorithm>
 #include <cmath>
 
 #include "tests/game/boss_fixture.h"
@@ -462,4 +463,32 @@ TEST_F(BossTest, BossBulletsLeaveTheScreenOnlyAfterTheirKeep) {
     EXPECT_EQ(k.state, 1);   // count 2 ≤ keep
     MoveBossBullets();
     EXPECT_EQ(k.state, 0);
+}
+
+TEST_F(BossTest, Stage4PastTheRightOrBottomEdgeAtAResetMovesBackIn) {
+    // Every 1200 frames the velocity is reset to point left and up. A boss just
+    // past the right or bottom bound at that moment heads back in and goes on
+    // bouncing across the whole field instead of being held at that edge.
+    struct Case { double x, y; } cases[] = {{601, 240}, {300, 431}, {602, 432}};
+    for (const Case& c : cases) {
+        Enter(4, c.x, c.y);
+        boss.count = 1200;
+        boss.hp = 27000;   // phase 1: speed 2.5
+        UpdateBossPhase();
+        MoveBoss();
+        EXPECT_EQ(boss.vx, -2.5) << c.x << "," << c.y;
+        EXPECT_EQ(boss.vy, -2.5) << c.x << "," << c.y;
+        EXPECT_EQ(boss.x, c.x - 2.5);
+        EXPECT_EQ(boss.y, c.y - 2.5);
+        double minX = boss.x, maxX = boss.x, minY = boss.y, maxY = boss.y;
+        for (int k = 1; k < 1200; k++) {
+            MoveBoss();
+            minX = std::min(minX, boss.x), maxX = std::max(maxX, boss.x);
+            minY = std::min(minY, boss.y), maxY = std::max(maxY, boss.y);
+        }
+        EXPECT_LT(minX, 50) << c.x << "," << c.y;
+        EXPECT_LT(minY, 50) << c.x << "," << c.y;
+        EXPECT_LE(maxX, 602.5) << c.x << "," << c.y;
+        EXPECT_LE(maxY, 432.5) << c.x << "," << c.y;
+    }
 }

@@ -425,3 +425,45 @@ TEST_F(BossTest, FastRingBulletIsSweptAlongItsHeading) {
     EXPECT_EQ(b.state, 1);
     EXPECT_EQ(player.state, PLAYER_NORMAL);
 }
+
+TEST_F(BossTest, ShipIsSafeOnceTheBossIsBeaten) {
+    // An enemy body and an enemy bullet on the ship, at four moments of a stage:
+    // before the boss, during the fight, on the defeat frame (the boss step has
+    // just ended the fight, the clock still at 8000) and on the way to the clear.
+    struct Case { int clock, bossState; bool safe; } cases[] = {
+        {7000, BOSS_NONE, false},
+        {8000, BOSS_FIGHTING, false},
+        {8000, BOSS_NONE, true},
+        {8099, BOSS_NONE, true},
+    };
+    for (const Case& c : cases) {
+        for (bool body : {true, false}) {
+            ResetEnemiesStage();
+            ResetShotGroupsStage();
+            ResetBurstsNewGame();
+            ResetBossStage();
+            player.state = PLAYER_NORMAL;
+            player.invincible = 0;
+            player.x = 100;
+            player.y = 100;
+            scene_timer = c.clock;
+            boss.state = c.bossState;
+            boss.x = 500;
+            boss.y = 400;
+            if (body) Place(0, 110, 100, 1000);
+            eshot[0].state = 1;
+            BulletRecord& b = eshot[0].bullet[0];
+            b.state = 1;
+            b.count = 3;
+            b.kind = 2;
+            b.x = 100;
+            b.y = 100;
+            JudgeCollisions();
+            const int hurt = body ? PLAYER_REENTERING : PLAYER_DYING;
+            EXPECT_EQ(player.state, c.safe ? PLAYER_NORMAL : hurt)
+                << "clock " << c.clock << " boss " << c.bossState << (body ? " body" : " bullet");
+            EXPECT_EQ(b.state, 0) << "a bullet that touches the ship always vanishes";
+            if (body) EXPECT_EQ(enemy[0].state, 0) << "a touched enemy is destroyed";
+        }
+    }
+}

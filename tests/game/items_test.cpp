@@ -1,5 +1,6 @@
 // Items, bursts and effects frame by frame: the drop and its scatter, drift and
 // removal, pickup with its clamps, burst and flash timing, the blink.
+#include <algorithm>
 #include <cmath>
 
 #include "tests/game/enemy_fixture.h"
@@ -215,7 +216,7 @@ TEST_F(EnemyModule, FullBurstAndEffectTables) {
     for (int k = 0; k < BURST_MAX; k++) EXPECT_EQ(burst[k].x, 10);
 
     ResetBurstsNewGame();
-    for (int k = 0; k < EFFECT_MAX; k++) effect[k].state = 1, effect[k].kind = EFFECT_BLINK;
+    for (int k = 0; k < EFFECT_MAX; k++) effect[k].state = 1, effect[k].kind = EFFECT_FLASH;
     effect[40].state = 0;
     EXPECT_EQ(FindFreeEffect(), 40);
     StartBurst(0);
@@ -245,6 +246,34 @@ TEST_F(EnemyModule, BlinkFlipsAlphaEveryFiveFrames) {
         UpdateEffects();
         EXPECT_EQ(b.alpha, alpha) << f;
         EXPECT_EQ(b.state, f < 59 ? 1 : 0) << f;
+    }
+}
+
+TEST_F(EnemyModule, ChargeBlinksNeverCrowdOutKillFlashes) {
+    // A long charge starts a blink on every frame; then n enemies die at once
+    // while it goes on. Every flash of their bursts shows (5 each, all alive
+    // together on the ninth frame), the table full of flashes included, and
+    // the charge never holds more than one (invisible) blink.
+    Place(0, 45, 300, 200);
+    for (int n : {9, 20}) {
+        ResetEffectsStage();
+        ResetBurstsNewGame();
+        int mostBlinks = 0;
+        auto frame = [&] {
+            StartBlink();
+            UpdateBursts();
+            UpdateEffects();
+            int blinks = 0;
+            for (const EffectRecord& e : effect) blinks += e.state > 0 && e.kind == EFFECT_BLINK;
+            mostBlinks = std::max(mostBlinks, blinks);
+        };
+        for (int f = 0; f < 80; f++) frame();
+        for (int k = 0; k < n; k++) StartBurst(0);
+        for (int f = 0; f < 9; f++) frame();
+        int flashes = 0;
+        for (const EffectRecord& e : effect) flashes += e.state > 0 && e.kind == EFFECT_FLASH;
+        EXPECT_EQ(flashes, 5 * n) << n << " bursts";
+        EXPECT_EQ(mostBlinks, 1) << n << " bursts";
     }
 }
 

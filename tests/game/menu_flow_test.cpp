@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,82 +29,10 @@
 #include "game/settings/settings.h"
 #include "tests/support/files.h"
 #include "tests/support/game_data.h"
+#include "tests/support/game_driver.h"
 #include "tests/support/image_test_support.h"
 
 namespace {
-
-struct FrameRecord {
-    int scene;
-    int timer;
-    uint32_t clock;
-};
-
-// Drives VortalisMain: after every presented frame it records the scene, keeps
-// the pixels of the last two frames, and lets the test choose the keys of the
-// next frame (Tap presses a key only if it was up in the frame before, so each
-// tap counts as a fresh press).
-struct GameDriver {
-    std::vector<FrameRecord> frames;
-    std::vector<uint32_t> pixels, previousPixels;
-    int width = 0;
-    uint8_t keys[256] = {};
-    uint8_t lastKeys[256] = {};
-    std::function<void(GameDriver&, int frame)> act;
-    int frameLimit = 20000;
-
-    void Tap(int code) {
-        if (!lastKeys[code]) keys[code] = 1;
-    }
-    void Hold(int code) { keys[code] = 1; }
-    uint32_t Pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-    uint32_t PreviousPixel(int x, int y) const {
-        return previousPixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF;
-    }
-
-    int Run() {
-        HeadlessSetAnswer(0);
-        HeadlessSetKeysNow(keys);
-        HeadlessOnPresent([this](int frame, const uint32_t* px, int w, int h) {
-            frames.push_back({fucn_state, scene_timer, HeadlessClock()});
-            previousPixels.swap(pixels);
-            pixels.assign(px, px + static_cast<size_t>(w) * h);
-            width = w;
-            std::memcpy(lastKeys, keys, sizeof keys);
-            std::memset(keys, 0, sizeof keys);
-            player.invincible = 1;
-            if (act) act(*this, frame);
-            if (frame >= frameLimit) fucn_state = 900;   // a test that lost its way ends, not hangs
-            HeadlessSetKeysNow(keys);
-        });
-        return VortalisMain();
-    }
-};
-
-// Taps Shot on the logo and on the title: the game reaches the prologue.
-void ThroughTheTitle(GameDriver& g) {
-    if (fucn_state == 1 || fucn_state == 10) g.Tap(KEY_Z);
-}
-
-// From the title to the prologue, then straight to a new game: the shortcut
-// skips the prologue's pages but keeps every scene of the stage start.
-void ToPlay(GameDriver& g) {
-    ThroughTheTitle(g);
-    if (fucn_state == 20) fucn_state = 27;
-}
-
-// The exact-white pixels of rows [y0, y1): text drawn in white over the red
-// veil (the veil keeps every backdrop pixel off pure white). Returns the
-// first and last columns, or -1, -1.
-void WhiteSpan(const GameDriver& g, int y0, int y1, int* first, int* last) {
-    *first = -1;
-    *last = -1;
-    for (int y = y0; y < y1; y++)
-        for (int x = 0; x < g.width; x++)
-            if (g.Pixel(x, y) == 0xFFFFFF) {
-                if (*first < 0 || x < *first) *first = x;
-                if (x > *last) *last = x;
-            }
-}
 
 class Menus : public ::testing::Test {
 protected:
@@ -450,7 +379,7 @@ TEST_F(Menus, TitleStartWaitsForTheWholeStartSound) {
     EXPECT_LT(before, 40) << "an ordinary title frame";
 }
 
-// The title's "設定" entry (between スタート and おわる) opens the settings
+// The title's "設定" entry (the last before おわる) opens the settings
 // screen; each row is changed from the keyboard as a player would, the window
 // follows at once, a key is rebound (an arrow refused, Escape cancelling), and
 // Escape leaves, saving the file.
@@ -476,19 +405,18 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
     std::vector<int> rows, scales, windowed;
     g.act = [&](GameDriver& d, int) {
         if (fucn_state == 1) d.Tap(KEY_Z);
-        if (fucn_state == 10 && titleStep == 0) {
-            d.Tap(KEY_DOWN);
-            titleStep = 1;
-        } else if (fucn_state == 10 && titleStep == 1) {
-            d.Tap(KEY_Z);
-            titleStep = 2;
+        // Up, Up (round to おわる, then 設定 just before it), Z, a frame apart.
+        const int titleKeys[] = {KEY_UP, 0, KEY_UP, 0, KEY_Z};
+        if (fucn_state == 10 && titleStep < 5) {
+            if (titleKeys[titleStep]) d.Tap(titleKeys[titleStep]);
+            titleStep++;
         } else if (fucn_state == SETTINGS_SCENE && next < sizeof steps / sizeof steps[0]) {
             if (next > 0) rows.push_back(SettingsMenuRow());
             scales.push_back(static_cast<int>(HeadlessWindowScale()));
             windowed.push_back(HeadlessWindowed());
             if (steps[next].key) d.Tap(steps[next].key);
             next++;
-        } else if (fucn_state == 10 && titleStep == 2) {
+        } else if (fucn_state == 10 && titleStep == 5) {
             rows.push_back(SettingsMenuRow());
             fucn_state = 900;
         }
@@ -555,4 +483,51 @@ TEST_F(Menus, SavedScreenAnswersTheStartUpQuestionWhenAskedTo) {
         SetWindowScale(1);
     }
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// Shot and Escape pressed in one menu frame: the choice ends the menu's frame,
+// so Escape can neither resume the game over it nor cancel a quit. Story pause
+// "タイトルへ戻る", then play pause "タイトルへ戻る", then play pause "終了する".
+TEST_F(Menus, AChoiceMadeWithEscapeInOneFrameIsKept) {
+    struct Round {
+        int menu;        // 201 or 301
+        int move;        // key that puts the bar on the item, or 0
+        int expect;      // scene after the choice frame
+    };
+    const Round rounds[] = {{201, 0, 9}, {301, KEY_DOWN, 0}, {301, KEY_UP, 900}};
+    GameDriver g;
+    g.frameLimit = 3000;
+    size_t round = 0;
+    int step = 0;
+    std::vector<int> after;
+    g.act = [&](GameDriver& d, int) {
+        if (round == std::size(rounds)) {   // a quit undone by Escape would play on
+            fucn_state = 900;
+            return;
+        }
+        const Round& r = rounds[round];
+        ThroughTheTitle(d);
+        if (r.menu == 301 && fucn_state == 20) fucn_state = 27;
+        const bool atPauseSpot = r.menu == 201 ? fucn_state == 20 && d.frames.size() > 20
+                                               : fucn_state == 30 && scene_timer == 5;
+        if (step == 0 && atPauseSpot) {
+            d.Tap(KEY_ESCAPE);
+            step = 1;
+        } else if (step == 1) {   // the capture frame
+            if (r.move) d.Tap(r.move);
+            step = 2;
+        } else if (step == 2) {   // the menu is up, the bar on the item
+            d.Tap(KEY_Z);
+            d.Tap(KEY_ESCAPE);
+            step = 3;
+        } else if (step == 3) {
+            after.push_back(fucn_state);
+            step = 0;
+            round++;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    EXPECT_EQ(after, (std::vector<int>{9, 0, 900})) << "the choices stand: title menu, the reset, the quit";
+    EXPECT_EQ(g.frames.back().scene, 900) << "the game ended right after the quit";
+    EXPECT_EQ(g.frames.back().timer, 0);
 }

@@ -1,5 +1,5 @@
 // Frame pacing on the virtual clock: the "slot:wait" lines, the sleeps, the
-// measured rate, and clocks that jump or wrap.
+// measured rate, clocks that jump or wrap, and the rate figure's edge.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "framework/framework.h"
 #include "game/shell/pacing.h"
 #include "tests/support/files.h"
+#include "tests/support/image_test_support.h"
 
 TEST(Pacing, HoldsSixtyFramesPerSecondAndLogsEachFrame) {
     HeadlessSelect();
@@ -93,4 +94,48 @@ TEST(Pacing, PresentsTiedToTheBlankNeverWaitTwice) {
         }
         FrameworkEnd();
     }
+}
+
+TEST(Pacing, FrameRateFigureKeepsAnEdgeOverWhiteClouds) {
+    HeadlessSelect();
+    HeadlessSetClock(1000);
+    for (int i = 0; i < 60; i++) {
+        PaceFrame();
+        HeadlessAdvance(5);
+    }
+    ASSERT_NE(AverageFrameTime(), 0);
+    ASSERT_EQ(FrameworkInit(), 0);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "[%.1f]", 1000.0 / AverageFrameTime());
+    const int white = MakeColor(255, 255, 255);
+
+    // The figure's own pixels: the plain text in white on black.
+    enum { W = 120, Y0 = 455, H = 480 - Y0 };
+    DrawRect(0, 0, 640, 480, 0, 1);
+    DrawTextAt(0, 465, text, white, 0);
+    std::vector<int> body(W * H);
+    int bodyPixels = 0;
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++) bodyPixels += body[y * W + x] = BackPixel(x, Y0 + y) == 0xFFFFFF;
+    ASSERT_GT(bodyPixels, 20);
+
+    // Over white the same pixels stay white, ringed one pixel wide in black.
+    DrawRect(0, 0, 640, 480, white, 1);
+    DrawFrameRate();
+    auto inBody = [&](int x, int y) { return x >= 0 && x < W && y >= 0 && y < H && body[y * W + x]; };
+    int edgePixels = 0, wrong = 0;
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++) {
+            bool ring = false;
+            for (int dy = -1; dy <= 1; dy++)
+                for (int dx = -1; dx <= 1; dx++) ring = ring || inBody(x + dx, y + dy);
+            const uint32_t expect = inBody(x, y) || !ring ? 0xFFFFFF : 0x000000;
+            if (BackPixel(x, Y0 + y) != expect && wrong++ == 0)
+                ADD_FAILURE() << "first wrong pixel at " << x << "," << Y0 + y;
+            edgePixels += expect == 0;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(edgePixels, bodyPixels);
+    FrameworkEnd();
 }

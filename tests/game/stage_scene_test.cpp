@@ -1,7 +1,8 @@
 // Whole stages through the real main loop on the headless platform with the
 // generated data: stage 0 played from its card through the boss, shot down by
-// the ship, to the stage-clear sequence and the next card; and a ship that
-// loses every life and reaches the continue menu.
+// the ship, to the stage-clear sequence and the next card; a ship that
+// loses every life and reaches the continue menu; and a charge held through a
+// pause and the stage clear.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,8 +13,11 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
+#include "framework/sound/sound_internal.h"
 #include "game/player/boss.h"
+#include "game/player/charge.h"
 #include "game/player/player.h"
+#include "game/shell/assets.h"
 #include "game/shell/game_main.h"
 #include "game/game_state.h"
 #include "tests/support/game_data.h"
@@ -162,4 +166,83 @@ TEST(StageScene, ShipLosesEveryLifeAndTheContinueMenuOpens) {
         deaths += states[i] == PLAYER_DYING && states[i - 1] != PLAYER_DYING;
     EXPECT_GE(deaths, 1);
     EXPECT_LE(deaths, 4);
+}
+
+TEST(StageScene, ChargeHumStopsWithPlayAndNoChargeCrossesAStage) {
+    ASSERT_TRUE(LinkGameData()) << "the dat target was not built";
+    HeadlessSelect();
+    struct Frame {
+        int scene, stage, charge;
+        bool hum;
+    };
+    std::vector<Frame> frames;
+    int phase = 0, paused = 0, fought = 0, chargeShotOnFirstFrame = -1;
+    HeadlessOnPresent([&](int frame, const uint32_t*, int, int) {
+        bool hum = false;
+        if (const SoundRecord* r = SoundFromHandle(g_assets.se[SE_CHARGE]))
+            for (const MixVoice& v : r->voices) hum = hum || v.playing;
+        frames.push_back({fucn_state, stage_number, player.charge, hum});
+        player.invincible = 1;
+        uint8_t keys[PLATFORM_KEYS] = {};
+        switch (phase) {
+        case 0:   // through the title to play, then close to the boss
+            if ((fucn_state == 1 || fucn_state == 10) && frame % 2 == 0) keys[KEY_Z] = 1;
+            if (fucn_state == 20) fucn_state = 27;
+            if (fucn_state == 30 && scene_timer == 100) {
+                scene_timer = 7940;
+                phase = 1;
+            }
+            break;
+        case 1:   // charging; pause with Shot still held
+            keys[KEY_Z] = 1;
+            if (player.charge == 30) {
+                keys[KEY_ESCAPE] = 1;
+                phase = 2;
+            }
+            break;
+        case 2:   // three menu frames, then back to play, Shot held throughout
+            keys[KEY_Z] = 1;
+            if (fucn_state == 301 && ++paused == 3) {
+                keys[KEY_ESCAPE] = 1;
+                phase = 3;
+            }
+            break;
+        case 3:   // the boss falls after a few frames; Shot is held on to the next stage's card
+            keys[KEY_Z] = 1;
+            if (boss.state != BOSS_NONE && ++fought == 5) boss.hp = -1;
+            if (fucn_state == 33) keys[KEY_LCONTROL] = 1;   // through the map story
+            if (fucn_state == 29 && stage_number == 1) phase = 4;
+            break;
+        case 4:   // Shot released on the card; the next stage's first play frame
+            if (fucn_state == 30) {
+                chargeShotOnFirstFrame = charge_shot.state;
+                fucn_state = 900;
+            }
+            break;
+        }
+        if (frame > 5000) fucn_state = 900;
+        HeadlessSetKeysNow(keys);
+    });
+    EXPECT_EQ(VortalisMain(), 0);
+    ASSERT_EQ(phase, 4);
+
+    // The hum sounds on exactly the charged play frames: never while paused,
+    // nor once the stage is cleared, where the charge is gone.
+    int pauseFrames = 0, humAfterPause = 0, clearFrames = 0;
+    for (size_t i = 1; i < frames.size(); i++) {
+        const Frame& f = frames[i];
+        if (frames[i - 1].scene == 301 && f.scene == 30) continue;   // the menu frame that resumed
+        const bool play = f.scene == 30 && f.stage == 0;
+        EXPECT_EQ(f.hum, play && f.charge >= 10) << "frame " << i + 1 << " scene " << f.scene;
+        pauseFrames += f.scene == 301;
+        humAfterPause += f.hum && pauseFrames > 0;
+        if (f.scene >= 31 && f.scene != 301) {
+            clearFrames++;
+            EXPECT_EQ(f.charge, 0) << "frame " << i + 1 << " scene " << f.scene;
+        }
+    }
+    EXPECT_EQ(pauseFrames, 3);
+    EXPECT_GT(humAfterPause, 100) << "the charge held through the pause hums again";
+    EXPECT_GT(clearFrames, 600);
+    EXPECT_EQ(chargeShotOnFirstFrame, CHARGE_NONE) << "no charge shot carried into the next stage";
 }

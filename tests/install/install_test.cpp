@@ -1,5 +1,5 @@
 // `cmake --install` of this build into a scratch prefix whose path holds spaces:
-// the layout under the prefix, the desktop entry and icons, and the launcher
+// the layout under the prefix, the desktop entry, icons and manual page, and the launcher
 // running the installed game (SDL's dummy drivers, ended by SIGTERM) from the
 // player's data folder, also after the install has moved.
 #include <gtest/gtest.h>
@@ -260,6 +260,16 @@ TEST(Install, PutsGameDataLauncherDesktopEntryAndIconsUnderThePrefix) {
 
     ExpectIcon(prefix / "share/icons/hicolor/256x256/apps/vortalis.png", 256);
     ExpectIcon(prefix / "share/icons/hicolor/48x48/apps/vortalis.png", 48);
+
+    // The manual page and the changelog as Debian's rules want them, gzip -9n:
+    // deflate, no file name, no time stamp, best compression.
+    for (const char* f : {"share/man/man6/vortalis.6.gz", "share/doc/vortalis/changelog.gz"}) {
+        const std::string gz = Read(prefix / f);
+        ASSERT_GE(gz.size(), 18u) << f;
+        EXPECT_EQ(gz.substr(0, 8), std::string("\x1f\x8b\x08\0\0\0\0\0", 8)) << f;
+        EXPECT_EQ(uint8_t(gz[8]), 2) << f;
+    }
+    EXPECT_EQ(Read(prefix / "share/doc/vortalis/copyright").substr(0, 8), "Format: ");
 
     std::set<std::string> top;
     for (const auto& e : fs::directory_iterator(prefix)) top.insert(e.path().filename().string());

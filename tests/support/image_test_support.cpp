@@ -38,6 +38,7 @@ uint32_t BackPixel(int x, int y) {
 uint32_t ImagePixel(int handle, int x, int y) {
     const ImageRecord* r = ImageLookup(handle);
     if (!r) return 0xDEADBEEFu;
+    GraphicsFinishDrawing();
     Surface s = ImageSurface(r);
     return RasterUnpremultiply(s.pixels[static_cast<size_t>(y) * s.pitch + x]);
 }

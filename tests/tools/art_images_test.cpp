@@ -77,6 +77,8 @@ const Expected kImages[] = {
     {"title/start.png", 200, 56, kSprite},
     {"title/settings.png", 200, 56, kSprite},
     {"title/end.png", 200, 56, kSprite},
+    {"title/practice.png", 200, 56, kSprite},
+    {"title/records.png", 200, 56, kSprite},
     {"title/brix.png", 640, 480, kOpaque},
     {"back/sora1.png", 700, 480, kOverlay},
     {"back/sora0.png", 700, 480, kOpaque},

@@ -37,6 +37,8 @@ struct Headless {
     int instanceTaken = 0;
     int instanceHeld = 0;
     int startupFails = 0;
+    bool runSeedSet = false;      // false: the seed is the clock, as a fresh start would read it
+    uint32_t runSeed = 0;
     int audioAvailable = 1;
     int audioClocked = 1;         // the output consumes audio as the clock advances
     std::vector<ScriptedEvent> events;
@@ -109,6 +111,7 @@ void AdvanceTo(uint32_t to) {
 int Startup() { return H().startupFails ? -1 : 0; }
 void Shutdown() {}
 uint32_t TicksMs() { return Now(); }
+uint32_t RunSeed() { return H().runSeedSet ? H().runSeed : Now(); }
 void Sleep(uint32_t ms) { AdvanceTo(Now() + ms); }
 
 int AskYesNo(const char* caption, const char* text) {
@@ -252,7 +255,7 @@ const Platform g_headlessPlatform = {
     "headless", Startup, Shutdown, TicksMs, Sleep, AskYesNo, DesktopBytesPerPixel,
     AcquireInstance, ReleaseInstance, CreateWindowH, SetCaption, SetWindowed, DestroyWindow,
     PollEvent, WaitVBlank, Present, ReadKeys, PadCount, ReadPad,
-    OpenAudio, CloseAudio, LockAudio, UnlockAudio, DesktopSize, PresentWaitsForBlank,
+    OpenAudio, CloseAudio, LockAudio, UnlockAudio, DesktopSize, PresentWaitsForBlank, RunSeed,
 };
 
 } // namespace
@@ -275,6 +278,7 @@ void HeadlessReset(void) {
     h.desktopBytes = 4;
     h.instanceTaken = 0;
     h.startupFails = 0;
+    h.runSeedSet = false;
     h.audioAvailable = 1;
     h.audioClocked = 1;
     h.events.clear();
@@ -307,6 +311,10 @@ const char* HeadlessInstanceKey(void) { return H().instanceKey.c_str(); }
 void HeadlessSetDesktopBytesPerPixel(int bytes) { H().desktopBytes = bytes; }
 void HeadlessSetInstanceTaken(int taken) { H().instanceTaken = taken; }
 void HeadlessSetStartupFails(int fails) { H().startupFails = fails; }
+void HeadlessSetRunSeed(uint32_t seed) {
+    H().runSeedSet = true;
+    H().runSeed = seed;
+}
 void HeadlessSetAudioAvailable(int available) { H().audioAvailable = available; }
 void HeadlessSetAudioClocked(int clocked) { H().audioClocked = clocked; }
 

@@ -34,6 +34,7 @@ void HeadlessSetInstanceTaken(int taken);         // another instance holds the 
 void HeadlessSetStartupFails(int fails);
 void HeadlessSetDesktopSize(int width, int height);  // default 1920×1080
 void HeadlessSetFullscreenFails(int fails);       // full screen cannot be made (a window stays)
+void HeadlessSetRunSeed(uint32_t seed);           // RunSeed's answer from now on (default: the clock)
 void HeadlessSetAudioAvailable(int available);    // default 1
 // 1 (default): the output plays, and discards, audio as the clock advances, so
 // sounds end in virtual time; 0: audio moves only when a test pulls it.

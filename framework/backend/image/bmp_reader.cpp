@@ -1,13 +1,27 @@
-// BMP reader: Windows bitmaps with a 12-byte (OS/2) or 40- to 124-byte info
-// header; 1, 4 and 8 bits through the palette, 16 (5-5-5 or bit fields), 24
-// and 32 bits (plain XRGB, or bit fields with an alpha mask); bottom-up rows,
-// or top-down when the height is negative. No RLE. Every size is checked
-// against the file: palette, rows and the pixel offset must lie inside it.
+// BMP reader. Info headers: OS/2 1.x (12 bytes, 16-bit sizes, 3-byte palette
+// entries), OS/2 2.x (16 to 64 bytes, fields past the given length taken as
+// 0), Windows 3 (40, with 12 or 16 bytes of bit fields after it) and the 52-,
+// 56-, 108- and 124-byte versions that carry the masks inside. Pixels: 1, 2, 4
+// and 8 bits through the palette, run-length 8 and 4 bits, 16 and 32 bits
+// (default 5-5-5 and X-8-8-8, or any bit fields, alpha mask included) and 24
+// bits. Rows bottom-up, or top-down when the height is negative (never for
+// run-length data, which is always bottom-up).
+//
+// Channels narrower than 8 bits are widened by repeating their bits, so a
+// 5-bit 31 reads 255 and 16 reads 132; wider ones keep their top 8 bits.
+// A palette index past the colours the file lists reads opaque black. In
+// run-length pictures, pixels skipped by a delta or an early end of line or of
+// picture take palette entry 0; a run, an absolute block or a delta that goes
+// past the right edge or the last row refuses the file, as does data that ends
+// before the end-of-picture code with rows still to fill. Every size is
+// checked against the file before anything is allocated.
 #include <cstring>
 
 #include "framework/backend/image/image_readers.h"
 
 namespace {
+
+enum { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
 
 // A channel through its mask, scaled to 8 bits.
 struct MaskChannel {
@@ -27,102 +41,216 @@ MaskChannel MakeChannel(uint32_t mask) {
 uint32_t Extract(const MaskChannel& c, uint32_t v) {
     if (!c.mask) return 0;
     uint32_t x = (v & c.mask) >> c.shift;
-    if (c.bits >= 8) return x >> (c.bits - 8);
+    if (c.bits >= 8) return (x >> (c.bits - 8)) & 255;
     // Replicate the high bits down so that the maximum maps to 255.
     uint32_t r = 0;
     int filled = 0;
     while (filled < 8) {
-        r = (r << c.bits) | x;
+        r = (r << c.bits) | (x & ((1u << c.bits) - 1));
         filled += c.bits;
     }
     return r >> (filled - 8);
 }
 
-} // namespace
-
-bool DecodeBmp(const uint8_t* d, size_t size, DecodedImage* out) {
-    if (size < 26 || d[0] != 'B' || d[1] != 'M') return false;
-    const uint64_t pixelOffset = ReadLe32(d + 10);
-    const uint32_t hdr = ReadLe32(d + 14);
-    int64_t w, h;
-    uint32_t bpp, compression = 0, colorsUsed = 0;
+struct BmpHeader {
+    uint64_t pixelOffset = 0;
+    uint32_t hdr = 0;
+    int64_t w = 0, h = 0;
+    bool topDown = false;
+    uint32_t bpp = 0, compression = BI_RGB, colorsUsed = 0;
     size_t paletteEntry = 4;
+    uint64_t paletteAt = 0;
+    uint32_t masks[4] = {0, 0, 0, 0};
+};
+
+bool ReadHeader(const uint8_t* d, size_t size, BmpHeader* b) {
+    if (size < 26 || d[0] != 'B' || d[1] != 'M') return false;
+    b->pixelOffset = ReadLe32(d + 10);
+    b->hdr = ReadLe32(d + 14);
+    const uint32_t hdr = b->hdr;
     if (hdr == 12) {
-        if (size < 26) return false;
-        w = ReadLe16(d + 18);
-        h = static_cast<int16_t>(ReadLe16(d + 20));
-        bpp = ReadLe16(d + 24);
-        paletteEntry = 3;
-    } else if (hdr == 40 || hdr == 52 || hdr == 56 || hdr == 108 || hdr == 124) {
+        b->w = ReadLe16(d + 18);
+        b->h = ReadLe16(d + 20);
+        b->bpp = ReadLe16(d + 24);
+        b->paletteEntry = 3;
+    } else if (hdr >= 16 && hdr <= 124 && hdr % 4 == 0) {
+        const bool windows = hdr == 40 || hdr == 52 || hdr == 56 || hdr == 108 || hdr == 124;
+        if (!windows && hdr > 64) return false;
         if (size < 14 + static_cast<size_t>(hdr)) return false;
-        w = static_cast<int32_t>(ReadLe32(d + 18));
-        h = static_cast<int32_t>(ReadLe32(d + 22));
-        bpp = ReadLe16(d + 28);
-        compression = ReadLe32(d + 30);
-        colorsUsed = ReadLe32(d + 46);
+        // Fields beyond a short OS/2 2.x header are zero.
+        uint8_t f[124] = {};
+        std::memcpy(f, d + 14, hdr);
+        b->w = static_cast<int32_t>(ReadLe32(f + 4));
+        b->h = static_cast<int32_t>(ReadLe32(f + 8));
+        b->bpp = ReadLe16(f + 14);
+        b->compression = ReadLe32(f + 16);
+        b->colorsUsed = ReadLe32(f + 32);
+        // OS/2 2.x numbers its compressions differently past run-length 4
+        // (3 is Huffman, 4 is 24-bit run-length): none of those is read.
+        if (!windows && b->compression > BI_RLE4) return false;
+        if (windows && hdr >= 52) {
+            for (int i = 0; i < 3; i++) b->masks[i] = ReadLe32(f + 40 + 4 * i);
+            if (hdr >= 56) b->masks[3] = ReadLe32(f + 52);
+        }
     } else {
         return false;
     }
-    const bool topDown = h < 0;
-    if (topDown) h = -h;
-    if (!ImageSizeAllowed(w, h)) return false;
-
-    // Bit-field masks: inside a V2+ header, or right after a 40-byte header.
-    uint32_t masks[4] = {0, 0, 0, 0};
-    if (compression == 3) {
-        if (bpp != 16 && bpp != 32) return false;
-        size_t at = 14 + 40;
-        if (hdr == 40 && size < at + 12) return false;
-        for (int i = 0; i < 3; i++) masks[i] = ReadLe32(d + at + 4 * i);
-        if (hdr >= 56) masks[3] = ReadLe32(d + at + 12);
-    } else if (compression != 0) {
-        return false;
+    if (b->h < 0) {
+        b->topDown = true;
+        b->h = -b->h;
     }
-    if (compression == 0 && bpp == 16) { masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F; }
+    if (!ImageSizeAllowed(b->w, b->h)) return false;
+    b->paletteAt = 14 + static_cast<uint64_t>(hdr);
+
+    switch (b->compression) {
+        case BI_RGB:
+            if (b->bpp == 16) { b->masks[0] = 0x7C00; b->masks[1] = 0x03E0; b->masks[2] = 0x001F; }
+            if (b->bpp == 32) { b->masks[0] = 0xFF0000; b->masks[1] = 0xFF00; b->masks[2] = 0xFF; }
+            if (b->bpp == 16 || b->bpp == 32) b->masks[3] = 0;
+            break;
+        case BI_RLE8:
+            if (b->bpp != 8 || b->topDown) return false;
+            break;
+        case BI_RLE4:
+            if (b->bpp != 4 || b->topDown) return false;
+            break;
+        case BI_BITFIELDS:
+        case BI_ALPHABITFIELDS:
+            if (b->bpp != 16 && b->bpp != 32) return false;
+            if (hdr == 40) {
+                // The masks follow the header: three, or four with alpha.
+                const int count = b->compression == BI_ALPHABITFIELDS ? 4 : 3;
+                if (size < 54 + 4u * count) return false;
+                for (int i = 0; i < count; i++) b->masks[i] = ReadLe32(d + 54 + 4 * i);
+                b->paletteAt += 4u * count;
+            } else if (hdr < 52) {
+                return false;
+            }
+            if (b->compression == BI_BITFIELDS && hdr < 56) b->masks[3] = 0;
+            break;
+        default:
+            return false;
+    }
+    if (b->bpp != 1 && b->bpp != 2 && b->bpp != 4 && b->bpp != 8 && b->bpp != 16 && b->bpp != 24 &&
+        b->bpp != 32)
+        return false;
+    return b->pixelOffset <= size;
+}
+
+// Reads the palette into 2^bpp entries, those the file does not list black.
+bool ReadPalette(const uint8_t* d, size_t size, const BmpHeader& b, uint32_t palette[256]) {
+    const uint64_t maxColors = uint64_t(1) << b.bpp;
+    const uint64_t count = b.colorsUsed ? b.colorsUsed : maxColors;
+    if (count > maxColors) return false;
+    const uint64_t end = b.paletteAt + count * b.paletteEntry;
+    if (end > size || end > b.pixelOffset) return false;
+    for (uint64_t i = 0; i < 256; i++) palette[i] = 0xFF000000u;
+    for (uint64_t i = 0; i < count; i++) {
+        const uint8_t* p = d + b.paletteAt + i * b.paletteEntry;
+        palette[i] = 0xFF000000u | p[2] << 16 | p[1] << 8 | p[0];
+    }
+    return true;
+}
+
+// Run-length 8- and 4-bit data into palette indices. Rows run bottom-up.
+bool DecodeRle(const uint8_t* d, size_t size, const BmpHeader& b, const uint32_t palette[256],
+               std::vector<uint32_t>* pixels) {
+    const bool four = b.compression == BI_RLE4;
+    const uint64_t w = b.w, h = b.h;
+    // A sparse picture may cover many pixels with few bytes, but two bytes
+    // never cover more than two of the widest rows: anything claiming more is
+    // a lie, refused before the picture is allocated.
+    const uint64_t dataBytes = size - b.pixelOffset;
+    if (w * h > (dataBytes + 2) * IMAGE_MAX_SIDE) return false;
+    pixels->assign(static_cast<size_t>(w * h), palette[0]);
+    uint64_t at = b.pixelOffset, x = 0, y = 0;
+    auto put = [&](uint32_t index) { (*pixels)[(h - 1 - y) * w + x++] = palette[index]; };
+    for (;;) {
+        if (at + 2 > size) return y >= h || (y == h - 1 && x == w);   // fine only when every row is done
+        const uint32_t count = d[at], code = d[at + 1];
+        at += 2;
+        if (count) {
+            if (y >= h || x + count > w) return false;
+            for (uint32_t i = 0; i < count; i++) put(four ? (i & 1 ? code & 15 : code >> 4) : code);
+        } else if (code == 0) {
+            x = 0;
+            y++;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) {
+            if (at + 2 > size) return false;
+            x += d[at];
+            y += d[at + 1];
+            at += 2;
+            if (x > w || y >= h) return false;
+        } else {
+            const uint64_t bytes = four ? (code + 1) / 2 : code;
+            if (y >= h || x + code > w || at + bytes > size) return false;
+            for (uint32_t i = 0; i < code; i++) {
+                const uint8_t v = d[at + (four ? i / 2 : i)];
+                put(four ? (i & 1 ? v & 15 : v >> 4) : v);
+            }
+            at += (bytes + 1) & ~uint64_t(1);   // blocks end on a 16-bit boundary
+        }
+    }
+}
+
+} // namespace
+
+bool DecodeBmp(const uint8_t* d, size_t size, DecodedImage* out) {
+    BmpHeader b;
+    if (!ReadHeader(d, size, &b)) return false;
+    const int64_t w = b.w, h = b.h;
+    const uint32_t bpp = b.bpp;
 
     uint32_t palette[256];
-    if (bpp == 1 || bpp == 4 || bpp == 8) {
-        uint64_t maxColors = uint64_t(1) << bpp;
-        uint64_t count = colorsUsed ? colorsUsed : maxColors;
-        if (count > maxColors) return false;
-        uint64_t at = 14 + static_cast<uint64_t>(hdr) + (compression == 3 && hdr == 40 ? 12 : 0);
-        if (at + count * paletteEntry > size || at + count * paletteEntry > pixelOffset) return false;
-        for (uint64_t i = 0; i < maxColors; i++) palette[i] = 0xFF000000u;
-        for (uint64_t i = 0; i < count; i++) {
-            const uint8_t* p = d + at + i * paletteEntry;
-            palette[i] = 0xFF000000u | p[2] << 16 | p[1] << 8 | p[0];
+    if (bpp <= 8 && !ReadPalette(d, size, b, palette)) return false;
+
+    if (b.compression == BI_RLE8 || b.compression == BI_RLE4) {
+        if (!DecodeRle(d, size, b, palette, &out->pixels)) {
+            out->pixels.clear();
+            return false;
         }
-    } else if (bpp != 16 && bpp != 24 && bpp != 32) {
-        return false;
+        out->width = static_cast<int>(w);
+        out->height = static_cast<int>(h);
+        out->hasAlpha = false;
+        return true;
     }
 
     const uint64_t stride = ((static_cast<uint64_t>(w) * bpp + 31) / 32) * 4;
-    if (pixelOffset > size || stride * h > size - pixelOffset) return false;
+    if (stride * h > size - b.pixelOffset) return false;
 
-    MaskChannel ch[4] = {MakeChannel(masks[0]), MakeChannel(masks[1]), MakeChannel(masks[2]), MakeChannel(masks[3])};
-    const bool maskAlpha = masks[3] != 0;
+    const MaskChannel ch[4] = {MakeChannel(b.masks[0]), MakeChannel(b.masks[1]), MakeChannel(b.masks[2]),
+                               MakeChannel(b.masks[3])};
+    const bool maskAlpha = b.masks[3] != 0;
     out->pixels.resize(static_cast<size_t>(w * h));
     for (int64_t y = 0; y < h; y++) {
-        const uint8_t* row = d + pixelOffset + stride * (topDown ? y : h - 1 - y);
+        const uint8_t* row = d + b.pixelOffset + stride * (b.topDown ? y : h - 1 - y);
         uint32_t* o = out->pixels.data() + y * w;
-        for (int64_t x = 0; x < w; x++) {
-            uint32_t px;
-            switch (bpp) {
-                case 1: px = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
-                case 4: px = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]; break;
-                case 8: px = palette[row[x]]; break;
-                case 24: px = 0xFF000000u | row[3 * x + 2] << 16 | row[3 * x + 1] << 8 | row[3 * x]; break;
-                case 16:
-                case 32: {
-                    uint32_t v = bpp == 16 ? ReadLe16(row + 2 * x) : ReadLe32(row + 4 * x);
-                    if (compression == 0 && bpp == 32) { px = 0xFF000000u | (v & 0xFFFFFFu); break; }
-                    uint32_t a = maskAlpha ? Extract(ch[3], v) : 255;
-                    px = a << 24 | Extract(ch[0], v) << 16 | Extract(ch[1], v) << 8 | Extract(ch[2], v);
-                    break;
+        switch (bpp) {
+            case 1:
+                for (int64_t x = 0; x < w; x++) o[x] = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+                break;
+            case 2:
+                for (int64_t x = 0; x < w; x++) o[x] = palette[(row[x >> 2] >> (6 - 2 * (x & 3))) & 3];
+                break;
+            case 4:
+                for (int64_t x = 0; x < w; x++) o[x] = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15];
+                break;
+            case 8:
+                for (int64_t x = 0; x < w; x++) o[x] = palette[row[x]];
+                break;
+            case 24:
+                for (int64_t x = 0; x < w; x++)
+                    o[x] = 0xFF000000u | row[3 * x + 2] << 16 | row[3 * x + 1] << 8 | row[3 * x];
+                break;
+            default:
+                for (int64_t x = 0; x < w; x++) {
+                    const uint32_t v = bpp == 16 ? ReadLe16(row + 2 * x) : ReadLe32(row + 4 * x);
+                    const uint32_t a = maskAlpha ? Extract(ch[3], v) : 255;
+                    o[x] = a << 24 | Extract(ch[0], v) << 16 | Extract(ch[1], v) << 8 | Extract(ch[2], v);
                 }
-                default: return false;
-            }
-            o[x] = px;
+                break;
         }
     }
     out->width = static_cast<int>(w);

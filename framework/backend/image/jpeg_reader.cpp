@@ -1,11 +1,19 @@
-// JPEG reader through libjpeg: baseline and progressive, grey or colour, to
-// opaque pixels. libjpeg's fatal errors come back through setjmp; a warning
-// (such as data ending early) also refuses the file, so a truncated JPEG is
-// never shown half grey.
+// JPEG reader through libjpeg: baseline, progressive and arithmetic-coded,
+// grey, YCbCr, RGB, CMYK and YCCK, to opaque pixels. CMYK (libjpeg turns YCCK
+// into CMYK) is stored inverted when the file carries Adobe's marker, as every
+// Adobe-compatible writer does, and plain otherwise; it becomes RGB as
+// (255 - C) × (255 - K) / 255 per channel.
+//
+// libjpeg's fatal errors come back through setjmp. Warnings that mean the
+// picture is incomplete or its data corrupt (data ending early, a marker or
+// bad code inside the entropy-coded data) refuse the file, so a truncated
+// JPEG is never shown half grey; harmless ones (junk bytes before a marker,
+// an odd JFIF or Adobe header) are let through.
 #include <csetjmp>
 #include <cstdio>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "framework/backend/image/image_readers.h"
 
@@ -19,10 +27,27 @@ struct JpegError {
 void OnJpegError(j_common_ptr info) {
     longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
-// Warnings (level −1) are counted, as libjpeg's own handler does; trace
-// messages are dropped.
+// Warnings (level −1) about missing or damaged picture data are counted;
+// other warnings and trace messages are dropped.
 void OnJpegMessage(j_common_ptr info, int level) {
-    if (level < 0) info->err->num_warnings++;
+    if (level >= 0) return;
+    switch (info->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+            info->err->num_warnings++;
+            break;
+        default:
+            break;
+    }
+}
+
+// Adobe's (a × b + 127) / 255, exact for bytes.
+inline uint32_t MulDiv255(uint32_t a, uint32_t b) {
+    const uint32_t t = a * b + 128;
+    return ((t >> 8) + t) >> 8;
 }
 void OnJpegOutput(j_common_ptr) {}
 
@@ -47,25 +72,39 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK ||
         !ImageSizeAllowed(info.image_width, info.image_height) ||
         (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr &&
-         info.jpeg_color_space != JCS_RGB)) {
+         info.jpeg_color_space != JCS_RGB && info.jpeg_color_space != JCS_CMYK &&
+         info.jpeg_color_space != JCS_YCCK)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    info.out_color_space = JCS_RGB;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    const uint32_t invert = cmyk && info.saw_Adobe_marker ? 255 : 0;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&info);
     const int w = info.output_width, h = info.output_height;
-    if (info.output_components != 3 || !ImageSizeAllowed(w, h)) {
+    const int channels = cmyk ? 4 : 3;
+    if (info.output_components != channels || !ImageSizeAllowed(w, h)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
     out->pixels.resize(static_cast<size_t>(w) * h);
-    row.resize(static_cast<size_t>(w) * 3);
+    row.resize(static_cast<size_t>(w) * channels);
     while (info.output_scanline < info.output_height) {
         JSAMPROW r = row.data();
         const int y = info.output_scanline;
         if (jpeg_read_scanlines(&info, &r, 1) != 1) break;
         uint32_t* o = out->pixels.data() + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; x++) o[x] = 0xFF000000u | row[3 * x] << 16 | row[3 * x + 1] << 8 | row[3 * x + 2];
+        if (!cmyk) {
+            for (int x = 0; x < w; x++) o[x] = 0xFF000000u | row[3 * x] << 16 | row[3 * x + 1] << 8 | row[3 * x + 2];
+            continue;
+        }
+        for (int x = 0; x < w; x++) {
+            const uint8_t* p = row.data() + 4 * x;
+            const uint32_t nk = 255 - (p[3] ^ invert);
+            uint32_t c[3];
+            for (int i = 0; i < 3; i++) c[i] = nk - MulDiv255(p[i] ^ invert, nk);
+            o[x] = 0xFF000000u | c[0] << 16 | c[1] << 8 | c[2];
+        }
     }
     const bool complete = info.output_scanline == info.output_height;
     if (complete) jpeg_finish_decompress(&info);

@@ -7,24 +7,30 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "framework/backend/raster/raster_loops.h"
+
 namespace {
 
 enum { CHUNK = 256 };
-enum BlendOp { OP_OVER, OP_ADD, OP_INVDST, OP_MUL, OP_NONE };
+// Samplers may write up to this many pixels past the n asked for (the vector
+// sampler's last, partly used step); their buffers have room for them.
+enum { SAMPLE_SLACK = 8 };
 
 int g_reference = 0;
 
-struct Blend {
-    int op;
-    uint32_t m[4];      // multipliers a, r, g, b
-    bool modulate;      // any multiplier below 255
-};
+// The widest vector loops this CPU runs, found once at start: 2 AVX2, 1 SSE2.
+int DetectVectorLevel() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? 2 : 1;
+}
+const int g_cpuLevel = DetectVectorLevel();
+int g_vectorLevel = g_cpuLevel;
 
-typedef void (*SpanFn)(uint32_t* d, const uint32_t* s, int n, const Blend& b);
 
 inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
 
@@ -50,8 +56,13 @@ Blend MakeBlend(const RasterState& st) {
     return b;
 }
 
+uint32_t Straight(uint32_t p);
+
 inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
     uint32_t sa = s >> 24;
+    // Modes 3 and 4 take the source colour itself, not its product with alpha
+    // (alpha only decides whether the pixel is drawn at all).
+    if ((b.op == OP_INVDST || b.op == OP_MUL) && sa != 0 && sa != 255) s = Straight(s);
     uint32_t ca = Div255(sa * b.m[0]);
     uint32_t cr = Div255(((s >> 16) & 255) * b.m[1]);
     uint32_t cg = Div255(((s >> 8) & 255) * b.m[2]);
@@ -79,6 +90,14 @@ inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
             return d;
     }
     return 0xFF000000u | r << 16 | g << 8 | bl;
+}
+
+// A premultiplied pixel's straight colour (rounded, held at 255).
+uint32_t Straight(uint32_t p) {
+    const uint32_t a = p >> 24;
+    if (a == 255 || a == 0) return p;
+    auto un = [a](uint32_t c) { return std::min(255u, (c * 255 + a / 2) / a); };
+    return a << 24 | un((p >> 16) & 255) << 16 | un((p >> 8) & 255) << 8 | un(p & 255);
 }
 
 void SpanReference(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
@@ -172,9 +191,10 @@ void SpanVec(uint32_t* d, const uint32_t* s, int n, const Blend& b) {
 
 SpanFn ChooseSpan(const Blend& b, int kind) {
     if (g_reference) return SpanReference;
+    if (b.op == OP_OVER && !b.modulate && kind == RASTER_SOURCE_SOLID) return SpanCopy;
+    if (g_vectorLevel >= 2 && (b.op == OP_OVER || b.op == OP_ADD)) return RasterAvx2Span(b.op, b.modulate);
     switch (b.op) {
         case OP_OVER:
-            if (!b.modulate && kind == RASTER_SOURCE_SOLID) return SpanCopy;
             return b.modulate ? SpanVec<OP_OVER, true> : SpanVec<OP_OVER, false>;
         case OP_ADD: return b.modulate ? SpanVec<OP_ADD, true> : SpanVec<OP_ADD, false>;
         default: return SpanReference;
@@ -218,11 +238,6 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
     return rb | ag;
 }
 
-// Source position in 16.16 fixed point; unsigned so that stepping past the
-// end of a span wraps instead of overflowing.
-struct Stepper {
-    uint32_t u, v, du, dv;
-};
 
 // Nearest texel. CLAMP keeps indices inside the image where the span was cut
 // by edge functions (triangles); mapped spans are exact and need none.
@@ -304,7 +319,6 @@ void SampleBilinear(uint32_t* out, int n, const Surface& src, Stepper& st) {
 
 // Nearest sampling fused with the blend for mapped draws of premultiplied
 // sources: four texels gathered straight into a vector, no staging buffer.
-typedef void (*FusedFn)(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b);
 
 template <int OP, bool MOD>
 void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b) {
@@ -347,14 +361,16 @@ void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, con
 
 FusedFn ChooseFused(const Blend& b, int kind, bool bilinear) {
     if (g_reference || bilinear || (kind != RASTER_SOURCE_ALPHA && kind != RASTER_SOURCE_SOLID)) return nullptr;
+    if (g_vectorLevel >= 2) return RasterAvx2Fused(b.op, b.modulate);
     if (b.op == OP_OVER) return b.modulate ? MappedNearestFused<OP_OVER, true> : MappedNearestFused<OP_OVER, false>;
     if (b.op == OP_ADD) return b.modulate ? MappedNearestFused<OP_ADD, true> : MappedNearestFused<OP_ADD, false>;
     return nullptr;
 }
 
-// The scratch copy for ModulateInto: it grows to the largest image modulated
-// and is reused, so draws allocate nothing once it has grown.
-std::vector<uint32_t> g_scratch;
+// The scratch copy for ModulateInto, one per drawing thread: it grows to the
+// largest image modulated and is reused, so draws allocate nothing once it
+// has grown.
+thread_local std::vector<uint32_t> g_scratch;
 
 Blend Unmodulated(Blend b) {
     b.m[0] = b.m[1] = b.m[2] = b.m[3] = 255;
@@ -362,23 +378,24 @@ Blend Unmodulated(Blend b) {
     return b;
 }
 
-// C = div255(S × M) for every texel of `src`, into the scratch copy.
-void ModulateInto(const Surface& src, const Blend& b, Surface* out) {
+// C = div255(S × M) for the texels of `src` inside `box`, into the scratch
+// copy at the same places (the texels outside it are left as they were).
+void ModulateInto(const Surface& src, const Blend& b, const ClipRect& box, Surface* out) {
     const size_t count = static_cast<size_t>(src.width) * src.height;
     if (g_scratch.size() < count + 4) g_scratch.resize(count + 4);
     const Vec v = MakeVec(b);
     uint32_t* o = g_scratch.data();
-    for (int y = 0; y < src.height; y++) {
+    for (int y = box.top; y < box.bottom; y++) {
         const uint32_t* row = src.pixels + static_cast<size_t>(y) * src.pitch;
         uint32_t* orow = o + static_cast<size_t>(y) * src.width;
-        int x = 0;
-        for (; x + 4 <= src.width; x += 4) {
+        int x = box.left;
+        for (; x + 4 <= box.right; x += 4) {
             __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
             __m128i lo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, v.zero), v.m));
             __m128i hi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, v.zero), v.m));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(orow + x), _mm_packus_epi16(lo, hi));
         }
-        for (; x < src.width; x++) {
+        for (; x < box.right; x++) {
             const uint32_t p = row[x];
             orow[x] = Div255((p >> 24) * b.m[0]) << 24 | Div255(((p >> 16) & 255) * b.m[1]) << 16 |
                       Div255(((p >> 8) & 255) * b.m[2]) << 8 | Div255((p & 255) * b.m[3]);
@@ -387,10 +404,9 @@ void ModulateInto(const Surface& src, const Blend& b, Surface* out) {
     *out = Surface{o, src.width, src.height, src.width};
 }
 
-typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
-
 template <int KIND>
 SampleFn ChooseSamplerOf(bool bilinear, bool clamp) {
+    if (bilinear && !g_reference && KIND == RASTER_SOURCE_ALPHA && g_vectorLevel >= 2) return RasterAvx2Bilinear();
     if (bilinear) return g_reference ? SampleBilinearScalar<KIND> : SampleBilinear<KIND>;
     return clamp ? SampleNearest<KIND, true> : SampleNearest<KIND, false>;
 }
@@ -474,7 +490,7 @@ void DrawMappedRows(const Surface& dst, const Surface& src, const Affine& a, int
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, true);
-    uint32_t tmp[CHUNK];
+    uint32_t tmp[CHUNK + SAMPLE_SLACK];
     for (int y = y0; y < y1; y++) {
         int x0, x1;
         spanOf(y, x0, x1);
@@ -497,9 +513,22 @@ ClipRect Intersect(const ClipRect& clip, const Surface& dst) {
                     std::min(clip.bottom, dst.height)};
 }
 
+// The clip narrowed to a band of rows, for draws whose rows do not depend on
+// where the clip starts.
+ClipRect IntersectRows(const ClipRect& clip, const Surface& dst, const RasterRows* rows) {
+    ClipRect c = Intersect(clip, dst);
+    if (rows) {
+        c.top = std::max(c.top, rows->top);
+        c.bottom = std::min(c.bottom, rows->bottom);
+    }
+    return c;
+}
+
 } // namespace
 
 void RasterUseReference(int on) { g_reference = on; }
+
+void RasterLimitVectors(int level) { g_vectorLevel = level >= 1 ? std::min(level, g_cpuLevel) : g_cpuLevel; }
 
 uint32_t RasterReferencePixel(uint32_t s, uint32_t d, const RasterState& st) {
     Blend b = MakeBlend(st);
@@ -512,17 +541,11 @@ uint32_t RasterPremultiply(uint32_t p) {
     return a << 24 | Div255(((p >> 16) & 255) * a) << 16 | Div255(((p >> 8) & 255) * a) << 8 | Div255((p & 255) * a);
 }
 
-uint32_t RasterUnpremultiply(uint32_t p) {
-    uint32_t a = p >> 24;
-    if (a == 255) return p;
-    if (a == 0) return 0;
-    auto un = [a](uint32_t c) { return std::min(255u, (c * 255 + a / 2) / a); };
-    return a << 24 | un((p >> 16) & 255) << 16 | un((p >> 8) & 255) << 8 | un(p & 255);
-}
+uint32_t RasterUnpremultiply(uint32_t p) { return (p >> 24) == 0 ? 0 : Straight(p); }
 
 void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, int x, int y,
-                int kind, const RasterState& st) {
-    ClipRect clip = Intersect(clipIn, dst);
+                int kind, const RasterState& st, const RasterRows* rows) {
+    ClipRect clip = IntersectRows(clipIn, dst, rows);
     int64_t l = std::max<int64_t>(clip.left, x), r = std::min<int64_t>(clip.right, static_cast<int64_t>(x) + src.width);
     int64_t t = std::max<int64_t>(clip.top, y), btm = std::min<int64_t>(clip.bottom, static_cast<int64_t>(y) + src.height);
     if (l >= r || t >= btm) return;
@@ -549,7 +572,7 @@ void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, 
 
 void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src,
                   double ox, double oy, double ux, double uy, double vx, double vy,
-                  int kind, const RasterState& st) {
+                  int kind, const RasterState& st, const RasterRows* rows) {
     if (src.width <= 0 || src.height <= 0) return;
     double det = ux * vy - uy * vx;
     if (!std::isfinite(det) || std::fabs(det) < 1e-12) return;
@@ -560,10 +583,13 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
     double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
     if (!(maxX > clip.left - 1.0 && minX < clip.right + 1.0 && maxY > clip.top - 1.0 && minY < clip.bottom + 1.0)) return;
-    int y0 = std::max<int>(clip.top, static_cast<int>(std::floor(minY)));
-    int y1 = std::min<int>(clip.bottom, static_cast<int>(std::ceil(maxY)) + 1);
-    int bx0 = std::max<int>(clip.left, static_cast<int>(std::floor(minX)));
-    int bx1 = std::min<int>(clip.right, static_cast<int>(std::ceil(maxX)) + 1);
+    if (clip.left >= clip.right || clip.top >= clip.bottom) return;
+    // Clamped while still floating point: a huge quad's corners do not fit an int.
+    auto within = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); };
+    int y0 = within(std::floor(minY), clip.top, clip.bottom);
+    int y1 = within(std::ceil(maxY) + 1, clip.top, clip.bottom);
+    int bx0 = within(std::floor(minX), clip.left, clip.right);
+    int bx1 = within(std::ceil(maxX) + 1, clip.left, clip.right);
     if (y0 >= y1 || bx0 >= bx1) return;
 
     // Inverse map: destination point → source coordinates.
@@ -588,6 +614,20 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     const int64_t u00 = ToFixed((rx * vy - ry * vx) / det);
     const int64_t v00 = ToFixed((ry * ux - rx * uy) / det);
 
+    // A plain translation (scale 1, no turn) steps whole texels: pixel
+    // (bx0 + i, y0 + j) shows texel (u00 / 65536 + i, v00 / 65536 + j), and it
+    // is drawn exactly when that texel is inside the image, as an unscaled
+    // copy draws it. Bilinear sampling agrees when every sample sits on a
+    // texel centre.
+    if (!g_reference && du == 65536 && dvRow == 65536 && dv == 0 && duRow == 0 &&
+        (!st.bilinear || ((u00 & 0xFFFF) == 0x8000 && (v00 & 0xFFFF) == 0x8000))) {
+        const int64_t x = bx0 - (u00 >> 16), y = y0 - (v00 >> 16);
+        if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) return;
+        const ClipRect box{bx0, y0, bx1, y1};
+        RasterBlit(dst, box, src, static_cast<int>(x), static_cast<int>(y), kind, st, rows);
+        return;
+    }
+
     Blend b = MakeBlend(st);
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, kind);
@@ -596,16 +636,31 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     // Magnified nearest draws with colour or alpha modulation: modulate each
     // texel once into a scratch copy instead of each pixel that shows it. The
     // same per-texel rule, so the pixels are identical.
+    // A band draws only its own rows; the anchor above stays that of the
+    // whole draw, so every row steps exactly as without bands.
+    const int rowFrom = rows ? std::max(y0, rows->top) : y0, rowTo = rows ? std::min(y1, rows->bottom) : y1;
+    if (rowFrom >= rowTo) return;
     const Surface* from = &src;
     Surface modulated;
     if (fused && b.modulate && std::fabs(det) > 1.0) {
-        ModulateInto(src, b, &modulated);
+        // Only the texels these rows can reach: the source box of the
+        // destination rectangle, widened by two texels for rounding.
+        double uMin = 1e300, uMax = -1e300, vMin = 1e300, vMax = -1e300;
+        for (int corner = 0; corner < 4; corner++) {
+            const double X = (corner & 1) ? bx1 : bx0, Y = (corner & 2) ? rowTo : rowFrom;
+            const double u = a.u0 + X * a.udx + Y * a.udy, v = a.v0 + X * a.vdx + Y * a.vdy;
+            uMin = std::min(uMin, u); uMax = std::max(uMax, u);
+            vMin = std::min(vMin, v); vMax = std::max(vMax, v);
+        }
+        const ClipRect box{within(std::floor(uMin) - 2, 0, src.width), within(std::floor(vMin) - 2, 0, src.height),
+                           within(std::ceil(uMax) + 2, 0, src.width), within(std::ceil(vMax) + 2, 0, src.height)};
+        ModulateInto(src, b, box, &modulated);
         from = &modulated;
         fused = ChooseFused(Unmodulated(b), kind, false);
         b = Unmodulated(b);
     }
-    uint32_t tmp[CHUNK];
-    for (int y = y0; y < y1; y++) {
+    uint32_t tmp[CHUNK + SAMPLE_SLACK];
+    for (int y = rowFrom; y < rowTo; y++) {
         // Each row's span is exactly the pixels whose fixed-point source
         // coordinates fall inside the image, so the sampler never leaves it
         // and nearest sampling needs no clamping.
@@ -633,13 +688,13 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
 
 void RasterTriangle(const Surface& dst, const ClipRect& clipIn, const Surface& src,
                     const int px[3], const int py[3], const double su[3], const double sv[3],
-                    int kind, const RasterState& st) {
+                    int kind, const RasterState& st, const RasterRows* rows) {
     if (src.width <= 0 || src.height <= 0) return;
     const int64_t area = static_cast<int64_t>(px[1] - px[0]) * (py[2] - py[0]) -
                          static_cast<int64_t>(py[1] - py[0]) * (px[2] - px[0]);
     if (area == 0) return;
     const int64_t sign = area > 0 ? 1 : -1;
-    ClipRect clip = Intersect(clipIn, dst);
+    ClipRect clip = IntersectRows(clipIn, dst, rows);
     int y0 = std::max(clip.top, std::min({py[0], py[1], py[2]}));
     int y1 = std::min(clip.bottom, std::max({py[0], py[1], py[2]}));
     int bx0 = std::max(clip.left, std::min({px[0], px[1], px[2]}));
@@ -680,8 +735,8 @@ void RasterTriangle(const Surface& dst, const ClipRect& clipIn, const Surface& s
 }
 
 void RasterFill(const Surface& dst, const ClipRect& clipIn, int left, int top, int right, int bottom,
-                uint32_t rgb, const RasterState& st) {
-    ClipRect clip = Intersect(clipIn, dst);
+                uint32_t rgb, const RasterState& st, const RasterRows* rows) {
+    ClipRect clip = IntersectRows(clipIn, dst, rows);
     int l = std::max(left, clip.left), r = std::min(right, clip.right);
     int t = std::max(top, clip.top), btm = std::min(bottom, clip.bottom);
     if (l >= r || t >= btm) return;
@@ -697,8 +752,8 @@ void RasterFill(const Surface& dst, const ClipRect& clipIn, int left, int top, i
 }
 
 void RasterCoverage(const Surface& dst, const ClipRect& clipIn, int x, int y, const uint8_t* coverage,
-                    int width, int height, int pitch, uint32_t rgb, const RasterState& st) {
-    ClipRect clip = Intersect(clipIn, dst);
+                    int width, int height, int pitch, uint32_t rgb, const RasterState& st, const RasterRows* rows) {
+    ClipRect clip = IntersectRows(clipIn, dst, rows);
     int l = std::max(clip.left, x), r = std::min<int64_t>(clip.right, static_cast<int64_t>(x) + width);
     int t = std::max(clip.top, y), btm = std::min<int64_t>(clip.bottom, static_cast<int64_t>(y) + height);
     if (l >= r || t >= btm) return;

@@ -12,7 +12,9 @@
 //   per draw   M = (mA, mR, mG, mB): mA = blend parameter for modes 1, 2 and 5,
 //              else 255; mC = div255(brightness_C × mA) for modes 0–2 and 5,
 //              brightness_C for modes 3 and 4 (their parameter has no effect).
-//   per pixel  C = div255(S × M) per channel (alpha too), A = C's alpha;
+//   per pixel  C = div255(S × M) per channel (alpha too), A = C's alpha, where
+//              S is the stored pixel for modes 0–2 and 5 and its straight
+//              colour (unpremultiplied, rounded) for modes 3 and 4;
 //     modes 0, 1   D' = C + div255(D × (255 − A))
 //     modes 2, 5   D' = min(255, D + C)
 //     mode 3       D' = div255(C × (255 − D))      (pixels with alpha 0 skipped)
@@ -36,6 +38,13 @@ enum RasterSourceKind {
     RASTER_SOURCE_SOLID = 3,    // alpha already 255 everywhere: plain copies allowed
 };
 
+// A band of target rows, top ≤ y < bottom: a draw given one touches only
+// these rows and writes exactly the pixels it would write there without it.
+// Threads that each own bands of the target draw with it.
+struct RasterRows {
+    int top, bottom;
+};
+
 struct RasterState {
     int blendMode;          // 0..5, 8 (6 and 7 draw as 0)
     int blendParameter;     // 0..255
@@ -45,32 +54,35 @@ struct RasterState {
 
 // Unscaled copy of `src` with its top-left at (x, y).
 void RasterBlit(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y,
-                int sourceKind, const RasterState& st);
+                int sourceKind, const RasterState& st, const RasterRows* rows = nullptr);
 
 // `src` mapped affinely onto the parallelogram given by the destination point
 // of the image's top-left corner (ox, oy) and the destination steps per source
 // pixel along the image's x axis (ux, uy) and y axis (vx, vy).
 void RasterMapped(const Surface& dst, const ClipRect& clip, const Surface& src,
                   double ox, double oy, double ux, double uy, double vx, double vy,
-                  int sourceKind, const RasterState& st);
+                  int sourceKind, const RasterState& st, const RasterRows* rows = nullptr);
 
 // One triangle of a quad: integer destination corners p[0..2] (pixel-corner
 // coordinates) taking the source points s[0..2] (in source pixels, corners of
 // the image). Edges shared by two triangles are drawn once (top-left rule).
 void RasterTriangle(const Surface& dst, const ClipRect& clip, const Surface& src,
                     const int px[3], const int py[3], const double su[3], const double sv[3],
-                    int sourceKind, const RasterState& st);
+                    int sourceKind, const RasterState& st, const RasterRows* rows = nullptr);
 
 // Fills left ≤ x < right, top ≤ y < bottom (already ordered) with an opaque colour.
 void RasterFill(const Surface& dst, const ClipRect& clip, int left, int top, int right, int bottom,
-                uint32_t rgb, const RasterState& st);
+                uint32_t rgb, const RasterState& st, const RasterRows* rows = nullptr);
 
 // An 8-bit coverage mask drawn in colour rgb with alpha = coverage.
 void RasterCoverage(const Surface& dst, const ClipRect& clip, int x, int y, const uint8_t* coverage,
-                    int width, int height, int pitch, uint32_t rgb, const RasterState& st);
+                    int width, int height, int pitch, uint32_t rgb, const RasterState& st, const RasterRows* rows = nullptr);
 
 // Tests: 1 sends every draw through the plain scalar loops, 0 (default) the fast ones.
 void RasterUseReference(int on);
+// Tests and benchmarks: the widest vector loops used, 1 SSE2, 2 AVX2 (when the
+// CPU has it); 0 (default) the widest the CPU has.
+void RasterLimitVectors(int level);
 
 // The per-pixel rule above, for tests to compute expected values.
 uint32_t RasterReferencePixel(uint32_t premultipliedSource, uint32_t dst, const RasterState& st);

@@ -5,8 +5,10 @@
 // with letterboxing.
 #include <SDL.h>
 #include <fcntl.h>
+#include <ctime>
 #include <iconv.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -216,6 +218,18 @@ uint32_t TicksMs() {
     return static_cast<uint32_t>((SDL_GetPerformanceCounter() - base) * 1000 / freq);
 }
 void Sleep(uint32_t ms) { SDL_Delay(ms); }
+
+// The kernel's random bytes; should they fail, the wall clock, the process id
+// and a call counter still make every run's seed its own.
+uint32_t RunSeed() {
+    uint32_t seed = 0;
+    if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof seed)) return seed;
+    static uint32_t calls = 0;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<uint32_t>(now.tv_nsec) ^ static_cast<uint32_t>(now.tv_sec) * 2654435761u ^
+           static_cast<uint32_t>(getpid()) << 16 ^ ++calls * 0x9e3779b9u;
+}
 
 int AskYesNo(const char* caption, const char* text) {
     std::string c = ToUtf8(caption), t = ToUtf8(text);
@@ -512,7 +526,7 @@ const Platform g_sdlPlatform = {
     "sdl2", Startup, Shutdown, TicksMs, Sleep, AskYesNo, DesktopBytesPerPixel,
     AcquireInstance, ReleaseInstance, CreateWindowS, SetCaption, SetWindowed, DestroyWindow,
     PollEvent, WaitVBlank, Present, ReadKeys, PadCount, ReadPad,
-    OpenAudio, CloseAudio, LockAudio, UnlockAudio, DesktopSize, SdlPresentLocked,
+    OpenAudio, CloseAudio, LockAudio, UnlockAudio, DesktopSize, SdlPresentLocked, RunSeed,
 };
 
 } // namespace

@@ -1,0 +1,276 @@
+// The score table in play and stage practice: scores.txt written at each end
+// of a run (never by practice), damaged, unreadable and unwritable files, the
+// records screen after a restart, the title's added entries, and a practice
+// run of one stage from its menu back to its menu.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "game/extensions.h"
+#include "game/player/boss.h"
+#include "game/practice/practice.h"
+#include "game/records/records.h"
+#include "game/shell/menus.h"
+#include "game/shell/music.h"
+#include "tests/support/console_text.h"
+#include "tests/support/files.h"
+#include "tests/support/game_data.h"
+#include "tests/support/game_driver.h"
+#include "tests/support/headless_test.h"
+
+namespace {
+
+// The file with every date replaced by "DATE", so runs compare byte for byte.
+std::string ScoresWithoutDates() {
+    static const std::regex date("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}");
+    return std::regex_replace(ReadBytes("scores.txt"), date, "DATE");
+}
+
+void EndRun(int score, int stage, int continues, RunEnd how) {
+    player.score = score;
+    player.continues = continues;
+    stage_number = stage;
+    OnRunEnded(how);
+}
+
+class Records : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        ForgetRecords();
+        EndPracticeRun();
+    }
+};
+
+// Pixels of exactly one colour in a box of the last presented frame.
+int CountColour(const GameDriver& g, int x0, int y0, int x1, int y1, uint32_t colour) {
+    int n = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++) n += g.Pixel(x, y) == colour;
+    return n;
+}
+
+class RecordsInPlay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LinkGameData());
+        HeadlessSelect();
+        ResetMenus();
+        ForgetRecords();
+        EndPracticeRun();
+    }
+};
+
+} // namespace
+
+TEST_F(Records, EveryEndOfARunIsWrittenButPracticeIsNot) {
+    EndRun(1200, 0, 0, RUN_RETURNED);
+    EXPECT_EQ(ScoresWithoutDates(), "vortalis-scores 1\nreached 1\nruns 1\nentry 1 1200 1 0 DATE -\n");
+    EndRun(5000, 2, 1, RUN_GAME_OVER);
+    EndRun(300, 4, 3, RUN_CLEARED);
+    EndRun(40, 1, 0, RUN_QUIT);
+    const std::string four = "vortalis-scores 1\nreached 5\nruns 4\n"
+                             "entry 2 5000 3 1 DATE -\n"
+                             "entry 1 1200 1 0 DATE -\n"
+                             "entry 3 300 clear 3 DATE -\n"
+                             "entry 4 40 2 0 DATE -\n";
+    EXPECT_EQ(ScoresWithoutDates(), four);
+    EXPECT_EQ(ReadBytes("scores.txt").find("0000-"), std::string::npos) << "a real date";
+
+    // A practice run of the last stage with a record score leaves no trace.
+    BeginPracticeRun(4);
+    EXPECT_TRUE(PracticeRunning());
+    EXPECT_EQ(fucn_state, 28);
+    EXPECT_EQ(stage_number, 4);
+    EXPECT_EQ(player.power, PLAYER_POWER_MAX);
+    EXPECT_EQ(player.lives, 3);
+    EXPECT_EQ(player.score, 0);
+    EndRun(999999, 4, 0, RUN_CLEARED);
+    EXPECT_FALSE(PracticeRunning());
+    EXPECT_EQ(ScoresWithoutDates(), four);
+
+    // A new start reads the table back.
+    ForgetRecords();
+    EXPECT_EQ(BestScore(), 5000);
+    EXPECT_EQ(HighestStageReached(), 5);
+    EXPECT_TRUE(ConsoleJoined().empty()) << ConsoleJoined();
+}
+
+TEST_F(Records, DamagedUnreadableAndUnwritableFilesCostAConsoleLineNotTheRun) {
+    WriteBytes("scores.txt", "high scores: me 100\n");
+    EXPECT_EQ(BestScore(), -1);
+    EXPECT_EQ(ReadBytes("scores.txt.bad"), "high scores: me 100\n");
+    EXPECT_NE(ConsoleJoined().find("scores.txt が壊れていたので scores.txt.bad に移し"), std::string::npos);
+    struct stat st;
+    EXPECT_NE(stat("scores.txt", &st), 0) << "the new table is written at the next run's end";
+
+    // A write that fails (the temporary file cannot be made) leaves no file,
+    // says so once, and the table in memory still holds the run.
+    const std::string temp = "scores.txt.tmp" + std::to_string(getpid());
+    ASSERT_EQ(mkdir(temp.c_str(), 0755), 0);
+    EndRun(70, 0, 0, RUN_GAME_OVER);
+    EXPECT_NE(ConsoleJoined().find("scores.txt を保存できませんでした"), std::string::npos);
+    EXPECT_NE(stat("scores.txt", &st), 0);
+    EXPECT_EQ(BestScore(), 70);
+    ASSERT_EQ(rmdir(temp.c_str()), 0);
+
+    // A scores.txt that cannot be read is never written over.
+    ASSERT_EQ(mkdir("scores.txt", 0755), 0);
+    ForgetRecords();
+    EXPECT_EQ(BestScore(), -1);
+    EXPECT_NE(ConsoleJoined().find("scores.txt を読めないため、記録は保存されません"), std::string::npos);
+    EndRun(80, 0, 0, RUN_GAME_OVER);
+    ASSERT_EQ(stat("scores.txt", &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
+    // Two runs, each left through the play pause menu's タイトルへ戻る.
+    GameDriver g;
+    int runs = 0, step = 0, titleBefore = -1;
+    g.act = [&](GameDriver& d, int) {
+        if (fucn_state == 10 && titleBefore < 0) titleBefore = CountColour(d, 400, 0, 640, 30, 0xFFFFFF);
+        ToPlay(d);
+        if (fucn_state == 30 && scene_timer == 5 && step == 0) {
+            player.score = runs == 0 ? 1200 : 5000;
+            if (runs == 1) stage_number = 2;
+            d.Tap(KEY_ESCAPE);
+            step = 1;
+        } else if (step == 1 && fucn_state == 301) {
+            d.Tap(KEY_DOWN);
+            step = 2;
+        } else if (step == 2) {
+            d.Tap(KEY_Z);
+            step = 3;
+        } else if (step == 3 && fucn_state == 1) {
+            step = 0;
+            if (++runs == 2) fucn_state = 900;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    EXPECT_EQ(ScoresWithoutDates(),
+              "vortalis-scores 1\nreached 3\nruns 2\nentry 2 5000 3 0 DATE -\nentry 1 1200 1 0 DATE -\n");
+
+    // The older run's replay is named in the table (but is not there).
+    std::string table = ReadBytes("scores.txt");
+    table.replace(table.rfind(" -\n"), 3, " replay-missing.vrp\n");
+    WriteBytes("scores.txt", table);
+
+    // The game starts again: the title shows the best score, and 記録 (up
+    // twice, past おわる) shows both runs, the newer one first and marked; Z
+    // on the older one tries its replay and stays on the screen.
+    ForgetRecords();
+    ResetMenus();
+    GameDriver again;
+    int titleBest = -1, newOnFirst = -1, newOnSecond = -1, textOnSecond = -1;
+    std::vector<int> chosen;
+    std::string console;
+    step = 0;
+    again.act = [&](GameDriver& d, int) {
+        if (fucn_state == 1) d.Tap(KEY_Z);
+        if (fucn_state != 10 && fucn_state != 1200) return;
+        switch (step++) {
+        case 5: titleBest = CountColour(d, 400, 0, 640, 30, 0xFFFFFF); d.Tap(KEY_UP); break;
+        case 7: d.Tap(KEY_UP); break;
+        case 9: d.Tap(KEY_Z); break;
+        case 11:
+            chosen.push_back(fucn_state);
+            newOnFirst = CountColour(d, 30, 120, 100, 138, 0xFFFF00);
+            newOnSecond = CountColour(d, 30, 144, 100, 162, 0xFFFF00);
+            textOnSecond = CountColour(d, 100, 144, 600, 162, 0xFFFFFF);
+            d.Tap(KEY_DOWN);
+            break;
+        case 13: d.Tap(KEY_Z); break;
+        case 15: chosen.push_back(fucn_state); console = ConsoleJoined(); d.Tap(KEY_ESCAPE); break;
+        case 17: chosen.push_back(fucn_state); fucn_state = 900; break;
+        default: break;
+        }
+    };
+    EXPECT_EQ(again.Run(), 0);
+    EXPECT_GT(titleBest, titleBefore + 50) << "ハイスコア on the title";
+    EXPECT_EQ(chosen, (std::vector<int>{RECORDS_SCENE, RECORDS_SCENE, 10}));
+    EXPECT_NE(console.find("リプレイ replay-missing.vrp を再生できませんでした"), std::string::npos) << console;
+    EXPECT_GT(newOnFirst, 20) << "NEW beside the first row, the newer run's 5000";
+    EXPECT_EQ(newOnSecond, 0);
+    EXPECT_GT(textOnSecond, 100) << "the older run in white on the second row";
+}
+
+TEST_F(RecordsInPlay, PracticeOffersReachedStagesPlaysOneStageAloneAndReturnsToItsMenu) {
+    // With no table only stage 1 is offered: the second row is the way back.
+    // Then a table whose runs reached stage 3: the third row starts stage 3;
+    // its boss beaten, the practice menu comes back without map story; a
+    // second practice that loses its last life comes back without a
+    // continue menu.
+    GameDriver g;
+    std::vector<int> scenes;
+    int step = 0, practices = 0;
+    int powerAtCard = -1, livesAtCard = -1, stageAtCard = -1, musicAtCard = -1;
+    g.act = [&](GameDriver& d, int frame) {
+        if (scenes.empty() || scenes.back() != fucn_state) scenes.push_back(fucn_state);
+        if (fucn_state == 1) d.Tap(KEY_Z);
+        if (fucn_state == 29 && powerAtCard < 0) {
+            powerAtCard = player.power;
+            livesAtCard = player.lives;
+            stageAtCard = stage_number;
+        }
+        if (fucn_state == 30 && scene_timer == 40) musicAtCard = MusicState();
+        if (fucn_state == 30 && scene_timer == 41) scene_timer = 7990;   // straight to the boss
+        if (fucn_state == 30 && boss.state != BOSS_NONE && practices == 1) boss.hp = -1;
+        if (fucn_state == 30 && practices == 2) player.lives = -1;
+        // One key per two frames, so that each tap is a fresh press.
+        if (frame % 2) return;
+        switch (step) {
+        case 0: if (fucn_state == 10) { d.Tap(KEY_DOWN); step++; } break;   // to 練習
+        case 1: d.Tap(KEY_Z); step++; break;
+        case 2: if (fucn_state == PRACTICE_MENU_SCENE) { d.Tap(KEY_DOWN); step++; } break;
+        case 3: d.Tap(KEY_Z); step++; break;                                   // タイトルへ戻る
+        case 4:
+            if (fucn_state != 10) break;
+            WriteBytes("scores.txt", "vortalis-scores 1\nreached 3\nruns 1\n");
+            ForgetRecords();
+            step++;
+            break;
+        case 5: d.Tap(KEY_Z); step++; break;   // the cursor stayed on 練習
+        case 6: d.Tap(KEY_DOWN); step++; break;   // the menu opens on stage1
+        case 7: d.Tap(KEY_DOWN); step++; break;
+        case 8: d.Tap(KEY_Z); practices = 1; step++; break;                     // stage3
+        case 9: if (fucn_state == PRACTICE_MENU_SCENE) { d.Tap(KEY_Z); practices = 2; step++; } break;
+        case 10: if (fucn_state == PRACTICE_MENU_SCENE) fucn_state = 900; break;
+        default: break;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    const std::vector<int> expect = {1, 9, 10, PRACTICE_MENU_SCENE, 10, PRACTICE_MENU_SCENE,
+                                     28, 29, 30, 31, PRACTICE_CLEARED_SCENE, PRACTICE_MENU_SCENE,
+                                     28, 29, 30, PRACTICE_LOST_SCENE, PRACTICE_MENU_SCENE};
+    EXPECT_EQ(scenes, expect);
+    EXPECT_EQ(stageAtCard, 2);
+    EXPECT_EQ(powerAtCard, PLAYER_POWER_MAX);
+    EXPECT_EQ(livesAtCard, 3);
+    EXPECT_EQ(musicAtCard, 6) << "the stage music started with the card, as in a run";
+    EXPECT_EQ(stage_number, 2) << "the second practice kept the cursor on stage3";
+    EXPECT_EQ(ReadBytes("scores.txt"), "vortalis-scores 1\nreached 3\nruns 1\n") << "practice is never entered";
+}
+
+TEST_F(RecordsInPlay, TheContinueMenuShowsTheBestScoreUnderItsOwnTexts) {
+    WriteBytes("scores.txt", "vortalis-scores 1\nentry 1 4321 1 0 2026-12-08 17:01 -\n");
+    GameDriver g;
+    int menuFrames = 0, bestRows = -1, belowBest = -1;
+    g.act = [&](GameDriver& d, int) {
+        ToPlay(d);
+        if (fucn_state == 30 && scene_timer == 5) player.lives = -1;
+        if (fucn_state == 302 && ++menuFrames == 3) {
+            bestRows = CountColour(d, 0, 290, 640, 308, 0xFFFFFF);
+            belowBest = CountColour(d, 0, 310, 640, 440, 0xFFFFFF);
+            fucn_state = 900;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    EXPECT_GT(bestRows, 50) << "ハイスコア at y = 290, under the line at 260";
+    EXPECT_EQ(belowBest, 0);
+}

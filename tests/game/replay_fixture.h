@@ -1,0 +1,74 @@
+// Whole-game runs for the replay tests: the real main loop on the headless
+// platform with the generated data; after every presented frame the test picks
+// the next frame's keys from the game's state (so its choices are ordinary
+// input that a replay records), and verification runs the same main loop with
+// --replay FILE --verify.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "framework/backend/headless/headless.h"
+#include "framework/framework.h"
+#include "game/game_state.h"
+#include "game/extensions.h"
+#include "game/launch/launch_options.h"
+#include "game/replay/replay.h"
+#include "game/shell/game_main.h"
+#include "game/shell/menus.h"
+#include "game/shell/pad.h"
+#include "tests/support/game_data.h"
+
+struct ReplayDriver {
+    uint8_t keys[256] = {};
+    uint8_t lastKeys[256] = {};
+    int frameLimit = 40000;
+    std::function<void(ReplayDriver&, int frame)> act;
+
+    void Tap(int code) {
+        if (!lastKeys[code]) keys[code] = 1;
+    }
+    void Hold(int code) { keys[code] = 1; }
+
+    int Run() {
+        g_launch = LaunchOptions{};
+        g_launch.screen = SCREEN_WINDOW;
+        HeadlessSetKeysNow(keys);
+        HeadlessOnPresent([this](int frame, const uint32_t*, int, int) {
+            std::memcpy(lastKeys, keys, sizeof keys);
+            std::memset(keys, 0, sizeof keys);
+            if (act) act(*this, frame);
+            if (frame >= frameLimit) fucn_state = 900;   // a run that lost its way ends, not hangs
+            HeadlessSetKeysNow(keys);
+        });
+        return VortalisMain();
+    }
+};
+
+// The exit code of --replay path --verify run in this process, which starts,
+// like a fresh process, without the title's pad bindings.
+inline int VerifyReplay(const std::string& path) {
+    HeadlessSelect();
+    ResetMenus();
+    PadConfig = PadConfigRecord{};
+    g_launch = LaunchOptions{};
+    g_launch.replayFile = path;
+    g_launch.verify = true;
+    const int code = VortalisMain();
+    g_launch = LaunchOptions{};
+    return code;
+}
+
+class ReplayRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LinkGameData());
+        HeadlessSelect();
+        ResetMenus();
+        SetReplaySaving(true);
+    }
+    void TearDown() override { g_launch = LaunchOptions{}; }
+};

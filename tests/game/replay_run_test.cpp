@@ -1,0 +1,189 @@
+// Replays of whole runs: a run played from the keyboard is recorded, saved,
+// listed and verified headless; a changed frame desyncs at the next check with
+// the part that differs; a run with a continue is not saved; a folder that
+// cannot be written costs one console line and leaves no file.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <string>
+#include <vector>
+
+#include "game/files/player_files.h"
+#include "game/player/player.h"
+#include "game/replay/replay_list.h"
+#include "game/state_hash.h"
+#include "tests/game/replay_fixture.h"
+#include "tests/support/console_text.h"
+#include "tests/support/files.h"
+
+namespace {
+
+// Title to play (the prologue cut short, as the recording starts at the new
+// game), then in play: shots in bursts, up and down sweeps, a pause and resume
+// at clock 300, the shot key overlapping a pad button at 500..530 (a hold count
+// the mask alone cannot give), and タイトルへ戻る from the pause menu at 900.
+struct ScriptedRun {
+    int step = 0;
+    void operator()(ReplayDriver& r, int) {
+        if (step == 3 && fucn_state == 1) fucn_state = 900;
+        if (fucn_state == 1 || fucn_state == 10) r.Tap(KEY_Z);
+        if (fucn_state == 20) fucn_state = 27;
+        const uint8_t none[PLATFORM_PAD_BUTTONS] = {};
+        uint8_t buttons[PLATFORM_PAD_BUTTONS] = {};
+        const int axes[PLATFORM_PAD_AXES] = {};
+        const int t = scene_timer;
+        if (fucn_state == 30) {
+            if (t < 480 || t > 540) {
+                if (t % 20 < 12) r.Hold(KEY_Z);
+            } else if (t >= 515 && t <= 530) {
+                r.Hold(KEY_Z);
+            }
+            if (t >= 500 && t <= 520) buttons[0] = 1;
+            r.Hold((t / 90) % 2 ? KEY_UP : KEY_DOWN);
+            if (t % 200 < 60) r.Hold(KEY_RIGHT);
+            if ((t == 300 && step == 0) || (t == 900 && step == 1)) {
+                r.Tap(KEY_ESCAPE);
+                step++;
+            }
+        } else if (fucn_state == 301) {
+            if (step == 1) r.Tap(KEY_ESCAPE);   // resume (once the pause key is up)
+            else if (step == 2) step = 20;      // every key up for a frame
+            else if (step == 20) r.Tap(KEY_DOWN), step = 21;
+            else if (step == 21) r.Tap(KEY_Z), step = 3;   // タイトルへ戻る
+        }
+        HeadlessSetPadCount(1);
+        HeadlessSetPad(0, axes, fucn_state == 30 ? buttons : none);
+    }
+};
+
+std::vector<std::string> SavedReplays() { return ListFolder("replays", ".vrp"); }
+
+} // namespace
+
+TEST_F(ReplayRun, AKeyboardRunIsSavedAndVerifiesAndAChangedFrameDesyncsAtTheNextCheck) {
+    ReplayDriver d;
+    ScriptedRun script;
+    d.act = std::ref(script);
+    ASSERT_EQ(d.Run(), 0);
+    ASSERT_EQ(script.step, 3);
+
+    const ReplayData& run = LastRecordedRun();
+    EXPECT_EQ(run.endedBy, RUN_RETURNED);
+    EXPECT_EQ(run.start, REPLAY_START_NEW_GAME);
+    EXPECT_GT(run.frames, 1000u);
+    EXPECT_FALSE(run.fixes.empty()) << "the pad button's release left the key's shorter hold";
+    const std::vector<std::string> saved = SavedReplays();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_STREQ(LastSavedReplayName(), saved[0].c_str());
+    const std::vector<ReplayListEntry> list = ReadReplayList("replays");
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_TRUE(list[0].readable);
+    EXPECT_EQ(list[0].header.frames, run.frames);
+    EXPECT_EQ(list[0].header.finalScore, run.finalScore);
+
+    const std::string path = "replays/" + saved[0];
+    EXPECT_EQ(VerifyReplay(path), 0) << DescribeReplayResult(LastReplayResult());
+    EXPECT_EQ(LastReplayResult().outcome, REPLAY_PASSED);
+    EXPECT_EQ(LastReplayResult().frame, run.frames);
+    EXPECT_EQ(LastReplayResult().finalScore, run.finalScore);
+
+    // Thirty frames of Right from frame 200 move the ship: the check at 240 names it.
+    ReplayData changed = run;
+    for (int f = 200; f < 230; f++) changed.masks[f] ^= 1u << 2;
+    const std::vector<unsigned char> bytes = EncodeReplay(changed);
+    WriteBytes("changed.vrp", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(VerifyReplay("changed.vrp"), 1);
+    EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
+    EXPECT_EQ(LastReplayResult().frame, 240u);
+    EXPECT_EQ(LastReplayResult().part, STATE_SHIP);
+
+    // Without the fixes the charge (or the volleys) come out otherwise.
+    ReplayData unfixed = run;
+    unfixed.fixes.clear();
+    const std::vector<unsigned char> b2 = EncodeReplay(unfixed);
+    WriteBytes("unfixed.vrp", std::string(b2.begin(), b2.end()));
+    EXPECT_EQ(VerifyReplay("unfixed.vrp"), 1);
+}
+
+TEST_F(ReplayRun, ARunWithAContinueIsNotSavedAndAnUnwritableFolderCostsOneConsoleLine) {
+    ReplayDriver d;
+    bool continued = false;
+    int step = 0;
+    std::string console;
+    d.act = [&](ReplayDriver& r, int) {
+        if (step == 2 && fucn_state == 1) {
+            console = ConsoleJoined();
+            fucn_state = 900;
+        }
+        if (fucn_state == 1 || fucn_state == 10) r.Tap(KEY_Z);
+        if (fucn_state == 20) fucn_state = 27;
+        if (fucn_state == 30 && scene_timer == 100 && !continued) {
+            player.lives = -1;
+            continued = true;
+        }
+        if (fucn_state == 302) r.Tap(KEY_Z);   // はい
+        if (fucn_state == 30 && scene_timer == 200 && step == 0) {
+            r.Tap(KEY_ESCAPE);
+            step = 1;
+        } else if (fucn_state == 301 && step == 1) {
+            r.Tap(r.lastKeys[KEY_DOWN] ? KEY_Z : KEY_DOWN);
+            if (r.keys[KEY_Z]) step = 2;
+        }
+    };
+    ASSERT_EQ(d.Run(), 0);
+    EXPECT_EQ(player.continues, 1);
+    EXPECT_GT(LastRecordedRun().frames, 0u);
+    EXPECT_TRUE(SavedReplays().empty()) << "a continue was used";
+
+    WriteBytes("replays", "a plain file where the folder should be");
+    HeadlessSelect();
+    ResetMenus();
+    ReplayDriver again;
+    step = 0;
+    continued = true;
+    again.act = d.act;
+    ASSERT_EQ(again.Run(), 0);
+    EXPECT_EQ(step, 2);
+    EXPECT_NE(console.find("リプレイを保存できませんでした"), std::string::npos) << console;
+    DIR* dir = opendir(".");
+    ASSERT_NE(dir, nullptr);
+    while (dirent* e = readdir(dir)) EXPECT_EQ(std::string(e->d_name).find("replay-"), std::string::npos) << e->d_name;
+    closedir(dir);
+}
+
+// The title's リプレイ entry opens the list; Shot plays the chosen replay; one
+// that does not match the game stops at its first check with a console line
+// and the list comes back; Esc goes back to the title.
+TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList) {
+    ReplayData bogus;
+    std::snprintf(bogus.gameVersion, sizeof bogus.gameVersion, "%s", "vortalis test");
+    bogus.masks.assign(300, 0);
+    bogus.checks.assign(ReplayCheckCount(300), ReplayCheck{});
+    const std::vector<unsigned char> bytes = EncodeReplay(bogus);
+    MakeFolders("replays", nullptr);
+    WriteBytes("replays/replay-20260101-000000.vrp", std::string(bytes.begin(), bytes.end()));
+
+    ReplayDriver d;
+    std::vector<int> scenes;
+    bool sawPlayback = false;
+    std::string console;
+    d.act = [&](ReplayDriver& r, int) {
+        console = ConsoleJoined();
+        if (scenes.empty() || scenes.back() != fucn_state) scenes.push_back(fucn_state);
+        sawPlayback = sawPlayback || ReplayPlaying();
+        if (fucn_state == 1) r.Tap(KEY_Z);
+        if (fucn_state == 10 && scenes.size() < 6) r.Tap(r.lastKeys[KEY_DOWN] ? KEY_Z : KEY_DOWN);
+        if (fucn_state == REPLAY_LIST_SCENE + 1 && !sawPlayback) r.Tap(KEY_Z);
+        if (fucn_state == REPLAY_LIST_SCENE + 1 && sawPlayback && !ReplayPlaying()) r.Tap(KEY_ESCAPE);
+        if (fucn_state == 10 && sawPlayback) fucn_state = 900;
+    };
+    ASSERT_EQ(d.Run(), 0);
+    EXPECT_TRUE(sawPlayback);
+    // The desync leads to the list within its frame: 1000 runs unseen there.
+    EXPECT_EQ(scenes, (std::vector<int>{1, 9, 10, 1000, 1001, 27, 28, 29, 1001, 9, 10}));
+    EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
+    EXPECT_EQ(LastReplayResult().frame, 60u);
+    EXPECT_NE(console.find("リプレイを止めました: desync at frame 60: the scene state differs"), std::string::npos)
+        << console;
+}
