@@ -140,10 +140,10 @@ printf '%s\n' "$first_table" | grep -qx 'reached 1' || fail "stage reached is no
 # ---- 2. the game again: best score, records screen, practice offers stage1 ---
 if start_game second; then
   shot title-best
-  key Down Down z; sleep 1      # 記録
+  key Down Down Down z; sleep 1 # 記録 (past 練習 and リプレイ)
   shot records
   key Escape; sleep 0.5
-  key Up z; sleep 1             # 練習
+  key Up Up z; sleep 1          # 練習
   shot practice-one
   key Escape; sleep 0.5
   key Up Up z                   # from 練習 up to スタート, then to おわる

@@ -5,6 +5,7 @@
 #include "framework/framework.h"
 #include "game/extensions.h"
 #include "game/game_state.h"
+#include "game/launch/launch_options.h"
 #include "game/settings/settings.h"
 #include "game/shell/assets.h"
 #include "game/shell/menus.h"

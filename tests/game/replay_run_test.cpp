@@ -97,13 +97,6 @@ TEST_F(ReplayRun, AKeyboardRunIsSavedAndVerifiesAndAChangedFrameDesyncsAtTheNext
     EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
     EXPECT_EQ(LastReplayResult().frame, 240u);
     EXPECT_EQ(LastReplayResult().part, STATE_SHIP);
-
-    // Without the fixes the charge (or the volleys) come out otherwise.
-    ReplayData unfixed = run;
-    unfixed.fixes.clear();
-    const std::vector<unsigned char> b2 = EncodeReplay(unfixed);
-    WriteBytes("unfixed.vrp", std::string(b2.begin(), b2.end()));
-    EXPECT_EQ(VerifyReplay("unfixed.vrp"), 1);
 }
 
 TEST_F(ReplayRun, ARunWithAContinueIsNotSavedAndAnUnwritableFolderCostsOneConsoleLine) {
@@ -167,13 +160,19 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
     ReplayDriver d;
     std::vector<int> scenes;
     bool sawPlayback = false;
+    int titleStep = 0;
     std::string console;
     d.act = [&](ReplayDriver& r, int) {
         console = ConsoleJoined();
         if (scenes.empty() || scenes.back() != fucn_state) scenes.push_back(fucn_state);
         sawPlayback = sawPlayback || ReplayPlaying();
         if (fucn_state == 1) r.Tap(KEY_Z);
-        if (fucn_state == 10 && scenes.size() < 6) r.Tap(r.lastKeys[KEY_DOWN] ? KEY_Z : KEY_DOWN);
+        // Down twice (past 練習) to リプレイ, then Z, a frame apart.
+        if (fucn_state == 10 && !sawPlayback && titleStep < 5) {
+            const int keys[] = {KEY_DOWN, 0, KEY_DOWN, 0, KEY_Z};
+            if (keys[titleStep]) r.Tap(keys[titleStep]);
+            titleStep++;
+        }
         if (fucn_state == REPLAY_LIST_SCENE + 1 && !sawPlayback) r.Tap(KEY_Z);
         if (fucn_state == REPLAY_LIST_SCENE + 1 && sawPlayback && !ReplayPlaying()) r.Tap(KEY_ESCAPE);
         if (fucn_state == 10 && sawPlayback) fucn_state = 900;
