@@ -122,6 +122,7 @@ int SaveScreenPng(const char* path) {
     ApiGuard guard;
     const Surface& b = g_screen.back;
     if (!g_core.initialised || !b.pixels || !path || !path[0]) return -1;
+    RasterQueueFinish();   // the draws still pending on the drawing threads
     // Written beside the target and renamed over it, so no half-written file
     // is ever seen under the final name.
     const std::string temp = std::string(path) + ".tmp";
