@@ -20,6 +20,7 @@ struct OpenFile {
     int64_t size;
     int64_t position;
     int eof;
+    int64_t streamPosition;   // where the stdio stream stands; −1 when unknown
 };
 
 OpenFile g_files[FILE_MAX_OPEN];
@@ -95,7 +96,7 @@ int FileLayerOpen(const char* path) {
         return 0;
     }
     const int64_t size = st.st_size;
-    g_files[index] = OpenFile{f, size, 0, 0};
+    g_files[index] = OpenFile{f, size, 0, 0, 0};
     g_openCount++;
     return FILE_HANDLE_TAG + index + 1;
 }
@@ -141,9 +142,12 @@ size_t FileLayerRead(void* buffer, size_t size, size_t count, int fh) {
         f->eof = 1;
         return 0;
     }
-    std::fseek(f->file, static_cast<long>(f->position), SEEK_SET);
+    // A seek costs a system call even when the stream is already there, and
+    // the story readers take one byte a call: seek only when the position moved.
+    if (f->streamPosition != f->position) std::fseek(f->file, static_cast<long>(f->position), SEEK_SET);
     size_t got = std::fread(buffer, size, whole, f->file);
     f->position += static_cast<int64_t>(got * size);
+    f->streamPosition = got == whole ? f->position : -1;   // a short read leaves the stream's place unsure
     if (got == 0) f->eof = 1;
     return got;
 }

@@ -2,6 +2,7 @@
 // Shift-JIS pairs, end of file, and bad handles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -202,4 +203,61 @@ TEST(File, LayerReadsWholeElementsAndSeeks) {
     EXPECT_TRUE(FileLayerReadAll("d.bin", &all));
     EXPECT_EQ(all, "0123456789");
     EXPECT_FALSE(FileLayerReadAll("nope.bin", &all));
+}
+
+// Reads one byte at a time, seeks, and reads runs of whole elements in a
+// random order, two files open at once: every byte read is the file's byte at
+// the layer's position, however the reads and seeks interleave.
+TEST(File, InterleavedReadsAndSeeksAlwaysReadTheBytesAtThePosition) {
+    std::string content[2];
+    for (int f = 0; f < 2; f++) {
+        for (int i = 0; i < 9000; i++) content[f].push_back(static_cast<char>((i * 7 + f * 31 + i / 251) & 0xFF));
+        WriteBytes(f ? "b.bin" : "a.bin", content[f]);
+    }
+    const int fh[2] = {FileOpenRead("a.bin"), FileOpenRead("b.bin")};
+    ASSERT_NE(fh[0], 0);
+    ASSERT_NE(fh[1], 0);
+    int64_t model[2] = {0, 0};
+    bool eof[2] = {false, false};   // set by a read that got nothing, cleared by a seek
+    unsigned seed = 12345;
+    auto next = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(n));
+    };
+    const int64_t size = 9000;
+    for (int step = 0; step < 20000; step++) {
+        const int f = next(2), op = next(8);
+        if (op < 4) {   // the byte readers' way
+            const int c = FileReadChar(fh[f]);
+            if (model[f] < size && !eof[f]) {
+                ASSERT_EQ(c, static_cast<unsigned char>(content[f][model[f]])) << "step " << step;
+                model[f]++;
+            } else {
+                ASSERT_EQ(c, -1);
+                eof[f] = true;
+            }
+        } else if (op < 6) {
+            const int origin = next(3);
+            const int64_t base = origin == 0 ? 0 : origin == 1 ? model[f] : size;
+            const int64_t offset = next(400) - 200 + (origin == 0 ? next(9000) : 0);
+            ASSERT_EQ(FileLayerSeek(fh[f], offset, origin), 0);
+            model[f] = std::min(std::max<int64_t>(base + offset, 0), size);
+            eof[f] = false;
+        } else if (op == 6) {
+            ASSERT_EQ(FileAtEnd(fh[f]), model[f] >= size ? 1 : 0);
+            eof[f] = false;   // it seeks to the end and back
+        } else {
+            char buf[64];
+            const size_t elem = 1 + next(3), count = next(20);
+            const size_t got = FileLayerRead(buf, elem, count, fh[f]);
+            const size_t whole = std::min<size_t>(count, static_cast<size_t>(size - model[f]) / elem);
+            ASSERT_EQ(got, whole) << "step " << step;
+            ASSERT_EQ(std::string(buf, got * elem), content[f].substr(model[f], got * elem)) << "step " << step;
+            model[f] += static_cast<int64_t>(got * elem);
+            eof[f] = eof[f] || got == 0;
+        }
+        ASSERT_EQ(FileLayerTell(fh[f]), model[f]);
+    }
+    FileCloseRead(fh[0]);
+    FileCloseRead(fh[1]);
 }
