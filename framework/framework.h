@@ -25,6 +25,7 @@ int MakeColor(int r, int g, int b);            // colour value in the screen's 5
 int LoadImageFile(const char* path, int softwareFlag);                          // graphic handle or −1
 int LoadImageStrip(const char* path, int count, int xNum, int yNum, int cellW, int cellH,
                    int* handlesOut, int softwareFlag);                          // 0 or −1
+int PreloadImageFiles(const char* const* paths, int count);                     // decode ahead on worker threads; 0 or −1
 int MakeOffscreenImage(int width, int height, int softwareFlag);                // drawable image or −1
 int DeleteImage(int handle);                                                    // 0 or −1
 int DrawImageAt(int x, int y, int handle, int transFlag);                       // unscaled, top-left at (x, y)

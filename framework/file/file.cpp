@@ -49,6 +49,21 @@ bool CrLfSplitByBuffer(int fh, int64_t at) {
 
 } // namespace
 
+// Opens a regular file for reading; nullptr for anything else (a directory, a
+// device, a pipe) or when it cannot be opened.
+static FILE* OpenRegular(const char* path, int64_t* size) {
+    const std::string full = FileNormalisePath(path);
+    FILE* f = std::fopen(full.c_str(), "rb");
+    if (!f) return nullptr;
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::fclose(f);
+        return nullptr;
+    }
+    *size = st.st_size;
+    return f;
+}
+
 std::string FileNormalisePath(const char* path) {
     std::string full;
     bool absolute = path[0] == '/' || path[0] == '\\';
@@ -87,15 +102,9 @@ int FileLayerOpen(const char* path) {
     }
     int index = 0;
     while (g_files[index].file) index++;
-    std::string full = FileNormalisePath(path);
-    FILE* f = std::fopen(full.c_str(), "rb");
+    int64_t size = 0;
+    FILE* f = OpenRegular(path, &size);
     if (!f) return 0;
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {   // a directory, a device, a pipe
-        std::fclose(f);
-        return 0;
-    }
-    const int64_t size = st.st_size;
     g_files[index] = OpenFile{f, size, 0, 0, 0};
     g_openCount++;
     return FILE_HANDLE_TAG + index + 1;
@@ -160,12 +169,23 @@ int FileLayerEof(int fh) {
 int FileLayerOpenCount(void) { return g_openCount; }
 
 bool FileLayerReadAll(const char* path, std::string* out) {
-    int fh = FileLayerOpen(path);
-    if (!fh) return false;
-    out->assign(static_cast<size_t>(FileLayerSize(fh)), '\0');
-    size_t got = out->empty() ? 0 : FileLayerRead(&(*out)[0], 1, out->size(), fh);
+    if (!path) return false;
+    if (g_openCount >= FILE_MAX_OPEN) {
+        WriteLogLine("同時に開けるファイルの数が限界を超えました\n");
+        return false;
+    }
+    return FileReadWhole(path, out);
+}
+
+bool FileReadWhole(const char* path, std::string* out) {
+    if (!path) return false;
+    int64_t size = 0;
+    FILE* f = OpenRegular(path, &size);
+    if (!f) return false;
+    out->assign(static_cast<size_t>(size), '\0');
+    const size_t got = out->empty() ? 0 : std::fread(&(*out)[0], 1, out->size(), f);
     out->resize(got);
-    FileLayerClose(fh);
+    std::fclose(f);
     return true;
 }
 

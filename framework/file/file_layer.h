@@ -19,8 +19,11 @@ int FileLayerEof(int fh);                            // −1 when the end-of-fil
 int64_t FileLayerSize(int fh);                       // size in bytes, or −1
 int FileLayerOpenCount(void);
 
-// Reads a whole file through the layer; false when it cannot be opened.
+// Reads a whole file through the layer; false when it cannot be opened (the
+// table being full is logged, as for any open).
 bool FileLayerReadAll(const char* path, std::string* out);
+// The same read without the table, for worker threads: any thread may call it.
+bool FileReadWhole(const char* path, std::string* out);
 
 // Full path: relative paths are taken from the current directory; '/' and '\'
 // both separate; "." is dropped and ".." removes the previous component.

@@ -2,6 +2,7 @@
 // buffer or a drawable image) and its draw area, clearing, and handing the
 // finished back buffer to the platform. Called by lifecycle and every draw.
 #include "framework/graphics/draw_target.h"
+#include "framework/graphics/image_preload.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -82,6 +83,7 @@ int GraphicsStartup(void) {
 }
 
 void GraphicsShutdown(void) {
+    ImagePreloadShutdown();
     RasterQueueFinish();
     g_screen = Screen();
     ImageTableReset();

@@ -1,7 +1,8 @@
 // Image loading and image handles' public calls: LoadImageFile, LoadImageStrip
 // (cells sharing the parent's pixels), MakeOffscreenImage, DeleteImage,
 // GetImageSize and CaptureScreenToImage. Files are read whole through the file
-// layer and decoded by backend/image/.
+// layer, or taken decoded from the preloaded pictures (image_preload.h), and
+// decoded by backend/image/.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -17,41 +18,20 @@
 #include "framework/file/file_layer.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_target.h"
+#include "framework/graphics/image_preload.h"
 #include "framework/graphics/image_table.h"
 
 namespace {
 
-enum LoadResult { LOAD_OK, LOAD_MISSING, LOAD_FAILED };
-
-// "dir/name.png" → "dir/name_a.png": "_a" goes before the last '.' anywhere in
-// the path, or at the end when there is none.
-std::string MaskPath(const char* path) {
-    std::string p(path);
-    size_t dot = p.rfind('.');
-    if (dot == std::string::npos) return p + "_a";
-    return p.substr(0, dot) + "_a" + p.substr(dot);
+// The picture from the preloaded ones when it is among them, else read now.
+// A full file table fails the load with its log line either way.
+PictureResult LoadPicture(const char* path, DecodedImage* img) {
+    PictureResult result;
+    if (FileLayerOpenCount() < FILE_MAX_OPEN && TakePreloadedPicture(path, &result, img)) return result;
+    return ReadPicture(path, img, false);
 }
 
-// Decodes the picture and its "_a" mask (if one decodes). The mask's blue
-// channel becomes the alpha; a mask of another size fails the load.
-LoadResult LoadPicture(const char* path, DecodedImage* img) {
-    std::string bytes;
-    if (!FileLayerReadAll(path, &bytes)) return LOAD_MISSING;
-    if (!DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), img)) return LOAD_FAILED;
-    std::string maskBytes;
-    if (FileLayerReadAll(MaskPath(path).c_str(), &maskBytes)) {
-        DecodedImage mask;
-        if (DecodeImage(reinterpret_cast<const uint8_t*>(maskBytes.data()), maskBytes.size(), &mask)) {
-            if (mask.width != img->width || mask.height != img->height) return LOAD_FAILED;
-            for (size_t i = 0; i < img->pixels.size(); i++)
-                img->pixels[i] = (img->pixels[i] & 0xFFFFFFu) | (mask.pixels[i] & 0xFFu) << 24;
-            img->hasAlpha = true;
-        }
-    }
-    return LOAD_OK;
-}
-
-// Moves decoded pixels into a store, premultiplied; nullptr when no memory.
+// Moves decoded (already premultiplied) pixels into a store; nullptr when no memory.
 PixelStore* StoreFromPicture(DecodedImage* img) {
     PixelStore* s = new (std::nothrow) PixelStore();
     if (!s) return nullptr;
@@ -59,8 +39,6 @@ PixelStore* StoreFromPicture(DecodedImage* img) {
     s->width = img->width;
     s->height = img->height;
     s->refs = 0;
-    if (img->hasAlpha)
-        for (uint32_t& p : s->pixels) p = RasterPremultiply(p);
     return s;
 }
 
@@ -76,12 +54,12 @@ int LoadImageFile(const char* path, int softwareFlag) {
     ApiGuard guard;
     if (!path) return -1;
     DecodedImage img;
-    LoadResult r = LoadPicture(path, &img);
-    if (r == LOAD_MISSING) {
+    PictureResult r = LoadPicture(path, &img);
+    if (r == PICTURE_MISSING) {
         LogPath("グラフィックファイル %s がありません\n", path);
         return -1;
     }
-    if (r == LOAD_FAILED) {
+    if (r == PICTURE_FAILED) {
         LogPath("右記のグラフィックファイルのロードに失敗しました：%s \n", path);
         return -1;
     }
@@ -98,9 +76,9 @@ int LoadImageStrip(const char* path, int count, int xNum, int yNum, int cellW, i
     ApiGuard guard;
     if (!path) return -1;
     DecodedImage img;
-    LoadResult r = LoadPicture(path, &img);
-    if (r == LOAD_MISSING) LogPath("グラフィックファイル %s がありません\n", path);
-    if (r != LOAD_OK) {
+    PictureResult r = LoadPicture(path, &img);
+    if (r == PICTURE_MISSING) LogPath("グラフィックファイル %s がありません\n", path);
+    if (r != PICTURE_OK) {
         LogPath("右記のグラフィックファイルのロードに失敗しました：%s\n", path);
         return -1;
     }

@@ -4,6 +4,8 @@
 #include "game/shell/assets.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "framework/framework.h"
 
@@ -11,10 +13,20 @@ AssetTables g_assets;
 
 namespace {
 
-int Image(const char* path) { return LoadImageFile(path, 0); }
+// Set while LoadPictures only gathers the paths it would load.
+std::vector<std::string>* g_gathering = nullptr;
+
+int Image(const char* path) {
+    if (g_gathering) {
+        g_gathering->push_back(path);
+        return -1;
+    }
+    return LoadImageFile(path, 0);
+}
 
 void Strip(const char* path, int count, int across, int down, int w, int h, int* out) {
-    LoadImageStrip(path, count, across, down, w, h, out, 0);
+    if (g_gathering) g_gathering->push_back(path);
+    else LoadImageStrip(path, count, across, down, w, h, out, 0);
 }
 
 // Loads the images a printf pattern names for 1..count into out[0..count-1].
@@ -54,11 +66,7 @@ void ClearTables() {
     for (size_t i = 0; i < sizeof g_assets / sizeof(int); i++) all[i] = -1;
 }
 
-} // namespace
-
-void LoadAssets(void) {
-    ClearTables();
-    AssetTables& a = g_assets;
+void LoadPictures(AssetTables& a) {
     char path[64];
 
     a.titleBack = Image("dat/img/title/back.png");
@@ -116,6 +124,24 @@ void LoadAssets(void) {
     Numbered("dat/img/adv2/nalu%d.png", 4, &a.mapPortrait[0]);
     Numbered("dat/img/adv2/sela%d.png", 3, &a.mapPortrait[4]);
     a.textBox = Image("dat/img/adv1/adv_textbox.png");
+}
+
+} // namespace
+
+void LoadAssets(void) {
+    ClearTables();
+    AssetTables& a = g_assets;
+    // A dry run of the picture loads lists their files, so that the framework
+    // decodes them on its worker threads while the loads hand out the handles
+    // in the usual order.
+    std::vector<std::string> files;
+    g_gathering = &files;
+    LoadPictures(a);
+    g_gathering = nullptr;
+    std::vector<const char*> paths;
+    for (const std::string& f : files) paths.push_back(f.c_str());
+    PreloadImageFiles(paths.data(), static_cast<int>(paths.size()));
+    LoadPictures(a);
 
     a.white = MakeColor(255, 255, 255);
     a.red = MakeColor(255, 0, 0);

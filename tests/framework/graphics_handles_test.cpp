@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "framework/backend/headless/headless.h"
+#include "framework/backend/raster/raster_queue.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_target.h"
 #include "framework/graphics/image_table.h"
@@ -174,4 +177,74 @@ TEST_F(GraphicsHandles, DrawsBeforeAnyTargetReturnZeroWithoutDrawing) {
     EXPECT_EQ(DrawRect(0, 0, 5, 5, MakeColor(255, 255, 255), 1), 0);
     EXPECT_EQ(DrawImageRotated(0, 0, 0.0, 0.0, img, 0, 0), -1);
     ASSERT_EQ(FrameworkInit(), 0);
+}
+
+// Pictures decoded ahead on worker threads load exactly as pictures read on
+// the spot: the same handles in the same order, the same pixels, the same log
+// lines, for good, masked, broken and missing files, for a path listed twice
+// and loaded three times, one loaded but never listed, and one listed but
+// never loaded (dropped when the framework ends).
+TEST_F(GraphicsHandles, PreloadedPicturesLoadAsPicturesReadOnTheSpot) {
+    std::vector<uint32_t> plain(6 * 5), masked(8 * 4), mask(8 * 4);
+    for (size_t i = 0; i < plain.size(); i++) plain[i] = 0xFF000000u | static_cast<uint32_t>(i * 0x0A0B0C);
+    for (size_t i = 0; i < masked.size(); i++) {
+        masked[i] = 0xFF000000u | static_cast<uint32_t>(i * 0x050607 + 0x102030);
+        mask[i] = 0xFF000000u | static_cast<uint32_t>((i * 37) & 0xFF);
+    }
+    ASSERT_TRUE(WriteBytes("plain.bgra", BgraFile(6, 5, plain, false)));
+    ASSERT_TRUE(WriteBytes("masked.bgra", BgraFile(8, 4, masked, false)));
+    ASSERT_TRUE(WriteBytes("masked_a.bgra", BgraFile(8, 4, mask, false)));
+    ASSERT_TRUE(WriteBytes("twice.bgra", BgraFile(6, 5, plain, true)));
+    ASSERT_TRUE(WriteBytes("broken.png", std::vector<uint8_t>{0x89, 'P', 'N', 'G', 1, 2, 3}));
+    const char* listed[] = {"plain.bgra", "masked.bgra", "broken.png", "missing.png", "twice.bgra",
+                            "twice.bgra", nullptr, "never.bgra"};
+    ASSERT_TRUE(WriteBytes("never.bgra", BgraFile(6, 5, plain, false)));
+
+    struct Outcome {
+        std::vector<int> handles;
+        std::vector<uint32_t> pixels;
+        std::string log;
+    };
+    auto loadAll = [&](bool preload) {
+        Outcome o;
+        const size_t logFrom = LogText().size();
+        RasterQueueSetThreads(preload ? 3 : 1);
+        EXPECT_EQ(PreloadImageFiles(listed, 8), 0);
+        int cells[2] = {-1, -1};
+        o.handles.push_back(LoadImageFile("plain.bgra", 0));
+        o.handles.push_back(LoadImageStrip("masked.bgra", 2, 2, 1, 4, 4, cells, 0));
+        o.handles.insert(o.handles.end(), cells, cells + 2);
+        o.handles.push_back(LoadImageFile("broken.png", 0));
+        o.handles.push_back(LoadImageFile("missing.png", 0));
+        for (int k = 0; k < 3; k++) o.handles.push_back(LoadImageFile("twice.bgra", 0));
+        o.handles.push_back(LoadImageFile("plain.bgra", 0));
+        for (int h : o.handles) {
+            int w = 0, ht = 0;
+            if (h < 0 || GetImageSize(h, &w, &ht) != 0) continue;
+            for (int y = 0; y < ht; y++)
+                for (int x = 0; x < w; x++) o.pixels.push_back(ImagePixel(h, x, y));
+        }
+        o.log = LogText().substr(logFrom);
+        return o;
+    };
+    const Outcome onTheSpot = loadAll(false);
+    FrameworkEnd();
+    HeadlessSelect();
+    ASSERT_EQ(FrameworkInit(), 0);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    const Outcome preloaded = loadAll(true);
+    RasterQueueSetThreads(0);
+    // The shared check counter goes on across the restart: compare the slots.
+    auto slots = [](std::vector<int> v) {
+        for (int& h : v) h = h > 0 ? h & (IMAGE_SLOTS - 1) : h;
+        return v;
+    };
+    EXPECT_EQ(slots(preloaded.handles), slots(onTheSpot.handles));
+    EXPECT_EQ(preloaded.pixels, onTheSpot.pixels);
+    EXPECT_EQ(preloaded.log, onTheSpot.log);
+    EXPECT_EQ(onTheSpot.pixels.size(), size_t(30 + 32 + 3 * 30 + 30));
+    EXPECT_NE(onTheSpot.log.find("broken.png"), std::string::npos);
+    EXPECT_NE(onTheSpot.log.find("missing.png"), std::string::npos);
+    EXPECT_EQ(PreloadImageFiles(nullptr, 1), -1);
+    EXPECT_EQ(PreloadImageFiles(listed, -1), -1);
 }
