@@ -134,7 +134,7 @@ void Fused8(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b)
     st.v = w + static_cast<uint32_t>(n) * dv;
 }
 
-// Per-pixel weights f (0..255 in each 32-bit lane) as 16-bit channel weights
+// Per-pixel weights (one in each 32-bit lane) as 16-bit channel weights
 // for the unpacked pixels: `lo` for pixels 0, 1 (4, 5), `hi` for 2, 3 (6, 7).
 inline void Weights(__m256i f, __m256i* lo, __m256i* hi) {
     const __m256i pair = _mm256_or_si256(f, _mm256_slli_epi32(f, 16));
@@ -142,15 +142,23 @@ inline void Weights(__m256i f, __m256i* lo, __m256i* hi) {
     *hi = _mm256_unpackhi_epi32(pair, pair);
 }
 
-inline __m256i Mix(__m256i a, __m256i b, __m256i w, __m256i c256) {
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, _mm256_sub_epi16(c256, w)), _mm256_mullo_epi16(b, w)), 8);
+// Per channel (a × (256 − f) + b × f) >> 8 for 8-bit a and b, computed as
+// a + floor((b − a) × f / 256), the same integer (256 × a does not move the
+// floor), with one signed multiply-high: (2 × (b − a)) × (f << 7) >> 16.
+// `w` holds f << 7.
+inline __m256i Mix(__m256i a, __m256i b, __m256i w) {
+    return _mm256_add_epi16(a, _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(b, a), 1), w));
 }
+
+// The weights f << 7 of fixed-point positions (f: the 8 bits below the point).
+inline __m256i Fraction7(__m256i p) { return _mm256_and_si256(_mm256_srli_epi32(p, 1), _mm256_set1_epi32(255 << 7)); }
 
 // Bilinear sampling eight pixels at a time: the four taps gathered, edge taps
 // clamped, down the columns first and then across, each step truncating with
 // 8-bit weights (texel centres at +0.5): per channel (a × (256 − f) + b × f) >> 8,
-// as the scalar reference computes it. Writes up to 7 pixels past n.
-void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
+// as the scalar reference computes it. Writes up to 7 pixels past n. Images one
+// texel wide only; wider ones take Bilinear8 below.
+void Bilinear8Gather(uint32_t* out, int n, const Surface& src, Stepper& st) {
     const int* const pixels = reinterpret_cast<const int*>(src.pixels);
     const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
     const uint32_t u = st.u, w = st.v;
@@ -161,9 +169,9 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
     __m256i V = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(w)),
                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(dv))));
     const __m256i du8 = _mm256_set1_epi32(static_cast<int>(8 * du)), dv8 = _mm256_set1_epi32(static_cast<int>(8 * dv));
-    const __m256i half = _mm256_set1_epi32(32768), c255 = _mm256_set1_epi32(255), one = _mm256_set1_epi32(1);
+    const __m256i half = _mm256_set1_epi32(32768), one = _mm256_set1_epi32(1);
     const __m256i zero = _mm256_setzero_si256(), wm = _mm256_set1_epi32(wmax), hm = _mm256_set1_epi32(hmax);
-    const __m256i rowPitch = _mm256_set1_epi32(pitch), c256 = _mm256_set1_epi16(256);
+    const __m256i rowPitch = _mm256_set1_epi32(pitch);
     // Whole steps of eight, the last one partly past n: its extra pixels are
     // computed from clamped taps like the others and land in the buffer's slack.
     for (int i = 0; i < n; i += 8) {
@@ -179,13 +187,81 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
         const __m256i p10 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(rb, xa), 4);
         const __m256i p11 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(rb, xb), 4);
         __m256i fyLo, fyHi, fxLo, fxHi;
-        Weights(_mm256_and_si256(_mm256_srli_epi32(vv, 8), c255), &fyLo, &fyHi);
-        Weights(_mm256_and_si256(_mm256_srli_epi32(uu, 8), c255), &fxLo, &fxHi);
-        const __m256i leftLo = Mix(_mm256_unpacklo_epi8(p00, zero), _mm256_unpacklo_epi8(p10, zero), fyLo, c256);
-        const __m256i leftHi = Mix(_mm256_unpackhi_epi8(p00, zero), _mm256_unpackhi_epi8(p10, zero), fyHi, c256);
-        const __m256i rightLo = Mix(_mm256_unpacklo_epi8(p01, zero), _mm256_unpacklo_epi8(p11, zero), fyLo, c256);
-        const __m256i rightHi = Mix(_mm256_unpackhi_epi8(p01, zero), _mm256_unpackhi_epi8(p11, zero), fyHi, c256);
-        const __m256i lo = Mix(leftLo, rightLo, fxLo, c256), hi = Mix(leftHi, rightHi, fxHi, c256);
+        Weights(Fraction7(vv), &fyLo, &fyHi);
+        Weights(Fraction7(uu), &fxLo, &fxHi);
+        const __m256i leftLo = Mix(_mm256_unpacklo_epi8(p00, zero), _mm256_unpacklo_epi8(p10, zero), fyLo);
+        const __m256i leftHi = Mix(_mm256_unpackhi_epi8(p00, zero), _mm256_unpackhi_epi8(p10, zero), fyHi);
+        const __m256i rightLo = Mix(_mm256_unpacklo_epi8(p01, zero), _mm256_unpacklo_epi8(p11, zero), fyLo);
+        const __m256i rightHi = Mix(_mm256_unpackhi_epi8(p01, zero), _mm256_unpackhi_epi8(p11, zero), fyHi);
+        const __m256i lo = Mix(leftLo, rightLo, fxLo), hi = Mix(leftHi, rightHi, fxHi);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
+        U = _mm256_add_epi32(U, du8);
+        V = _mm256_add_epi32(V, dv8);
+    }
+    st.u = u + static_cast<uint32_t>(n) * du;
+    st.v = w + static_cast<uint32_t>(n) * dv;
+}
+
+// The same sampling for images at least two texels wide, with each row's two
+// taps read as one 64-bit pair (texels s and s + 1, s = min(xa, width − 2)):
+// half the gathered elements, which is what the loop waits on. Where the taps
+// are clamped onto one texel (left and right edges) the pair's other half is
+// not used: xa > s only at the right edge (both taps the pair's high half),
+// xb = s only at the left edge (both taps its low half).
+void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    if (src.width < 2) {
+        Bilinear8Gather(out, n, src, st);
+        return;
+    }
+    const long long* const pairs = reinterpret_cast<const long long*>(src.pixels);
+    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
+    const uint32_t u = st.u, w = st.v;
+    const uint32_t du = st.du, dv = st.dv;
+    const __m256i steps = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
+                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(du))));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(w)),
+                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(dv))));
+    const __m256i du8 = _mm256_set1_epi32(static_cast<int>(8 * du)), dv8 = _mm256_set1_epi32(static_cast<int>(8 * dv));
+    const __m256i half = _mm256_set1_epi32(32768), one = _mm256_set1_epi32(1);
+    const __m256i zero = _mm256_setzero_si256(), wm = _mm256_set1_epi32(wmax), hm = _mm256_set1_epi32(hmax);
+    const __m256i pairMax = _mm256_set1_epi32(wmax - 1);
+    const __m256i rowPitch = _mm256_set1_epi32(pitch);
+    // Lanes 0, 1, 4, 5 gathered first and 2, 3, 6, 7 second, so that one
+    // shuffle of the two halves puts the eight low (high) texels in order.
+    const __m256i order = _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0);
+    for (int i = 0; i < n; i += 8) {
+        const __m256i uu = _mm256_sub_epi32(U, half), vv = _mm256_sub_epi32(V, half);
+        const __m256i x0 = _mm256_srai_epi32(uu, 16), y0 = _mm256_srai_epi32(vv, 16);
+        const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm);
+        const __m256i xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(x0, one), zero), wm);
+        const __m256i s = _mm256_min_epi32(xa, pairMax);
+        const __m256i ra = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(y0, zero), hm), rowPitch);
+        const __m256i rb =
+            _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(y0, one), zero), hm), rowPitch);
+        const __m256i ia = _mm256_permutevar8x32_epi32(_mm256_add_epi32(ra, s), order);
+        const __m256i ib = _mm256_permutevar8x32_epi32(_mm256_add_epi32(rb, s), order);
+        const __m256 a0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(ia), 4));
+        const __m256 a1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(ia, 1), 4));
+        const __m256 b0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(ib), 4));
+        const __m256 b1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(ib, 1), 4));
+        const __m256i aLow = _mm256_castps_si256(_mm256_shuffle_ps(a0, a1, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m256i aHigh = _mm256_castps_si256(_mm256_shuffle_ps(a0, a1, _MM_SHUFFLE(3, 1, 3, 1)));
+        const __m256i bLow = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m256i bHigh = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
+        const __m256i rightEdge = _mm256_cmpgt_epi32(xa, s), leftEdge = _mm256_cmpeq_epi32(xb, s);
+        const __m256i p00 = _mm256_blendv_epi8(aLow, aHigh, rightEdge);
+        const __m256i p01 = _mm256_blendv_epi8(aHigh, aLow, leftEdge);
+        const __m256i p10 = _mm256_blendv_epi8(bLow, bHigh, rightEdge);
+        const __m256i p11 = _mm256_blendv_epi8(bHigh, bLow, leftEdge);
+        __m256i fyLo, fyHi, fxLo, fxHi;
+        Weights(Fraction7(vv), &fyLo, &fyHi);
+        Weights(Fraction7(uu), &fxLo, &fxHi);
+        const __m256i leftLo = Mix(_mm256_unpacklo_epi8(p00, zero), _mm256_unpacklo_epi8(p10, zero), fyLo);
+        const __m256i leftHi = Mix(_mm256_unpackhi_epi8(p00, zero), _mm256_unpackhi_epi8(p10, zero), fyHi);
+        const __m256i rightLo = Mix(_mm256_unpacklo_epi8(p01, zero), _mm256_unpacklo_epi8(p11, zero), fyLo);
+        const __m256i rightHi = Mix(_mm256_unpackhi_epi8(p01, zero), _mm256_unpackhi_epi8(p11, zero), fyHi);
+        const __m256i lo = Mix(leftLo, rightLo, fxLo), hi = Mix(leftHi, rightHi, fxHi);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
         U = _mm256_add_epi32(U, du8);
         V = _mm256_add_epi32(V, dv8);
