@@ -654,10 +654,17 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
         }
         const ClipRect box{within(std::floor(uMin) - 2, 0, src.width), within(std::floor(vMin) - 2, 0, src.height),
                            within(std::ceil(uMax) + 2, 0, src.width), within(std::ceil(vMax) + 2, 0, src.height)};
-        ModulateInto(src, b, box, &modulated);
-        from = &modulated;
-        fused = ChooseFused(Unmodulated(b), kind, false);
-        b = Unmodulated(b);
+        // Only when the texels are fewer than half the pixels of the rows'
+        // bounding box (about what a turned image covers): a thin band of a
+        // turned image reaches a source box nearly as large as the whole
+        // image, and modulating each pixel then costs less.
+        const int64_t texels = static_cast<int64_t>(box.right - box.left) * (box.bottom - box.top);
+        if (texels * 2 <= static_cast<int64_t>(rowTo - rowFrom) * (bx1 - bx0)) {
+            ModulateInto(src, b, box, &modulated);
+            from = &modulated;
+            fused = ChooseFused(Unmodulated(b), kind, false);
+            b = Unmodulated(b);
+        }
     }
     uint32_t tmp[CHUNK + SAMPLE_SLACK];
     for (int y = rowFrom; y < rowTo; y++) {
