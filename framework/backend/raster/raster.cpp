@@ -633,6 +633,8 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
     FusedFn fused = ChooseFused(b, kind, st.bilinear != 0);
+    if (st.bilinear && !g_reference && g_vectorLevel >= 2 && kind == RASTER_SOURCE_ALPHA && src.width >= 2)
+        fused = RasterAvx2BilinearFused(b.op, b.modulate);
     // Magnified nearest draws with colour or alpha modulation: modulate each
     // texel once into a scratch copy instead of each pixel that shows it. The
     // same per-texel rule, so the pixels are identical.
@@ -642,7 +644,7 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     if (rowFrom >= rowTo) return;
     const Surface* from = &src;
     Surface modulated;
-    if (fused && b.modulate && std::fabs(det) > 1.0) {
+    if (fused && !st.bilinear && b.modulate && std::fabs(det) > 1.0) {
         // Only the texels these rows can reach: the source box of the
         // destination rectangle, widened by two texels for rounding.
         double uMin = 1e300, uMax = -1e300, vMin = 1e300, vMax = -1e300;

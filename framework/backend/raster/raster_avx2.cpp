@@ -208,29 +208,33 @@ void Bilinear8Gather(uint32_t* out, int n, const Surface& src, Stepper& st) {
 // are clamped onto one texel (left and right edges) the pair's other half is
 // not used: xa > s only at the right edge (both taps the pair's high half),
 // xb = s only at the left edge (both taps its low half).
-void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
-    if (src.width < 2) {
-        Bilinear8Gather(out, n, src, st);
-        return;
+struct PairSampler {
+    const long long* pairs;
+    __m256i U, V, du8, dv8, half, one, zero, wm, hm, pairMax, rowPitch, order;
+
+    PairSampler(const Surface& src, const Stepper& st) {
+        pairs = reinterpret_cast<const long long*>(src.pixels);
+        const __m256i steps = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+        U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(st.u)),
+                             _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(st.du))));
+        V = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(st.v)),
+                             _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(st.dv))));
+        du8 = _mm256_set1_epi32(static_cast<int>(8 * st.du));
+        dv8 = _mm256_set1_epi32(static_cast<int>(8 * st.dv));
+        half = _mm256_set1_epi32(32768);
+        one = _mm256_set1_epi32(1);
+        zero = _mm256_setzero_si256();
+        wm = _mm256_set1_epi32(src.width - 1);
+        hm = _mm256_set1_epi32(src.height - 1);
+        pairMax = _mm256_set1_epi32(src.width - 2);
+        rowPitch = _mm256_set1_epi32(src.pitch);
+        // Lanes 0, 1, 4, 5 gathered first and 2, 3, 6, 7 second, so that one
+        // shuffle of the two halves puts the eight low (high) texels in order.
+        order = _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0);
     }
-    const long long* const pairs = reinterpret_cast<const long long*>(src.pixels);
-    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    const uint32_t u = st.u, w = st.v;
-    const uint32_t du = st.du, dv = st.dv;
-    const __m256i steps = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
-                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(du))));
-    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(w)),
-                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(dv))));
-    const __m256i du8 = _mm256_set1_epi32(static_cast<int>(8 * du)), dv8 = _mm256_set1_epi32(static_cast<int>(8 * dv));
-    const __m256i half = _mm256_set1_epi32(32768), one = _mm256_set1_epi32(1);
-    const __m256i zero = _mm256_setzero_si256(), wm = _mm256_set1_epi32(wmax), hm = _mm256_set1_epi32(hmax);
-    const __m256i pairMax = _mm256_set1_epi32(wmax - 1);
-    const __m256i rowPitch = _mm256_set1_epi32(pitch);
-    // Lanes 0, 1, 4, 5 gathered first and 2, 3, 6, 7 second, so that one
-    // shuffle of the two halves puts the eight low (high) texels in order.
-    const __m256i order = _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0);
-    for (int i = 0; i < n; i += 8) {
+
+    // The next eight samples (premultiplied), stepping on.
+    __m256i Next() {
         const __m256i uu = _mm256_sub_epi32(U, half), vv = _mm256_sub_epi32(V, half);
         const __m256i x0 = _mm256_srai_epi32(uu, 16), y0 = _mm256_srai_epi32(vv, 16);
         const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm);
@@ -261,13 +265,35 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
         const __m256i leftHi = Mix(_mm256_unpackhi_epi8(p00, zero), _mm256_unpackhi_epi8(p10, zero), fyHi);
         const __m256i rightLo = Mix(_mm256_unpacklo_epi8(p01, zero), _mm256_unpacklo_epi8(p11, zero), fyLo);
         const __m256i rightHi = Mix(_mm256_unpackhi_epi8(p01, zero), _mm256_unpackhi_epi8(p11, zero), fyHi);
-        const __m256i lo = Mix(leftLo, rightLo, fxLo), hi = Mix(leftHi, rightHi, fxHi);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
         U = _mm256_add_epi32(U, du8);
         V = _mm256_add_epi32(V, dv8);
+        return _mm256_packus_epi16(Mix(leftLo, rightLo, fxLo), Mix(leftHi, rightHi, fxHi));
     }
-    st.u = u + static_cast<uint32_t>(n) * du;
-    st.v = w + static_cast<uint32_t>(n) * dv;
+};
+
+void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
+    if (src.width < 2) {
+        Bilinear8Gather(out, n, src, st);
+        return;
+    }
+    PairSampler sampler(src, st);
+    for (int i = 0; i < n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), sampler.Next());
+    st.u += static_cast<uint32_t>(n) * st.du;
+    st.v += static_cast<uint32_t>(n) * st.dv;
+}
+
+// Bilinear sampling fused with the blend, as Bilinear8 and then Span8 compute
+// it, without the samples' round trip through memory. Sources two or more
+// texels wide (the caller checks).
+template <int OP, bool MOD>
+void BilinearFused8(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b) {
+    const Vec8 v = MakeVec8(b);
+    PairSampler sampler(src, st);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) Blend8<OP, MOD>(d + i, sampler.Next(), v);
+    if (i < n) BlendTail8<OP, MOD>(d + i, _mm256_and_si256(sampler.Next(), TailMask(n - i)), TailMask(n - i), v);
+    st.u += static_cast<uint32_t>(n) * st.du;
+    st.v += static_cast<uint32_t>(n) * st.dv;
 }
 
 } // namespace
@@ -277,6 +303,12 @@ SampleFn RasterAvx2Bilinear(void) { return Bilinear8; }
 SpanFn RasterAvx2Span(int op, bool modulate) {
     if (op == OP_OVER) return modulate ? Span8<OP_OVER, true> : Span8<OP_OVER, false>;
     if (op == OP_ADD) return modulate ? Span8<OP_ADD, true> : Span8<OP_ADD, false>;
+    return nullptr;
+}
+
+FusedFn RasterAvx2BilinearFused(int op, bool modulate) {
+    if (op == OP_OVER) return modulate ? BilinearFused8<OP_OVER, true> : BilinearFused8<OP_OVER, false>;
+    if (op == OP_ADD) return modulate ? BilinearFused8<OP_ADD, true> : BilinearFused8<OP_ADD, false>;
     return nullptr;
 }
 

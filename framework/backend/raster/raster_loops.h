@@ -25,8 +25,8 @@ struct Stepper {
 
 // Blends n source pixels onto d.
 typedef void (*SpanFn)(uint32_t* d, const uint32_t* s, int n, const Blend& b);
-// Nearest sampling of a premultiplied source fused with the blend, for spans
-// that never leave the source.
+// Sampling of a premultiplied source fused with the blend, for spans that
+// never leave the source: nearest, or bilinear (RasterAvx2BilinearFused).
 typedef void (*FusedFn)(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b);
 
 // Samples n source pixels into out (premultiplied), stepping st; out has room
@@ -39,3 +39,6 @@ typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
 SpanFn RasterAvx2Span(int op, bool modulate);
 FusedFn RasterAvx2Fused(int op, bool modulate);
 SampleFn RasterAvx2Bilinear(void);
+// Bilinear sampling of a premultiplied source two or more texels wide fused
+// with the blend; the clamped edge taps as the sampler takes them.
+FusedFn RasterAvx2BilinearFused(int op, bool modulate);
