@@ -337,9 +337,9 @@ make_package() {
   local deb
   deb=$(ls "$root"/root/vortalis/build/vortalis_*_amd64.deb 2>/dev/null | head -n1)
   [ -f "$deb" ] || { echo "cpack made no vortalis_*_amd64.deb"; return 1; }
-  cp "$deb" "$work/" && package=$work/$(basename "$deb")
-  dpkg-deb --field "$package" Package Version Installed-Size Depends
-  echo "Size: $(stat -c %s "$package") bytes"
+  cp "$deb" "$work/" || return 1
+  dpkg-deb --field "$deb" Package Version Installed-Size Depends
+  echo "Size: $(stat -c %s "$deb") bytes"
 }
 
 # lintian, when this machine has it; its errors fail the step.
@@ -348,6 +348,7 @@ run_lintian() {
     echo "lintian is not installed here (apt-get install lintian); not checked"
     return 0
   fi
+  [ -f "$package" ] || { echo "no package to check"; return 1; }
   local out
   out=$(lintian --no-tag-display-limit "$package" 2>&1)
   echo "${out:-lintian: nothing to report}"
@@ -409,7 +410,10 @@ step run-game run_game
 if [ -f "$root/root/vortalis/cmake/Package.cmake" ]; then
   package=""
   root2="$work/root2"
+  # Each step runs in a process of its own, so the package's path is taken
+  # from the work folder, where make_package left it.
   step package make_package &&
+    package=$(ls "$work"/vortalis_*_amd64.deb 2>/dev/null | head -n1) &&
     { step lintian run_lintian; step package-root make_root "$root2"; } &&
     step package-install install_package &&
     step package-play play_package &&
