@@ -60,7 +60,11 @@ void ImageReleaseStore(PixelStore* store) {
 int ImageCreate(PixelStore* store, int offsetX, int offsetY, int width, int height, int hasAlpha,
                 int drawable, int texture, const char* path) {
     int slot = FindSlot();
-    if (slot < 0) ImageFatal("グラフィックの数が許容量を越えました終了します\n");
+    if (slot < 0) {
+        // A store no record holds yet would outlive the table's shutdown.
+        if (store && store->refs == 0) delete store;
+        ImageFatal("グラフィックの数が許容量を越えました終了します\n");
+    }
     if (slot == g_table->nextFree) g_table->nextFree++;
     ImageRecord& r = g_table->slots[slot];
     r.used = 1;
