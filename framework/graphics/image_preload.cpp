@@ -89,6 +89,12 @@ void StopWorkers() {
     g_next = g_taken = 0;
 }
 
+// A list may still be decoding when the program ends without FrameworkEnd
+// (the framework failed to start): its workers are waited for first.
+struct WorkersAtExit {
+    ~WorkersAtExit() { StopWorkers(); }
+} g_workersAtExit;
+
 } // namespace
 
 PictureResult ReadPicture(const char* path, DecodedImage* img, bool anyThread) {

@@ -15,6 +15,8 @@ namespace {
 
 // Set while LoadPictures only gathers the paths it would load.
 std::vector<std::string>* g_gathering = nullptr;
+// Set by PreloadAssets until LoadAssets takes what it started.
+bool g_preloadPending = false;
 
 int Image(const char* path) {
     if (g_gathering) {
@@ -128,19 +130,26 @@ void LoadPictures(AssetTables& a) {
 
 } // namespace
 
-void LoadAssets(void) {
-    ClearTables();
-    AssetTables& a = g_assets;
+void PreloadAssets(void) {
     // A dry run of the picture loads lists their files, so that the framework
     // decodes them on its worker threads while the loads hand out the handles
     // in the usual order.
+    AssetTables scratch;
     std::vector<std::string> files;
     g_gathering = &files;
-    LoadPictures(a);
+    LoadPictures(scratch);
     g_gathering = nullptr;
     std::vector<const char*> paths;
     for (const std::string& f : files) paths.push_back(f.c_str());
     PreloadImageFiles(paths.data(), static_cast<int>(paths.size()));
+    g_preloadPending = true;
+}
+
+void LoadAssets(void) {
+    if (!g_preloadPending) PreloadAssets();
+    g_preloadPending = false;
+    ClearTables();
+    AssetTables& a = g_assets;
     LoadPictures(a);
 
     a.white = MakeColor(255, 255, 255);

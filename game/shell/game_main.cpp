@@ -42,6 +42,7 @@ int VortalisMain(void) {
     // the saved screen when the player chose not to be asked. Verifying a
     // replay runs on the headless platform, asks nothing and reads no settings.
     const bool verify = g_launch.verify && !g_launch.replayFile.empty();
+    PreloadAssets();   // the pictures decode on worker threads from here on
     if (verify) {
         UseHeadlessPlatform();
         ChangeWindowMode(1);

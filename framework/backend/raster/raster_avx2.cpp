@@ -233,8 +233,9 @@ struct PairSampler {
         order = _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0);
     }
 
-    // The next eight samples (premultiplied), stepping on.
-    __m256i Next() {
+    // The next eight samples (premultiplied), stepping on. Inlined into the
+    // loops, so that the constants above stay in registers.
+    __attribute__((always_inline)) __m256i Next() {
         const __m256i uu = _mm256_sub_epi32(U, half), vv = _mm256_sub_epi32(V, half);
         const __m256i x0 = _mm256_srai_epi32(uu, 16), y0 = _mm256_srai_epi32(vv, 16);
         const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm);
