@@ -153,67 +153,22 @@ inline __m256i Mix(__m256i a, __m256i b, __m256i w) {
 // The weights f << 7 of fixed-point positions (f: the 8 bits below the point).
 inline __m256i Fraction7(__m256i p) { return _mm256_and_si256(_mm256_srli_epi32(p, 1), _mm256_set1_epi32(255 << 7)); }
 
-// Bilinear sampling eight pixels at a time: the four taps gathered, edge taps
-// clamped, down the columns first and then across, each step truncating with
-// 8-bit weights (texel centres at +0.5): per channel (a × (256 − f) + b × f) >> 8,
-// as the scalar reference computes it. Writes up to 7 pixels past n. Images one
-// texel wide only; wider ones take Bilinear8 below.
-void Bilinear8Gather(uint32_t* out, int n, const Surface& src, Stepper& st) {
-    const int* const pixels = reinterpret_cast<const int*>(src.pixels);
-    const int pitch = src.pitch, wmax = src.width - 1, hmax = src.height - 1;
-    const uint32_t u = st.u, w = st.v;
-    const uint32_t du = st.du, dv = st.dv;
-    const __m256i steps = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
-                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(du))));
-    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(w)),
-                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(dv))));
-    const __m256i du8 = _mm256_set1_epi32(static_cast<int>(8 * du)), dv8 = _mm256_set1_epi32(static_cast<int>(8 * dv));
-    const __m256i half = _mm256_set1_epi32(32768), one = _mm256_set1_epi32(1);
-    const __m256i zero = _mm256_setzero_si256(), wm = _mm256_set1_epi32(wmax), hm = _mm256_set1_epi32(hmax);
-    const __m256i rowPitch = _mm256_set1_epi32(pitch);
-    // Whole steps of eight, the last one partly past n: its extra pixels are
-    // computed from clamped taps like the others and land in the buffer's slack.
-    for (int i = 0; i < n; i += 8) {
-        const __m256i uu = _mm256_sub_epi32(U, half), vv = _mm256_sub_epi32(V, half);
-        const __m256i x0 = _mm256_srai_epi32(uu, 16), y0 = _mm256_srai_epi32(vv, 16);
-        const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm);
-        const __m256i xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(x0, one), zero), wm);
-        const __m256i ra = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(y0, zero), hm), rowPitch);
-        const __m256i rb =
-            _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(y0, one), zero), hm), rowPitch);
-        const __m256i p00 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(ra, xa), 4);
-        const __m256i p01 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(ra, xb), 4);
-        const __m256i p10 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(rb, xa), 4);
-        const __m256i p11 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(rb, xb), 4);
-        __m256i fyLo, fyHi, fxLo, fxHi;
-        Weights(Fraction7(vv), &fyLo, &fyHi);
-        Weights(Fraction7(uu), &fxLo, &fxHi);
-        const __m256i leftLo = Mix(_mm256_unpacklo_epi8(p00, zero), _mm256_unpacklo_epi8(p10, zero), fyLo);
-        const __m256i leftHi = Mix(_mm256_unpackhi_epi8(p00, zero), _mm256_unpackhi_epi8(p10, zero), fyHi);
-        const __m256i rightLo = Mix(_mm256_unpacklo_epi8(p01, zero), _mm256_unpacklo_epi8(p11, zero), fyLo);
-        const __m256i rightHi = Mix(_mm256_unpackhi_epi8(p01, zero), _mm256_unpackhi_epi8(p11, zero), fyHi);
-        const __m256i lo = Mix(leftLo, rightLo, fxLo), hi = Mix(leftHi, rightHi, fxHi);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
-        U = _mm256_add_epi32(U, du8);
-        V = _mm256_add_epi32(V, dv8);
-    }
-    st.u = u + static_cast<uint32_t>(n) * du;
-    st.v = w + static_cast<uint32_t>(n) * dv;
-}
-
-// The same sampling for images at least two texels wide, with each row's two
-// taps read as one 64-bit pair (texels s and s + 1, s = min(xa, width − 2)):
-// half the gathered elements, which is what the loop waits on. Where the taps
-// are clamped onto one texel (left and right edges) the pair's other half is
-// not used: xa > s only at the right edge (both taps the pair's high half),
-// xb = s only at the left edge (both taps its low half).
-struct PairSampler {
-    const long long* pairs;
+// Bilinear sampling eight pixels at a time: edge taps clamped, down the
+// columns first and then across, each step truncating with 8-bit weights
+// (texel centres at +0.5): per channel (a × (256 − f) + b × f) >> 8, as the
+// scalar reference computes it. For sources two or more texels wide each
+// row's two taps are read as one 64-bit pair (texels s and s + 1,
+// s = min(xa, width − 2)): half the gathered elements, which is what the loop
+// waits on. Where the taps are clamped onto one texel (left and right edges)
+// the pair's other half is not used: xa > s only at the right edge (both taps
+// the pair's high half), xb = s only at the left edge (both its low half).
+// Sources one texel wide gather each tap alone.
+struct BilinearSampler {
+    const int* pixels;
     __m256i U, V, du8, dv8, half, one, zero, wm, hm, pairMax, rowPitch, order;
 
-    PairSampler(const Surface& src, const Stepper& st) {
-        pairs = reinterpret_cast<const long long*>(src.pixels);
+    BilinearSampler(const Surface& src, const Stepper& st) {
+        pixels = reinterpret_cast<const int*>(src.pixels);
         const __m256i steps = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);
         U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(st.u)),
                              _mm256_mullo_epi32(steps, _mm256_set1_epi32(static_cast<int>(st.du))));
@@ -235,30 +190,40 @@ struct PairSampler {
 
     // The next eight samples (premultiplied), stepping on. Inlined into the
     // loops, so that the constants above stay in registers.
+    template <bool PAIRS>
     __attribute__((always_inline)) __m256i Next() {
         const __m256i uu = _mm256_sub_epi32(U, half), vv = _mm256_sub_epi32(V, half);
         const __m256i x0 = _mm256_srai_epi32(uu, 16), y0 = _mm256_srai_epi32(vv, 16);
         const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm);
         const __m256i xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(x0, one), zero), wm);
-        const __m256i s = _mm256_min_epi32(xa, pairMax);
         const __m256i ra = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(y0, zero), hm), rowPitch);
         const __m256i rb =
             _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(y0, one), zero), hm), rowPitch);
-        const __m256i ia = _mm256_permutevar8x32_epi32(_mm256_add_epi32(ra, s), order);
-        const __m256i ib = _mm256_permutevar8x32_epi32(_mm256_add_epi32(rb, s), order);
-        const __m256 a0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(ia), 4));
-        const __m256 a1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(ia, 1), 4));
-        const __m256 b0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(ib), 4));
-        const __m256 b1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(ib, 1), 4));
-        const __m256i aLow = _mm256_castps_si256(_mm256_shuffle_ps(a0, a1, _MM_SHUFFLE(2, 0, 2, 0)));
-        const __m256i aHigh = _mm256_castps_si256(_mm256_shuffle_ps(a0, a1, _MM_SHUFFLE(3, 1, 3, 1)));
-        const __m256i bLow = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0)));
-        const __m256i bHigh = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
-        const __m256i rightEdge = _mm256_cmpgt_epi32(xa, s), leftEdge = _mm256_cmpeq_epi32(xb, s);
-        const __m256i p00 = _mm256_blendv_epi8(aLow, aHigh, rightEdge);
-        const __m256i p01 = _mm256_blendv_epi8(aHigh, aLow, leftEdge);
-        const __m256i p10 = _mm256_blendv_epi8(bLow, bHigh, rightEdge);
-        const __m256i p11 = _mm256_blendv_epi8(bHigh, bLow, leftEdge);
+        __m256i p00, p01, p10, p11;
+        if (PAIRS) {
+            const long long* const pairs = reinterpret_cast<const long long*>(pixels);
+            const __m256i s = _mm256_min_epi32(xa, pairMax);
+            const __m256i ia = _mm256_permutevar8x32_epi32(_mm256_add_epi32(ra, s), order);
+            const __m256i ib = _mm256_permutevar8x32_epi32(_mm256_add_epi32(rb, s), order);
+            const __m256 a0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(ia), 4));
+            const __m256 a1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(ia, 1), 4));
+            const __m256 b0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(ib), 4));
+            const __m256 b1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(ib, 1), 4));
+            const __m256i aLow = _mm256_castps_si256(_mm256_shuffle_ps(a0, a1, _MM_SHUFFLE(2, 0, 2, 0)));
+            const __m256i aHigh = _mm256_castps_si256(_mm256_shuffle_ps(a0, a1, _MM_SHUFFLE(3, 1, 3, 1)));
+            const __m256i bLow = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0)));
+            const __m256i bHigh = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
+            const __m256i rightEdge = _mm256_cmpgt_epi32(xa, s), leftEdge = _mm256_cmpeq_epi32(xb, s);
+            p00 = _mm256_blendv_epi8(aLow, aHigh, rightEdge);
+            p01 = _mm256_blendv_epi8(aHigh, aLow, leftEdge);
+            p10 = _mm256_blendv_epi8(bLow, bHigh, rightEdge);
+            p11 = _mm256_blendv_epi8(bHigh, bLow, leftEdge);
+        } else {
+            p00 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(ra, xa), 4);
+            p01 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(ra, xb), 4);
+            p10 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(rb, xa), 4);
+            p11 = _mm256_i32gather_epi32(pixels, _mm256_add_epi32(rb, xb), 4);
+        }
         __m256i fyLo, fyHi, fxLo, fxHi;
         Weights(Fraction7(vv), &fyLo, &fyHi);
         Weights(Fraction7(uu), &fxLo, &fxHi);
@@ -272,13 +237,18 @@ struct PairSampler {
     }
 };
 
+// Writes up to 7 pixels past n: the last step's extra lanes are computed from
+// clamped taps like the others and land in the buffer's slack.
+template <bool PAIRS>
+void SampleRow(uint32_t* out, int n, BilinearSampler& sampler) {
+    for (int i = 0; i < n; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), sampler.template Next<PAIRS>());
+}
+
 void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
-    if (src.width < 2) {
-        Bilinear8Gather(out, n, src, st);
-        return;
-    }
-    PairSampler sampler(src, st);
-    for (int i = 0; i < n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), sampler.Next());
+    BilinearSampler sampler(src, st);
+    if (src.width >= 2) SampleRow<true>(out, n, sampler);
+    else SampleRow<false>(out, n, sampler);
     st.u += static_cast<uint32_t>(n) * st.du;
     st.v += static_cast<uint32_t>(n) * st.dv;
 }
@@ -289,10 +259,10 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
 template <int OP, bool MOD>
 void BilinearFused8(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b) {
     const Vec8 v = MakeVec8(b);
-    PairSampler sampler(src, st);
+    BilinearSampler sampler(src, st);
     int i = 0;
-    for (; i + 8 <= n; i += 8) Blend8<OP, MOD>(d + i, sampler.Next(), v);
-    if (i < n) BlendTail8<OP, MOD>(d + i, _mm256_and_si256(sampler.Next(), TailMask(n - i)), TailMask(n - i), v);
+    for (; i + 8 <= n; i += 8) Blend8<OP, MOD>(d + i, sampler.Next<true>(), v);
+    if (i < n) BlendTail8<OP, MOD>(d + i, _mm256_and_si256(sampler.Next<true>(), TailMask(n - i)), TailMask(n - i), v);
     st.u += static_cast<uint32_t>(n) * st.du;
     st.v += static_cast<uint32_t>(n) * st.dv;
 }
