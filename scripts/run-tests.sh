@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test. With --sanitize the
 # suite is built with AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-asan/, optimised at -O1: the checks are the same and the suite, which
-# plays the game for hundreds of thousands of frames, runs about twice as fast
-# as unoptimised.
+# build-asan/, optimised at -O1: the checks are the same, and the suite, which
+# plays the game for hundreds of thousands of frames, takes about 7 minutes on
+# two cores instead of over 20 unoptimised.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
