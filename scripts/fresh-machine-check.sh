@@ -350,7 +350,7 @@ run_lintian() {
   fi
   [ -f "$package" ] || { echo "no package to check"; return 1; }
   local out
-  out=$(lintian --no-tag-display-limit "$package" 2>&1)
+  out=$(lintian --tag-display-limit 0 "$package" 2>&1)
   echo "${out:-lintian: nothing to report}"
   ! grep -q '^E:' <<<"$out"
 }
