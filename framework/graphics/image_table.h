@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/backend/image/image_readers.h"
 #include "framework/graphics/surface.h"
 
 enum {
@@ -18,7 +19,7 @@ enum {
 
 // Pixels of one decoded picture or offscreen image (premultiplied ARGB).
 struct PixelStore {
-    std::vector<uint32_t> pixels;
+    PixelVector pixels;
     int width, height;
     int refs;
 };

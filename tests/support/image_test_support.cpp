@@ -65,7 +65,7 @@ bool ReadPngFile(const std::string& path, std::vector<uint32_t>* pixels, int* wi
     std::string bytes = ss.str();
     DecodedImage img;
     if (!DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &img)) return false;
-    *pixels = std::move(img.pixels);
+    pixels->assign(img.pixels.begin(), img.pixels.end());
     *width = img.width;
     *height = img.height;
     return true;

@@ -19,7 +19,7 @@ bool DecodeBgra(const uint8_t* d, size_t size, DecodedImage* out) {
     const uint64_t bytesPerPixel = depth == 8 ? 4 : 8;
     if (static_cast<uint64_t>(w) * h * bytesPerPixel > size - 16) return false;
     const bool alpha = d[5] & 1;
-    out->pixels.resize(static_cast<size_t>(w) * h);
+    out->pixels.assign(static_cast<size_t>(w) * h, 0u);
     const uint8_t* p = d + 16;
     for (size_t i = 0; i < out->pixels.size(); i++, p += bytesPerPixel) {
         uint32_t b, g, r, a;

@@ -154,7 +154,7 @@ bool ReadPalette(const uint8_t* d, size_t size, const BmpHeader& b, uint32_t pal
 
 // Run-length 8- and 4-bit data into palette indices. Rows run bottom-up.
 bool DecodeRle(const uint8_t* d, size_t size, const BmpHeader& b, const uint32_t palette[256],
-               std::vector<uint32_t>* pixels) {
+               PixelVector* pixels) {
     const bool four = b.compression == BI_RLE4;
     const uint64_t w = b.w, h = b.h;
     // A sparse picture may cover many pixels with few bytes, but two bytes
@@ -223,7 +223,7 @@ bool DecodeBmp(const uint8_t* d, size_t size, DecodedImage* out) {
     const MaskChannel ch[4] = {MakeChannel(b.masks[0]), MakeChannel(b.masks[1]), MakeChannel(b.masks[2]),
                                MakeChannel(b.masks[3])};
     const bool maskAlpha = b.masks[3] != 0;
-    out->pixels.resize(static_cast<size_t>(w * h));
+    out->pixels.assign(static_cast<size_t>(w * h), 0u);
     for (int64_t y = 0; y < h; y++) {
         const uint8_t* row = d + b.pixelOffset + stride * (b.topDown ? y : h - 1 - y);
         uint32_t* o = out->pixels.data() + y * w;

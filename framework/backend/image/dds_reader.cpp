@@ -358,7 +358,7 @@ bool DecodeDds(const uint8_t* d, size_t size, DecodedImage* out) {
         const size_t bytes = f.bits / 8;
         const size_t pitch = static_cast<size_t>(w) * bytes;
         if (pitch * h > avail) return false;
-        out->pixels.resize(static_cast<size_t>(w) * h);
+        out->pixels.assign(static_cast<size_t>(w) * h, 0u);
         for (size_t y = 0; y < h; y++) {
             uint32_t* o = out->pixels.data() + y * w;
             for (size_t x = 0; x < w; x++) {
@@ -377,7 +377,7 @@ bool DecodeDds(const uint8_t* d, size_t size, DecodedImage* out) {
         const size_t bw = (w + 3) / 4, bh = (h + 3) / 4;
         const size_t blockBytes = f.layout == Layout::Bc1 || f.layout == Layout::Bc4 ? 8 : 16;
         if (bw * bh * blockBytes > avail) return false;
-        out->pixels.resize(static_cast<size_t>(w) * h);
+        out->pixels.assign(static_cast<size_t>(w) * h, 0u);
         uint32_t block[16];
         for (size_t by = 0; by < bh; by++) {
             for (size_t bx = 0; bx < bw; bx++) {

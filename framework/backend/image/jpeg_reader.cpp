@@ -87,7 +87,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    out->pixels.resize(static_cast<size_t>(w) * h);
+    out->pixels.assign(static_cast<size_t>(w) * h, 0u);
     row.resize(static_cast<size_t>(w) * channels);
     while (info.output_scanline < info.output_height) {
         JSAMPROW r = row.data();

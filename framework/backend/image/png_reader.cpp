@@ -70,7 +70,7 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage* out) {
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != static_cast<size_t>(w) * 4) png_error(png, "unexpected row size");
-    out->pixels.resize(static_cast<size_t>(w) * h);
+    out->pixels.resize(static_cast<size_t>(w) * h);   // every row is written below, or the read fails
     rows.resize(h);
     for (png_uint_32 y = 0; y < h; y++) rows[y] = reinterpret_cast<png_bytep>(out->pixels.data() + static_cast<size_t>(y) * w);
     png_read_image(png, rows.data());

@@ -112,7 +112,7 @@ bool DecodeTga(const uint8_t* d, size_t size, DecodedImage* out) {
         }
     }
     const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
-    out->pixels.resize(count);
+    out->pixels.assign(count, 0u);
     for (uint32_t y = 0; y < h; y++) {
         const uint32_t* src = linear.data() + static_cast<size_t>(topDown ? y : h - 1 - y) * w;
         uint32_t* o = out->pixels.data() + static_cast<size_t>(y) * w;
