@@ -360,7 +360,11 @@ void MappedNearestFused(uint32_t* d, int n, const Surface& src, Stepper& st, con
 }
 
 FusedFn ChooseFused(const Blend& b, int kind, bool bilinear) {
-    if (g_reference || bilinear || (kind != RASTER_SOURCE_ALPHA && kind != RASTER_SOURCE_SOLID)) return nullptr;
+    if (bilinear) {
+        const bool fusedBilinear = !g_reference && g_vectorLevel >= 2 && kind == RASTER_SOURCE_ALPHA;
+        return fusedBilinear ? RasterAvx2BilinearFused(b.op, b.modulate) : nullptr;
+    }
+    if (g_reference || (kind != RASTER_SOURCE_ALPHA && kind != RASTER_SOURCE_SOLID)) return nullptr;
     if (g_vectorLevel >= 2) return RasterAvx2Fused(b.op, b.modulate);
     if (b.op == OP_OVER) return b.modulate ? MappedNearestFused<OP_OVER, true> : MappedNearestFused<OP_OVER, false>;
     if (b.op == OP_ADD) return b.modulate ? MappedNearestFused<OP_ADD, true> : MappedNearestFused<OP_ADD, false>;
@@ -633,8 +637,6 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     SpanFn span = ChooseSpan(b, kind);
     SampleFn sample = ChooseSampler(kind == RASTER_SOURCE_SOLID ? RASTER_SOURCE_ALPHA : kind, st.bilinear != 0, false);
     FusedFn fused = ChooseFused(b, kind, st.bilinear != 0);
-    if (st.bilinear && !g_reference && g_vectorLevel >= 2 && kind == RASTER_SOURCE_ALPHA && src.width >= 2)
-        fused = RasterAvx2BilinearFused(b.op, b.modulate);
     // Magnified nearest draws with colour or alpha modulation: modulate each
     // texel once into a scratch copy instead of each pixel that shows it. The
     // same per-texel rule, so the pixels are identical.

@@ -254,15 +254,23 @@ void Bilinear8(uint32_t* out, int n, const Surface& src, Stepper& st) {
 }
 
 // Bilinear sampling fused with the blend, as Bilinear8 and then Span8 compute
-// it, without the samples' round trip through memory. Sources two or more
-// texels wide (the caller checks).
+// it, without the samples' round trip through memory.
+template <int OP, bool MOD, bool PAIRS>
+void BlendRow(uint32_t* d, int n, BilinearSampler& sampler, const Vec8& v) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) Blend8<OP, MOD>(d + i, sampler.template Next<PAIRS>(), v);
+    if (i < n) {
+        const __m256i mask = TailMask(n - i);
+        BlendTail8<OP, MOD>(d + i, _mm256_and_si256(sampler.template Next<PAIRS>(), mask), mask, v);
+    }
+}
+
 template <int OP, bool MOD>
 void BilinearFused8(uint32_t* d, int n, const Surface& src, Stepper& st, const Blend& b) {
     const Vec8 v = MakeVec8(b);
     BilinearSampler sampler(src, st);
-    int i = 0;
-    for (; i + 8 <= n; i += 8) Blend8<OP, MOD>(d + i, sampler.Next<true>(), v);
-    if (i < n) BlendTail8<OP, MOD>(d + i, _mm256_and_si256(sampler.Next<true>(), TailMask(n - i)), TailMask(n - i), v);
+    if (src.width >= 2) BlendRow<OP, MOD, true>(d, n, sampler, v);
+    else BlendRow<OP, MOD, false>(d, n, sampler, v);
     st.u += static_cast<uint32_t>(n) * st.du;
     st.v += static_cast<uint32_t>(n) * st.dv;
 }

@@ -39,6 +39,6 @@ typedef void (*SampleFn)(uint32_t* out, int n, const Surface& src, Stepper& st);
 SpanFn RasterAvx2Span(int op, bool modulate);
 FusedFn RasterAvx2Fused(int op, bool modulate);
 SampleFn RasterAvx2Bilinear(void);
-// Bilinear sampling of a premultiplied source two or more texels wide fused
-// with the blend; the clamped edge taps as the sampler takes them.
+// Bilinear sampling of a premultiplied source fused with the blend; the
+// clamped edge taps as the sampler takes them.
 FusedFn RasterAvx2BilinearFused(int op, bool modulate);
