@@ -27,6 +27,7 @@
 #include "framework/backend/raster/raster.h"
 #include "framework/backend/raster/raster_queue.h"
 #include "framework/backend/image/png_writer.h"
+#include "bench/bench_clocks.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
 #include "framework/graphics/draw_target.h"
@@ -35,27 +36,6 @@ namespace {
 
 const int W = 640, H = 480, WARM = 60;
 const double PI = 3.1415926535898;
-
-// Time is this thread's CPU time: on a machine shared with other work it
-// leaves out the stretches in which the thread was not running, so the
-// figures are milliseconds of one core's work per frame.
-double NowMs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-double WallMs() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-double ProcessMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
 
 int g_threads = 0;   // of ours-mt
 // CPU time of each ours-mt frame: this thread's, and every thread's.
@@ -272,11 +252,11 @@ void OursFrame(const std::vector<Cmd>& cmds) {
 
 void OursThreadsFrame(const std::vector<Cmd>& cmds) {
     RasterQueueSetThreads(g_threads);
-    const double t0 = NowMs(), p0 = ProcessMs();
+    const double t0 = ThreadCpuMs(), p0 = ProcessCpuMs();
     for (const Cmd& c : cmds) OursDraw(c);
     GraphicsFinishDrawing();
-    g_mtThreadMs.push_back(NowMs() - t0);
-    g_mtProcessMs.push_back(ProcessMs() - p0);
+    g_mtThreadMs.push_back(ThreadCpuMs() - t0);
+    g_mtProcessMs.push_back(ProcessCpuMs() - p0);
 }
 
 const uint32_t* OursPixels() { return GraphicsBackBuffer()->pixels; }
@@ -429,7 +409,7 @@ struct Renderer {
     const uint32_t* (*pixels)();
     bool on;
     std::vector<double> ms;
-    double (*clock)() = NowMs;
+    double (*clock)() = ThreadCpuMs;
 };
 
 void RunAll(Renderer* r, int count, const char* pngDir) {
@@ -465,9 +445,9 @@ void BreakDown() {
         size_t i = 0;
         while (i < cmds.size()) {
             int part = cmds[i].part;
-            double t0 = NowMs();
+            double t0 = ThreadCpuMs();
             while (i < cmds.size() && cmds[i].part == part) OursDraw(cmds[i++]);
-            total[part] += NowMs() - t0;
+            total[part] += ThreadCpuMs() - t0;
         }
     }
     std::printf("ours per part (mean ms per frame):");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/backend/headless/headless.h"
+#include "bench/bench_clocks.h"
 #include "framework/framework.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
@@ -22,20 +23,6 @@
 
 namespace {
 
-double NowMs() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-// This thread's CPU time: the figure that other programs on a shared machine
-// do not disturb (the headless audio is mixed on this thread as the clock
-// advances, so it is counted).
-double CpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
 
 struct FrameTime {
     int scene, stage, timer;
@@ -62,11 +49,11 @@ int main(int argc, char** argv) {
     uint8_t keys[256] = {}, last[256] = {};
     int inScene = 0, lastScene = -1, next = 0, fought = 0;
     bool endingSeen = false;
-    double previous = NowMs(), previousCpu = CpuMs();
+    double previous = WallMs(), previousCpu = ThreadCpuMs();
     const double start = previous, startCpu = previousCpu;
     HeadlessSetKeysNow(keys);
     HeadlessOnPresent([&](int, const uint32_t*, int, int) {
-        const double now = NowMs(), nowCpu = CpuMs();
+        const double now = WallMs(), nowCpu = ThreadCpuMs();
         const int scene = next;
         frames.push_back({scene, stage_number, scene_timer, now - previous, nowCpu - previousCpu});
         std::memcpy(last, keys, sizeof keys);
@@ -96,13 +83,13 @@ int main(int argc, char** argv) {
         }
         next = fucn_state;
         HeadlessSetKeysNow(keys);
-        previous = NowMs();   // the hook's own time is left out of the next frame
-        previousCpu = CpuMs();
+        previous = WallMs();   // the hook's own time is left out of the next frame
+        previousCpu = ThreadCpuMs();
     });
     const int rc = VortalisMain();
-    const double total = NowMs() - start;
+    const double total = WallMs() - start;
 
-    const double totalCpu = CpuMs() - startCpu;
+    const double totalCpu = ThreadCpuMs() - startCpu;
     double cpu = 0;
     std::vector<double> sorted;
     for (const FrameTime& f : frames) {

@@ -22,6 +22,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/backend/raster/raster_queue.h"
 #include "framework/graphics/draw_target.h"
+#include "bench/bench_clocks.h"
 #include "framework/framework.h"
 #include "game/enemy/enemy.h"
 #include "game/enemy/items.h"
@@ -40,23 +41,6 @@
 
 namespace {
 
-double NowMs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-double ProcessMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-double WallMs() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
 
 // The scripted pad: Shot pressed anew every frame (a volley each frame, the
 // options firing too), nothing else.
@@ -273,15 +257,15 @@ int main(int argc, char** argv) {
     std::vector<double> ms, logic, draw, wall, all;
     for (int i = 0; i < frames; i++) {
         Restore(start);
-        const double w0 = WallMs(), p0 = ProcessMs();
-        const double t0 = NowMs();
+        const double w0 = WallMs(), p0 = ProcessCpuMs();
+        const double t0 = ThreadCpuMs();
         Logic();
-        const double t1 = NowMs();
+        const double t1 = ThreadCpuMs();
         Draw();
         GraphicsFinishDrawing();
-        const double t2 = NowMs();
+        const double t2 = ThreadCpuMs();
         wall.push_back(WallMs() - w0);
-        all.push_back(ProcessMs() - p0);
+        all.push_back(ProcessCpuMs() - p0);
         ms.push_back(t2 - t0);
         logic.push_back(t1 - t0);
         draw.push_back(t2 - t1);

@@ -14,18 +14,13 @@
 #include <vector>
 
 #include "framework/backend/headless/headless.h"
+#include "bench/bench_clocks.h"
 #include "framework/framework.h"
 #include "game/enemy/enemy.h"
 #include "game/game_state.h"
 #include "game/shell/assets.h"
 
 namespace {
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -55,16 +50,16 @@ int main(int argc, char** argv) {
         for (int r = 0; r < rounds; r++) {
             stage_number = stage;
             fucn_state = 28;
-            double t = Now();
+            double t = WallMs();
             RunScene();
-            whole.push_back(Now() - t);
+            whole.push_back(WallMs() - t);
             FlipScreen();
-            t = Now();
+            t = WallMs();
             ResetStage();
-            reset.push_back(Now() - t);
-            t = Now();
+            reset.push_back(WallMs() - t);
+            t = WallMs();
             LoadStory();
-            timeline.push_back(Now() - t);
+            timeline.push_back(WallMs() - t);
         }
         std::printf("  stage %d: %7.3f  %7.3f  %7.3f   (%d timeline rows)\n", stage + 1, Median(whole), Median(reset),
                     Median(timeline), story_count);
