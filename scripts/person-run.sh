@@ -19,12 +19,8 @@ exe=$(realpath "${1:-$root/build/vortalis}")
 dat=$(realpath "${2:-$root/build/dat}")
 out=$(realpath -m "${3:-$root/build/person-run}")
 
-for tool in Xvfb xdotool xwininfo import identify compare iconv; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "person-run: $tool is not installed; skipped"
-    exit 77
-  fi
-done
+. "$root/scripts/x-drive.sh"
+x_need person-run Xvfb xdotool xwininfo import identify compare iconv
 [ -x "$exe" ] || { echo "person-run: no executable at $exe"; exit 1; }
 [ -d "$dat" ] || { echo "person-run: no data at $dat"; exit 1; }
 
@@ -35,62 +31,22 @@ note() { echo "person-run: ($label) $*"; }
 # Numbers about a picture or a part of it ("file.png[WxH+X+Y]").
 colours() { identify -format '%k' "$1" 2>/dev/null; }
 mean() { identify -format "%[fx:int(255*mean${2:-})]" "$1" 2>/dev/null; }
-# Pixels that differ by more than 10% between two pictures.
-differ() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
-
-# Waits up to $2 seconds for a window named exactly $1 on the display; prints
-# its id. Names are compared whole (xdotool's --name cannot match Japanese).
-find_window() {
-  local i id
-  for ((i = 0; i <= $2 * 10; i++)); do
-    for id in $(xdotool search --classname '' 2>/dev/null); do
-      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
 
 shot() {   # shot NAME: the game window's picture into $dir/NAME.png
   import -window "$win" "$dir/$1.png" 2>/dev/null || fail "no screenshot $1"
   note "$1: $(colours "$dir/$1.png") colours, mean $(mean "$dir/$1.png")"
 }
 
-# Keys are held for a quarter of a second, so that a frame sees them down even
-# when the machine is busy and frames come slowly.
-key() {
-  local k
-  for k in "$@"; do xdotool keydown "$k"; sleep 0.25; xdotool keyup "$k"; sleep 0.25; done
-}
-hold() {   # hold SECONDS KEY...: keys down together for a while
-  local t=$1; shift
-  xdotool keydown "$@"; sleep "$t"; xdotool keyup "$@"
-}
 
 one_run() {
   label=$1
   dir="$out/$label"
   rm -rf "$dir"; mkdir -p "$dir"
   ln -s "$dat" "$dir/dat"
-  # Xvfb picks a free display itself and writes its number once it accepts
-  # connections; the game must not start before that, or its question box
-  # finds no display and it starts without asking.
-  Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$dir/display.txt" 2>"$dir/xvfb.log" &
-  local xpid=$!
-  local n=""
-  for ((i = 0; i < 300; i++)); do
-    n=$(tr -dc 0-9 <"$dir/display.txt")
-    [ -n "$n" ] && break
-    kill -0 "$xpid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -z "$n" ]; then
+  if ! start_xvfb 800x600x24; then
     fail "Xvfb did not start (see $dir/xvfb.log)"
-    kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
     return
   fi
-  export DISPLAY=":$n"
-  for ((i = 0; i < 100; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
   # Built with the sanitizers, the game keeps its checks but not LeakSanitizer's:
   # D-Bus and the X11 libraries that SDL loads keep allocations to the end of

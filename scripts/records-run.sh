@@ -20,12 +20,8 @@ exe=$(realpath "${1:-$root/build/vortalis}")
 dat=$(realpath "${2:-$root/build/dat}")
 dir=$(realpath -m "${3:-$root/build/records-run}")
 
-for tool in Xvfb xdotool import compare; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "records-run: $tool is not installed; skipped"
-    exit 77
-  fi
-done
+. "$root/scripts/x-drive.sh"
+x_need records-run Xvfb xdotool import compare
 [ -x "$exe" ] || { echo "records-run: no executable at $exe"; exit 1; }
 [ -d "$dat" ] || { echo "records-run: no data at $dat"; exit 1; }
 
@@ -33,8 +29,6 @@ failures=0
 fail() { echo "records-run: FAIL: $*"; failures=$((failures + 1)); }
 note() { echo "records-run: $*"; }
 
-# Pixels that differ by more than 10% between two pictures.
-differ() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
 # Pixels of one colour (within 8%) in a part of a picture: count FILE GEOMETRY COLOUR.
 # (the pixels that differ from a plain picture of that colour, taken from all)
 count() {
@@ -43,45 +37,14 @@ count() {
   echo $(( ${size%x*} * ${size#*x} - ${d%.*} ))
 }
 
-find_window() {   # waits up to $2 s for a window named exactly $1; prints its id
-  local i id
-  for ((i = 0; i < $2 * 10; i++)); do
-    for id in $(xdotool search --classname '' 2>/dev/null); do
-      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
 shot() {
   import -window "$win" "$dir/$1.png" 2>/dev/null || fail "no screenshot $1"
-}
-# Keys are held for a quarter of a second so that a busy machine's frames see them.
-key() {
-  local k
-  for k in "$@"; do xdotool keydown "$k"; sleep 0.25; xdotool keyup "$k"; sleep 0.25; done
-}
-hold() {
-  local t=$1; shift
-  xdotool keydown "$@"; sleep "$t"; xdotool keyup "$@"
 }
 
 rm -rf "$dir"; mkdir -p "$dir"
 ln -s "$dat" "$dir/dat"
-Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$dir/display.txt" 2>"$dir/xvfb.log" &
-xpid=$!
-n=""
-for ((i = 0; i < 300; i++)); do
-  n=$(tr -dc 0-9 <"$dir/display.txt")
-  [ -n "$n" ] && break
-  kill -0 "$xpid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -n "$n" ] || { echo "records-run: Xvfb did not start"; kill "$xpid" 2>/dev/null; exit 1; }
-export DISPLAY=":$n"
+start_xvfb 800x600x24 || { echo "records-run: Xvfb did not start"; exit 1; }
 trap 'kill "$xpid" 2>/dev/null' EXIT
-for ((i = 0; i < 100; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 # One start of the game, windowed; $1 names its console output. The caller's
 # keys follow; end_game waits for the process.

@@ -20,12 +20,8 @@ exe=$(realpath "${1:-$root/build/vortalis}")
 dat=$(realpath "${2:-$root/build/dat}")
 out=$(realpath -m "${3:-$root/build/screen-check}")
 
-for tool in Xvfb xdotool xwininfo import identify compare convert openbox; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "screen-check: $tool is not installed; skipped"
-    exit 77
-  fi
-done
+. "$root/scripts/x-drive.sh"
+x_need screen-check Xvfb xdotool xwininfo import identify compare convert openbox
 [ -x "$exe" ] || { echo "screen-check: no executable at $exe"; exit 1; }
 [ -d "$dat" ] || { echo "screen-check: no data at $dat"; exit 1; }
 
@@ -33,16 +29,6 @@ failures=0
 fail() { echo "screen-check: FAIL ($label): $*"; failures=$((failures + 1)); }
 note() { echo "screen-check: ($label) $*"; }
 
-find_window() {   # find_window NAME SECONDS: the id of the window named exactly NAME
-  local i id
-  for ((i = 0; i < $2 * 10; i++)); do
-    for id in $(xdotool search --classname '' 2>/dev/null); do
-      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then echo "$id"; return 0; fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
 size_of() { xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 wait_size() {   # wait_size WIN WxH: up to 10 s for the window to take that size
   local i
@@ -54,8 +40,7 @@ wait_size() {   # wait_size WIN WxH: up to 10 s for the window to take that size
   done
   return 1
 }
-# Keys are held a quarter of a second so that a frame sees them down even on a
-# busy machine; chords (alt+Return) go as one key event.
+# Keys as x-drive.sh holds them, and chords (alt+Return) as one key event.
 key() {
   local k
   for k in "$@"; do
@@ -71,17 +56,7 @@ rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
 less_than() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a < b)}'; }
 
 start_display() {   # start_display WxH WM: Xvfb (and the window manager) for one run
-  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$dir/display.txt" 2>"$dir/xvfb.log" &
-  xpid=$!
-  local n="" i
-  for ((i = 0; i < 300; i++)); do
-    n=$(tr -dc 0-9 <"$dir/display.txt" 2>/dev/null)
-    [ -n "$n" ] && break
-    sleep 0.1
-  done
-  [ -n "$n" ] || { fail "Xvfb did not start"; return 1; }
-  export DISPLAY=":$n"
-  for ((i = 0; i < 100; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+  start_xvfb "$1x24" || { fail "Xvfb did not start"; return 1; }
   wmpid=""
   if [ "$2" = openbox ]; then openbox >"$dir/wm.log" 2>&1 & wmpid=$!; sleep 1; fi
   return 0
