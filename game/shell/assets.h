@@ -44,8 +44,8 @@ struct AssetTables {
 extern AssetTables g_assets;
 
 // Starts decoding the pictures LoadAssets loads on the framework's worker
-// threads; the game calls it first thing, so that they decode while the
-// start-up question waits and the framework starts.
+// threads; the game calls it before the framework starts, so that they decode
+// meanwhile.
 void PreloadAssets(void);
 // Loads every asset into g_assets, in the fixed order (taking the pictures
 // PreloadAssets decoded; it preloads them itself when nothing is pending).

@@ -42,7 +42,6 @@ int VortalisMain(void) {
     // the saved screen when the player chose not to be asked. Verifying a
     // replay runs on the headless platform, asks nothing and reads no settings.
     const bool verify = g_launch.verify && !g_launch.replayFile.empty();
-    PreloadAssets();   // the pictures decode on worker threads from here on
     if (verify) {
         UseHeadlessPlatform();
         ChangeWindowMode(1);
@@ -50,6 +49,10 @@ int VortalisMain(void) {
         ChangeWindowMode(1);
     }
     const int wantedWindowed = GetWindowMode();
+    // The pictures decode on worker threads from here on, while the framework
+    // starts. Not before the question: SDL may fork a helper to show its box,
+    // and a child forked while workers hold the allocator's locks can hang.
+    PreloadAssets();
     SetWindowTitle("Vortalis");
     if (FrameworkInit() == -1) return -1;
     if (!verify) ApplySettingsAfterInit(wantedWindowed);
