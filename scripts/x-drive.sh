@@ -16,8 +16,11 @@ x_need() {
 # number in $dir/display.txt and its log in $dir/xvfb.log; sets xpid and
 # DISPLAY once it accepts connections (the game must not start before, or its
 # question box finds no display). Returns 1, Xvfb stopped, when it did not start.
+# -noreset: an X server resets when its last client leaves, and a client that
+# connects meanwhile (the game's question box, just after the probe below or a
+# window lookup) can be refused or lose its windows to the reset.
 start_xvfb() {
-  Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp >"$dir/display.txt" 2>"$dir/xvfb.log" &
+  Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp -noreset >"$dir/display.txt" 2>"$dir/xvfb.log" &
   xpid=$!
   local n="" i
   for ((i = 0; i < 300; i++)); do
