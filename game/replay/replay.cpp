@@ -18,6 +18,7 @@
 #include "game/launch/launch_options.h"
 #include "game/player/player.h"
 #include "game/practice/practice.h"
+#include "game/shell/menus.h"
 #include "game/shell/pad.h"
 
 namespace {
@@ -78,12 +79,17 @@ void BeginRecording(int start) {
     r.startFrameCounter = frame_counter;
     for (int i = 0; i < REPLAY_PAD_SLOTS; i++) r.startCounts[i] = g_rec.counts[i] = CheckStatePad(i);
     SeedRandom(r.seed);
+    ResetPauseCursors();
     g_rec.on = true;
 }
 
-// What the run's first frame found: seed, frame counter and hold counts.
+// What the run's first frame found: seed, frame counter and hold counts, and
+// the pause menus' cursors on their first item. A pause menu closed with the
+// pause key keeps its cursor, and a replay does not record where an earlier
+// run left it, so every run starts with them at the top.
 void ApplyStart(const ReplayData& r) {
     SeedRandom(r.seed);
+    ResetPauseCursors();
     frame_counter = r.startFrameCounter;
     for (int i = 0; i < REPLAY_PAD_SLOTS; i++) SetPadCount(i, r.startCounts[i]);
 }

@@ -123,6 +123,10 @@ void ResetMenus(void) {
     g_menus = Menus{};
 }
 
+void ResetPauseCursors(void) {
+    g_menus.storyPauseCursor = g_menus.playPauseCursor = g_menus.continueCursor = 0;
+}
+
 int PauseBackdrop(void) { return g_menus.backdrop; }
 
 void DrawPauseBackdrop(void) { DrawImageAt(0, 0, g_menus.backdrop, 0); }

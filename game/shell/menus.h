@@ -11,3 +11,4 @@ void StepMenuDispatcher(void);  // every frame, after the scene step
 void DrawPauseBackdrop(void);   // scenes 201, 301, 302
 int PauseBackdrop(void);        // the backdrop image handle (−1 before the first capture)
 void ResetMenus(void);          // cursors and sway back to their start (a new process)
+void ResetPauseCursors(void);   // the pause and continue menus' cursors on their first item

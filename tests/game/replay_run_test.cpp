@@ -145,6 +145,46 @@ TEST_F(ReplayRun, ARunWithAContinueIsNotSavedAndAnUnwritableFolderCostsOneConsol
     closedir(dir);
 }
 
+// A pause menu closed with the pause key keeps its cursor. The first run
+// leaves it on タイトルへ戻る and ends at the continue menu; the second run,
+// in the same process, pauses and presses Shot at once. A fresh process
+// playing that run's replay starts with the cursor at the top, so the
+// recorded run must have started there too: Shot resumes, and the replay
+// verifies to the run's end (タイトルへ戻る in its second pause).
+TEST_F(ReplayRun, ARunStartsWithThePauseCursorsAtTheTopSoItsReplayVerifiesInAFreshProcess) {
+    ReplayDriver d;
+    int run = 0, step = 0, resumed = 0;
+    d.act = [&](ReplayDriver& r, int) {
+        if (fucn_state == 1 || fucn_state == 10) {
+            if (run == 2) fucn_state = 900;
+            else r.Tap(KEY_Z);
+        }
+        if (fucn_state == 20) fucn_state = 27, run++, step = 0;
+        const int t = scene_timer;
+        if (fucn_state == 30) {
+            if (step == 0 && t == 100) r.Tap(KEY_ESCAPE), step = 1;
+            if (step == 2 && t >= 130) {
+                if (run == 1) player.lives = -1;   // to the continue menu
+                else r.Tap(KEY_ESCAPE);
+                step = 3;
+            }
+        } else if (fucn_state == 301) {
+            if (run == 1 && step == 1) r.Tap(r.lastKeys[KEY_DOWN] ? KEY_ESCAPE : KEY_DOWN), step = r.keys[KEY_ESCAPE] ? 2 : 1;
+            else if (run == 2 && step == 1) r.Tap(KEY_Z), step = 2, resumed = 1;
+            else if (run == 2 && step == 3) r.Tap(r.lastKeys[KEY_DOWN] ? KEY_Z : KEY_DOWN), step = r.keys[KEY_Z] ? 4 : 3;
+        } else if (fucn_state == 302) {
+            r.Tap(r.lastKeys[KEY_DOWN] ? KEY_Z : KEY_DOWN);   // いいえ
+        }
+    };
+    ASSERT_EQ(d.Run(), 0);
+    ASSERT_EQ(run, 2);
+    ASSERT_EQ(resumed, 1);
+    EXPECT_EQ(step, 4) << "the second run's first pause did not resume";
+    EXPECT_EQ(LastRecordedRun().endedBy, RUN_RETURNED);
+    EXPECT_EQ(VerifyReplay("replays/" + std::string(LastSavedReplayName())), 0)
+        << DescribeReplayResult(LastReplayResult());
+}
+
 // The title's リプレイ entry opens the list; Shot plays the chosen replay; one
 // that does not match the game stops at its first check with a console line
 // and the list comes back; Esc goes back to the title.
