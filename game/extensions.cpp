@@ -28,6 +28,12 @@ void OnRunEnded(RunEnd how) {
     EndPracticeRun();
 }
 
+// Closing the window ends the run as 終了する does: its score enters the
+// table and its replay is kept. Replays being watched are not runs.
+void OnMainLoopLeft(void) {
+    if (ReplayRecording() && !ReplayPlaying()) OnRunEnded(RUN_CLOSED);
+}
+
 bool StepExtensionScene(void) {
     if (fucn_state >= REPLAY_LIST_SCENE && fucn_state < REPLAY_LIST_SCENE + 100) return StepReplayScene();
     if (fucn_state == SETTINGS_SCENE) {

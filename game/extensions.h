@@ -11,6 +11,7 @@ enum RunEnd {
     RUN_GAME_OVER,       // the continue menu was answered いいえ
     RUN_RETURNED,        // タイトルへ戻る from the play pause menu
     RUN_QUIT,            // 終了する from a pause menu during a run
+    RUN_CLOSED,          // the window was closed (or the process told to end) during a run
 };
 
 // First scene number of the additions' own screens; the designed scenes are
@@ -26,6 +27,7 @@ void OnRunEnded(RunEnd how);           // a run ends (before the scene it leads 
 bool StepExtensionScene(void);         // the step of a scene >= EXTENSION_SCENE_FIRST; false if unknown
 bool SkipPresent(void);                // true: this frame is not paced nor presented (fast playback)
 void OnFrameDrawn(void);               // the frame is drawn, before pacing and present (hot keys)
+void OnMainLoopLeft(void);             // the window closed: a run still going ends here
 
 // Where the scene machine goes next at two turns of a run; each returns the
 // designed scene unless an addition (stage practice) takes the turn.

@@ -161,8 +161,12 @@ bool ReplayTakePad(unsigned* heldMask) {
         g_play.waitingForFirstFrame = false;
     }
     const uint32_t n = g_play.next;
-    if (n >= g_play.run.masks.size()) {   // the recorded run had ended by now
-        StopPlayback(REPLAY_DESYNC, STATE_SCENE);
+    if (n >= g_play.run.masks.size()) {
+        // A run ended by closing the window stops after its last frame, where
+        // the final check was taken; any other had ended by now in the game.
+        const ReplayData& r = g_play.run;
+        const int part = r.endedBy == RUN_CLOSED ? CheckMismatch(r.checks.back(), HashGameState()) : STATE_SCENE;
+        StopPlayback(part >= 0 ? REPLAY_DESYNC : REPLAY_PASSED, part);
         LeavePlayback();
         return false;
     }

@@ -72,6 +72,7 @@ int VortalisMain(void) {
         frame_counter++;
         RunFrameTail();
     }
+    OnMainLoopLeft();
     FlushPacingLog();
     FrameworkEnd();
     return exitCode;

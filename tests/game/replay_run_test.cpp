@@ -145,6 +145,41 @@ TEST_F(ReplayRun, ARunWithAContinueIsNotSavedAndAnUnwritableFolderCostsOneConsol
     closedir(dir);
 }
 
+// Closing the window in play ends the run as 終了する does: the replay is
+// saved and verifies to the frame the window closed at, and the score enters
+// the table. A replay changed after its last interval check desyncs there.
+TEST_F(ReplayRun, ClosingTheWindowEndsTheRunAndItsReplayVerifiesToTheLastFrame) {
+    ReplayDriver d;
+    d.act = [&](ReplayDriver& r, int frame) {
+        if (fucn_state == 1 || fucn_state == 10) r.Tap(KEY_Z);
+        if (fucn_state == 20) fucn_state = 27;
+        if (fucn_state == 30) {
+            if (scene_timer % 20 < 12) r.Hold(KEY_Z);
+            r.Hold(scene_timer % 120 < 60 ? KEY_UP : KEY_DOWN);
+            if (scene_timer == 250) HeadlessPostEventAtFrame(frame + 1, PLATFORM_EVENT_CLOSE_REQUEST);
+        }
+    };
+    ASSERT_EQ(d.Run(), 0);
+    const ReplayData run = LastRecordedRun();
+    EXPECT_EQ(run.endedBy, RUN_CLOSED);
+    ASSERT_GT(run.frames, 250u);
+    const std::string path = "replays/" + std::string(LastSavedReplayName());
+    ASSERT_EQ(SavedReplays().size(), 1u);
+    EXPECT_NE(ReadBytes("scores.txt").find(LastSavedReplayName()), std::string::npos) << ReadBytes("scores.txt");
+
+    EXPECT_EQ(VerifyReplay(path), 0) << DescribeReplayResult(LastReplayResult());
+    EXPECT_EQ(LastReplayResult().frame, run.frames);
+    EXPECT_EQ(LastReplayResult().finalScore, run.finalScore);
+
+    ReplayData changed = run;
+    for (uint32_t f = run.frames - 3; f < run.frames; f++) changed.masks[f] ^= 1u << 2;   // Right
+    const std::vector<unsigned char> bytes = EncodeReplay(changed);
+    WriteBytes("changed.vrp", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(VerifyReplay("changed.vrp"), 1);
+    EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
+    EXPECT_EQ(LastReplayResult().part, STATE_SHIP);
+}
+
 // A pause menu closed with the pause key keeps its cursor. The first run
 // leaves it on タイトルへ戻る and ends at the continue menu; the second run,
 // in the same process, pauses and presses Shot at once. A fresh process
