@@ -51,6 +51,13 @@ bool VisiblePart(const ImageRecord* rec, int kind, Surface* part, int* dx, int* 
     *dy = rec->visibleTop;
     *part = Surface{s.pixels + static_cast<size_t>(rec->visibleTop) * s.pitch + rec->visibleLeft,
                     rec->visibleRight - rec->visibleLeft, rec->visibleBottom - rec->visibleTop, s.pitch};
+    if (rec->hasDiagonals) {   // moved to the part's top-left
+        part->diagonals = true;
+        part->sumMin = rec->sumMin - (*dx + *dy);
+        part->sumMax = rec->sumMax - (*dx + *dy);
+        part->diffMin = rec->diffMin - (*dx - *dy);
+        part->diffMax = rec->diffMax - (*dx - *dy);
+    }
     return true;
 }
 

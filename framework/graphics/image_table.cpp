@@ -116,27 +116,23 @@ void ImageUpdateVisible(ImageRecord* r) {
     r->visibleTop = 0;
     r->visibleRight = r->width;
     r->visibleBottom = r->height;
+    r->hasDiagonals = 0;
     if (!r->hasAlpha || r->drawable) return;
-    const Surface s = ImageSurface(r);
-    int l = r->width, t = r->height, right = 0, b = 0;
-    for (int y = 0; y < r->height; y++) {
-        const uint32_t* row = s.pixels + static_cast<size_t>(y) * s.pitch;
-        for (int x = 0; x < r->width; x++)
-            if (row[x] >> 24) {
-                l = std::min(l, x);
-                right = std::max(right, x + 1);
-                t = std::min(t, y);
-                b = y + 1;
-            }
-    }
-    if (l >= right) {   // nothing visible
+    VisibleTexels v;
+    if (!RasterFindVisible(ImageSurface(r), &v)) {   // nothing visible
         r->visibleRight = r->visibleLeft;
         return;
     }
-    r->visibleLeft = std::max(l - 1, 0);
-    r->visibleTop = std::max(t - 1, 0);
-    r->visibleRight = std::min(right + 1, r->width);
-    r->visibleBottom = std::min(b + 1, r->height);
+    // Widened by one texel for the bilinear taps.
+    r->visibleLeft = std::max(v.left - 1, 0);
+    r->visibleTop = std::max(v.top - 1, 0);
+    r->visibleRight = std::min(v.right + 1, r->width);
+    r->visibleBottom = std::min(v.bottom + 1, r->height);
+    r->hasDiagonals = 1;
+    r->sumMin = v.sumMin;
+    r->sumMax = v.sumMax;
+    r->diffMin = v.diffMin;
+    r->diffMax = v.diffMax;
 }
 
 void ImageTableReset(void) {

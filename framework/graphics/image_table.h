@@ -38,6 +38,10 @@ struct ImageRecord {
     // widened by one texel for bilinear taps; draws with transFlag 1 touch only
     // that part. The whole image for everything else.
     int visibleLeft, visibleTop, visibleRight, visibleBottom;
+    // The same images: the diagonal bounds of those texels (Surface's
+    // sumMin..diffMax, in the image's own texels), when hasDiagonals is 1.
+    int hasDiagonals;
+    int sumMin, sumMax, diffMin, diffMax;
     PixelStore* store;
     std::string path;
 };

@@ -163,5 +163,6 @@ int CaptureScreenToImage(int x1, int y1, int x2, int y2, int handle, int flag) {
     rec->visibleLeft = rec->visibleTop = 0;   // opaque pixels may now be anywhere
     rec->visibleRight = rec->width;
     rec->visibleBottom = rec->height;
+    rec->hasDiagonals = 0;
     return 0;
 }

@@ -8,6 +8,12 @@ struct Surface {
     uint32_t* pixels;
     int width, height;
     int pitch;            // in pixels
+    // When `diagonals` is set, every texel (x, y) with alpha above 0 lies where
+    // sumMin ≤ x + y ≤ sumMax and diffMin ≤ x − y ≤ diffMax: an octagon around
+    // what is visible, so that turned and scaled draws can pass over the
+    // transparent corners of round sprites. Unset: nothing is known.
+    bool diagonals = false;
+    int sumMin = 0, sumMax = 0, diffMin = 0, diffMax = 0;
 };
 
 struct ClipRect {

@@ -474,6 +474,76 @@ inline void LimitLinearFast(int64_t base, int64_t step, double inverse, int64_t 
     }
 }
 
+// One bound of a row of a mapped draw: pixel k of the row is inside when
+// lo ≤ base + k × step < hi.
+struct LinearBound {
+    int64_t base, step, lo, hi;
+    double inverse;   // 1 / step (0 when step is 0)
+};
+
+template <int COUNT>
+inline bool InsideAll(const LinearBound* b, int64_t k) {
+    for (int i = 0; i < COUNT; i++) {
+        const int64_t x = b[i].base + k * b[i].step;
+        if (x < b[i].lo || x >= b[i].hi) return false;
+    }
+    return true;
+}
+
+// A real number within a millionth of a whole one (either side).
+inline bool NearWhole(double t) {
+    const double f = std::fabs(t - static_cast<double>(static_cast<int64_t>(t)));
+    return f < 1e-6 || f > 1.0 - 1e-6;
+}
+
+// Narrows [k0, k1) to the pixels inside every bound: one run, as each bound
+// is linear in k. Where a run is not empty, the bounds that decide its ends
+// meet the row within a pixel or so of it, where every value involved is
+// below 2^50: the floating-point positions t of those ends are then off by
+// less than 10^-12 pixels. So an end not within 10^-6 of a whole pixel is
+// exact as computed; an end near one (an image edge on a pixel boundary, as
+// scaled unturned draws have) is settled by exact tests of the pixels there.
+template <int COUNT>
+inline void RowRun(const LinearBound* b, int64_t& k0, int64_t& k1) {
+    double lo = -1e300, hi = 1e300;   // k ≥ lo and k < hi, or k > lo and k ≤ hi
+    for (int i = 0; i < COUNT; i++) {
+        if (b[i].step == 0) {
+            if (b[i].base < b[i].lo || b[i].base >= b[i].hi) {
+                k1 = k0;
+                return;
+            }
+            continue;
+        }
+        const double a = static_cast<double>(b[i].lo - b[i].base) * b[i].inverse;
+        const double c = static_cast<double>(b[i].hi - b[i].base) * b[i].inverse;
+        lo = std::max(lo, std::min(a, c));
+        hi = std::min(hi, std::max(a, c));
+    }
+    if (hi < lo - 1.0 || hi < static_cast<double>(k0) - 1.0 || lo > static_cast<double>(k1) + 1.0) {
+        k1 = k0;   // empty, with a margin over the estimate's error
+        return;
+    }
+    const bool exactLo = lo < static_cast<double>(k0) - 1e-6 || !NearWhole(lo);
+    const bool exactHi = hi > static_cast<double>(k1) + 1e-6 || !NearWhole(hi);
+    if (exactLo && exactHi) {
+        // Not whole: the first pixel is ceil(lo), the end ceil(hi) (both ≥ 0
+        // when they count, so truncation plus one is the ceiling).
+        if (lo >= static_cast<double>(k0)) k0 = static_cast<int64_t>(lo) + 1;
+        if (hi <= static_cast<double>(k1)) k1 = hi < 0 ? k0 : std::max(k0, static_cast<int64_t>(hi) + 1);
+        if (k1 < k0) k1 = k0;
+        return;
+    }
+    // Near whole pixels: a window of a pixel more on each side, narrowed by
+    // exact tests (truncation: lo > −1 − 10^-6 and hi > −1 here; never less
+    // than the floor's window).
+    int64_t first = std::max(k0, static_cast<int64_t>(std::max(lo, -1.0)) - 1);
+    int64_t last = std::min(k1, static_cast<int64_t>(std::min(hi, static_cast<double>(k1))) + 2);
+    while (first < last && !InsideAll<COUNT>(b, first)) first++;
+    while (last > first && !InsideAll<COUNT>(b, last - 1)) last--;
+    k0 = first;
+    k1 = last;
+}
+
 inline int64_t ToFixed(double v) {
     const double limit = 1099511627776.0;
     if (!(v > -limit)) v = -limit;
@@ -531,6 +601,28 @@ ClipRect IntersectRows(const ClipRect& clip, const Surface& dst, const RasterRow
 } // namespace
 
 void RasterUseReference(int on) { g_reference = on; }
+
+bool RasterFindVisible(const Surface& s, VisibleTexels* out) {
+    VisibleTexels v{s.width, s.height, 0, 0, INT_MAX, INT_MIN, INT_MAX, INT_MIN};
+    for (int y = 0; y < s.height; y++) {
+        const uint32_t* row = s.pixels + static_cast<size_t>(y) * s.pitch;
+        int first = 0, last = s.width - 1;
+        while (first < s.width && !(row[first] >> 24)) first++;
+        if (first == s.width) continue;
+        while (!(row[last] >> 24)) last--;
+        v.left = std::min(v.left, first);
+        v.right = std::max(v.right, last + 1);
+        v.top = std::min(v.top, y);
+        v.bottom = y + 1;
+        v.sumMin = std::min(v.sumMin, first + y);
+        v.sumMax = std::max(v.sumMax, last + y);
+        v.diffMin = std::min(v.diffMin, first - y);
+        v.diffMax = std::max(v.diffMax, last - y);
+    }
+    if (v.left >= v.right) return false;
+    *out = v;
+    return true;
+}
 
 void RasterLimitVectors(int level) { g_vectorLevel = level >= 1 ? std::min(level, g_cpuLevel) : g_cpuLevel; }
 
@@ -670,15 +762,42 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
             b = Unmodulated(b);
         }
     }
+    // Each row's span is exactly the pixels whose fixed-point source
+    // coordinates fall inside the image, so the sampler never leaves it and
+    // nearest sampling needs no clamping.
+    //
+    // A source that knows the diagonal bounds of its visible texels has its
+    // rows cut further: pixels all of whose taps lie outside them would
+    // sample transparent black, which leaves an opaque target as it is. The
+    // taps of a sample at (u, v) lie in (u − 1.5, u + 0.5] × (v − 1.5, v + 0.5]
+    // (bilinear, clamped at the edges too) or inside that (nearest), so their
+    // x + y lie in (s − 3, s + 1] and their x − y in (d − 2, d + 2), for
+    // s = u + v and d = u − v: the same fixed-point values as the sampler's.
+    // The reference draws the whole image, each bound solved on its own.
+    const bool cut = src.diagonals && kind == RASTER_SOURCE_ALPHA && !g_reference;
+    LinearBound bounds[4] = {
+        {0, du, 0, wFix, du ? 1.0 / static_cast<double>(du) : 0},
+        {0, dv, 0, hFix, dv ? 1.0 / static_cast<double>(dv) : 0},
+        {0, du + dv, (static_cast<int64_t>(src.sumMin) - 1) * 65536, (static_cast<int64_t>(src.sumMax) + 3) * 65536,
+         du + dv ? 1.0 / static_cast<double>(du + dv) : 0},
+        {0, du - dv, (static_cast<int64_t>(src.diffMin) - 2) * 65536 + 1, (static_cast<int64_t>(src.diffMax) + 2) * 65536,
+         du - dv ? 1.0 / static_cast<double>(du - dv) : 0},
+    };
     uint32_t tmp[CHUNK + SAMPLE_SLACK];
     for (int y = rowFrom; y < rowTo; y++) {
-        // Each row's span is exactly the pixels whose fixed-point source
-        // coordinates fall inside the image, so the sampler never leaves it
-        // and nearest sampling needs no clamping.
         const int64_t ub = u00 + (y - y0) * duRow, vb = v00 + (y - y0) * dvRow;
         int64_t k0 = 0, k1 = bx1 - bx0;
-        LimitLinearFast(ub, du, inverseDu, 0, wFix, k0, k1);
-        LimitLinearFast(vb, dv, inverseDv, 0, hFix, k0, k1);
+        if (g_reference) {
+            LimitLinearFast(ub, du, inverseDu, 0, wFix, k0, k1);
+            LimitLinearFast(vb, dv, inverseDv, 0, hFix, k0, k1);
+        } else {
+            bounds[0].base = ub;
+            bounds[1].base = vb;
+            bounds[2].base = ub + vb;
+            bounds[3].base = ub - vb;
+            if (cut) RowRun<4>(bounds, k0, k1);
+            else RowRun<2>(bounds, k0, k1);
+        }
         if (k0 >= k1) continue;
         // Every value inside the span fits 32 bits; a step too large for 32
         // bits only occurs on spans of one pixel.

@@ -52,6 +52,15 @@ struct RasterState {
     int bilinear;           // 1: bilinear sampling for mapped draws
 };
 
+// The texels of `s` with alpha above 0: their box [left, right) × [top,
+// bottom) and their diagonal bounds (as Surface's sumMin..diffMax). False,
+// and *out untouched, when there are none.
+struct VisibleTexels {
+    int left, top, right, bottom;
+    int sumMin, sumMax, diffMin, diffMax;
+};
+bool RasterFindVisible(const Surface& s, VisibleTexels* out);
+
 // Unscaled copy of `src` with its top-left at (x, y).
 void RasterBlit(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y,
                 int sourceKind, const RasterState& st, const RasterRows* rows = nullptr);
