@@ -70,6 +70,15 @@ one_run() {
   if [ -n "$nobox" ]; then
     fail "the start-up question cannot be shown on this machine: $nobox"
     box_failed=1
+    # SDL shows the box from a child process and loses that child's reason, so
+    # keep what the display itself says: whether it still answers, its fonts.
+    {
+      echo "display $DISPLAY, Xvfb $(kill -0 "$xpid" 2>/dev/null && echo running || echo gone)"
+      xdpyinfo 2>&1 | head -n 8
+      echo "core fonts: $(xlsfonts 2>/dev/null | wc -l)"
+      cat "$dir/xvfb.log"
+    } >"$dir/box-failure.txt" 2>&1
+    note "the display's state is in $dir/box-failure.txt"
     kill "$gpid" 2>/dev/null; wait "$gpid" 2>/dev/null
     kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
     return
