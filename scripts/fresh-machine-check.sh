@@ -51,7 +51,9 @@ drive_game() {
   mkdir -p "$out"
   echo none >"$out/rc"
   : >"$out/display.txt"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$out/display.txt" 2>"$out/xvfb.log" &
+  # -noreset: the readiness probe below is the only client for a moment, and a
+  # server that resets when its last client leaves can refuse the game meanwhile.
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$out/display.txt" 2>"$out/xvfb.log" &
   local xpid=$! n="" i
   for ((i = 0; i < 300; i++)); do
     n=$(tr -dc 0-9 <"$out/display.txt")
