@@ -27,7 +27,7 @@ bool WriteImage(png_structp png, png_infop info, FILE* file, const uint8_t* pack
     png_init_io(png, file);
     png_set_compression_level(png, 9);
     png_set_compression_strategy(png, 0);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_IHDR(png, info, width, height, 8, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     png_write_info(png, info);
