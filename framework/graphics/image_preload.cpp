@@ -111,8 +111,7 @@ PictureResult ReadPicture(const char* path, DecodedImage* img, bool anyThread) {
             img->hasAlpha = true;
         }
     }
-    if (img->hasAlpha)
-        for (uint32_t& p : img->pixels) p = RasterPremultiply(p);
+    if (img->hasAlpha) RasterPremultiplyPixels(img->pixels.data(), img->pixels.size());
     return PICTURE_OK;
 }
 

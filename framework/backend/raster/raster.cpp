@@ -637,6 +637,16 @@ uint32_t RasterPremultiply(uint32_t p) {
     return a << 24 | Div255(((p >> 16) & 255) * a) << 16 | Div255(((p >> 8) & 255) * a) << 8 | Div255((p & 255) * a);
 }
 
+// Sprites are mostly opaque or fully transparent texels, which skip the
+// multiplies; the loop stays here so that the rule inlines into it.
+void RasterPremultiplyPixels(uint32_t* pixels, size_t count) {
+    for (size_t i = 0; i < count; i++) {
+        const uint32_t a = pixels[i] >> 24;
+        if (a == 255) continue;
+        pixels[i] = a == 0 ? 0 : RasterPremultiply(pixels[i]);
+    }
+}
+
 uint32_t RasterUnpremultiply(uint32_t p) { return (p >> 24) == 0 ? 0 : Straight(p); }
 
 void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, int x, int y,

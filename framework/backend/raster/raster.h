@@ -27,6 +27,7 @@
 // centre falls inside the mapped shape and inside the clip rectangle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "framework/graphics/surface.h"
@@ -98,4 +99,6 @@ uint32_t RasterReferencePixel(uint32_t premultipliedSource, uint32_t dst, const 
 
 // Premultiplies a straight ARGB pixel (rounded), and back.
 uint32_t RasterPremultiply(uint32_t straight);
+// The same over a whole picture, in place.
+void RasterPremultiplyPixels(uint32_t* pixels, size_t count);
 uint32_t RasterUnpremultiply(uint32_t premultiplied);
