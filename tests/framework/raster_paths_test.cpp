@@ -140,6 +140,17 @@ TEST(RasterPaths, PixelRuleRoundsExactly) {
     EXPECT_EQ(RasterUnpremultiply(0x80802000u), 0x80FF4000u);
     EXPECT_EQ(RasterPremultiply(0x00FFFFFFu), 0u);
     EXPECT_EQ(RasterUnpremultiply(0xFF123456u), 0xFF123456u);
+    // A whole picture premultiplied in place: every alpha with every channel
+    // value, each channel rounded on its own.
+    std::vector<uint32_t> picture;
+    for (uint32_t a = 0; a < 256; a++)
+        for (uint32_t c = 0; c < 256; c++) picture.push_back(a << 24 | c << 16 | (255 - c) << 8 | (c ^ 0x5A));
+    RasterPremultiplyPixels(picture.data(), picture.size());
+    for (uint32_t a = 0; a < 256; a++)
+        for (uint32_t c = 0; c < 256; c++) {
+            const uint32_t expected = a << 24 | Round255(c * a) << 16 | Round255((255 - c) * a) << 8 | Round255((c ^ 0x5A) * a);
+            ASSERT_EQ(picture[a * 256 + c], expected) << "alpha " << a << ", channel " << c;
+        }
 }
 
 TEST(RasterPaths, MappedSpansStayInsideTheSource) {
