@@ -11,6 +11,7 @@
 
 #include "framework/backend/image/png_writer.h"
 #include "framework/backend/platform.h"
+#include "framework/backend/raster/raster.h"
 #include "framework/backend/raster/raster_queue.h"
 #include "framework/core/api_lock.h"
 #include "framework/core/services.h"
@@ -37,7 +38,7 @@ void MakeBuffer(std::vector<uint32_t>& store, Surface& s, int w, int h) {
 }
 
 void Fill(Surface* s, uint32_t value) {
-    for (int y = 0; y < s->height; y++) std::fill_n(s->pixels + static_cast<size_t>(y) * s->pitch, s->width, value);
+    for (int y = 0; y < s->height; y++) RasterFillRow(s->pixels + static_cast<size_t>(y) * s->pitch, s->width, value);
 }
 
 // The previous target's size is read before `s` is written, since both may be

@@ -74,7 +74,9 @@ void DrawRandomScene(Scene& s, unsigned seed) {
         const int width = rng() % 4;
         const Surface& anySrc = width == 0 ? one : width == 1 ? two : wide;
         const Surface& solidSrc = width == 0 ? oneSolid : width == 1 ? twoSolid : wideSolid;
-        const Surface& src = kind == RASTER_SOURCE_SOLID ? solidSrc : anySrc;   // solid promises alpha 255
+        // Solid promises alpha 255; keyed draws take opaque pictures (the
+        // usual case) and pictures with alpha.
+        const Surface& src = kind == RASTER_SOURCE_SOLID || (kind == RASTER_SOURCE_KEY && rng() % 2) ? solidSrc : anySrc;
         int x = static_cast<int>(rng() % 110) - 10, y = static_cast<int>(rng() % 75) - 10;
         switch (rng() % 5) {
             case 0: RasterBlit(s.target, clip, src, x, y, kind, st); break;

@@ -227,9 +227,27 @@ inline uint32_t Fetch(uint32_t p) {
     return p;
 }
 
+// Four texels at a time where the rule is a mask: a keyed texel (black)
+// becomes transparent, an opaque texel stays as it is; other opaque-kind
+// texels take the scalar rule.
 template <int KIND>
 void FetchRow(uint32_t* out, const uint32_t* in, int n) {
-    for (int i = 0; i < n; i++) out[i] = Fetch<KIND>(in[i]);
+    int i = 0;
+    if (!g_reference && (KIND == RASTER_SOURCE_KEY || KIND == RASTER_SOURCE_OPAQUE)) {
+        const __m128i colour = _mm_set1_epi32(0xFFFFFF), alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+        for (; i + 4 <= n; i += 4) {
+            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            if (KIND == RASTER_SOURCE_KEY) {
+                const __m128i keyed = _mm_cmpeq_epi32(_mm_and_si128(p, colour), _mm_setzero_si128());
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_andnot_si128(keyed, p));
+            } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(p, alpha), alpha)) == 0xFFFF) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), p);
+            } else {
+                for (int k = i; k < i + 4; k++) out[k] = Fetch<KIND>(in[k]);
+            }
+        }
+    }
+    for (; i < n; i++) out[i] = Fetch<KIND>(in[i]);
 }
 
 inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
@@ -649,6 +667,40 @@ void RasterPremultiplyPixels(uint32_t* pixels, size_t count) {
 
 uint32_t RasterUnpremultiply(uint32_t p) { return (p >> 24) == 0 ? 0 : Straight(p); }
 
+namespace {
+
+// A colour-keyed source drawn plainly, the most common draw of all (story
+// pictures, backgrounds, sprites without alpha): a black texel leaves the
+// target (with alpha 255, as the blend gives it), any other replaces it. One
+// pass of selects where the blend would fetch into scratch and then blend;
+// texels with alpha below 255 (a keyed draw of a picture that has alpha)
+// take the blend as before.
+void KeyedCopy(uint32_t* d, const uint32_t* s, int n, SpanFn span, const Blend& b) {
+    const __m128i colour = _mm_set1_epi32(0xFFFFFF), alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i keyed = _mm_cmpeq_epi32(_mm_and_si128(p, colour), _mm_setzero_si128());
+        const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(p, alpha), alpha);
+        if (_mm_movemask_epi8(_mm_or_si128(keyed, opaque)) != 0xFFFF) {
+            uint32_t tmp[4];
+            FetchRow<RASTER_SOURCE_KEY>(tmp, s + i, 4);
+            span(d + i, tmp, 4, b);
+            continue;
+        }
+        const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_or_si128(_mm_and_si128(keyed, _mm_or_si128(q, alpha)), _mm_andnot_si128(keyed, p)));
+    }
+    if (i < n) {
+        uint32_t tmp[4];
+        FetchRow<RASTER_SOURCE_KEY>(tmp, s + i, n - i);
+        span(d + i, tmp, n - i, b);
+    }
+}
+
+} // namespace
+
 void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, int x, int y,
                 int kind, const RasterState& st, const RasterRows* rows) {
     ClipRect clip = IntersectRows(clipIn, dst, rows);
@@ -665,6 +717,10 @@ void RasterBlit(const Surface& dst, const ClipRect& clipIn, const Surface& src, 
         const uint32_t* srow = src.pixels + static_cast<size_t>(yy - y) * src.pitch + (l - x);
         if (kind == RASTER_SOURCE_ALPHA || kind == RASTER_SOURCE_SOLID) {
             span(drow, srow, n, b);
+            continue;
+        }
+        if (kind == RASTER_SOURCE_KEY && b.op == OP_OVER && !b.modulate && !g_reference) {
+            KeyedCopy(drow, srow, n, span, b);
             continue;
         }
         for (int i = 0; i < n; i += CHUNK) {
@@ -874,6 +930,13 @@ void RasterTriangle(const Surface& dst, const ClipRect& clipIn, const Surface& s
     DrawMappedRows(dst, src, a, y0, y1, kind, st, spanOf);
 }
 
+void RasterFillRow(uint32_t* row, int n, uint32_t value) {
+    int i = 0;
+    const __m128i v = _mm_set1_epi32(static_cast<int>(value));
+    for (; i + 4 <= n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), v);
+    for (; i < n; i++) row[i] = value;
+}
+
 void RasterFill(const Surface& dst, const ClipRect& clipIn, int left, int top, int right, int bottom,
                 uint32_t rgb, const RasterState& st, const RasterRows* rows) {
     ClipRect clip = IntersectRows(clipIn, dst, rows);
@@ -884,7 +947,7 @@ void RasterFill(const Surface& dst, const ClipRect& clipIn, int left, int top, i
     if (DrawsNothing(b)) return;
     SpanFn span = ChooseSpan(b, RASTER_SOURCE_SOLID);
     uint32_t tmp[CHUNK];
-    std::fill_n(tmp, CHUNK, 0xFF000000u | (rgb & 0xFFFFFFu));
+    RasterFillRow(tmp, CHUNK, 0xFF000000u | (rgb & 0xFFFFFFu));
     for (int y = t; y < btm; y++) {
         uint32_t* row = dst.pixels + static_cast<size_t>(y) * dst.pitch;
         for (int x = l; x < r; x += CHUNK) span(row + x, tmp, std::min<int>(CHUNK, r - x), b);

@@ -84,6 +84,9 @@ void RasterTriangle(const Surface& dst, const ClipRect& clip, const Surface& src
 void RasterFill(const Surface& dst, const ClipRect& clip, int left, int top, int right, int bottom,
                 uint32_t rgb, const RasterState& st, const RasterRows* rows = nullptr);
 
+// n pixels of a row set to value (clearing a target: no blending).
+void RasterFillRow(uint32_t* row, int n, uint32_t value);
+
 // An 8-bit coverage mask drawn in colour rgb with alpha = coverage.
 void RasterCoverage(const Surface& dst, const ClipRect& clip, int x, int y, const uint8_t* coverage,
                     int width, int height, int pitch, uint32_t rgb, const RasterState& st, const RasterRows* rows = nullptr);

@@ -78,7 +78,7 @@ void Run(const Cmd& c, const RasterRows* rows) {
         case CMD_CLEAR: {
             const int from = rows ? std::max(0, rows->top) : 0;
             const int to = rows ? std::min(c.dst.height, rows->bottom) : c.dst.height;
-            for (int y = from; y < to; y++) std::fill_n(c.dst.pixels + static_cast<size_t>(y) * c.dst.pitch, c.dst.width, c.rgb);
+            for (int y = from; y < to; y++) RasterFillRow(c.dst.pixels + static_cast<size_t>(y) * c.dst.pitch, c.dst.width, c.rgb);
             break;
         }
     }
