@@ -676,6 +676,11 @@ namespace {
 // texels with alpha below 255 (a keyed draw of a picture that has alpha)
 // take the blend as before.
 void KeyedCopy(uint32_t* d, const uint32_t* s, int n, SpanFn span, const Blend& b) {
+    auto blend = [&](int at, int count) {   // up to four texels through the fetch and the blend
+        uint32_t tmp[4];
+        FetchRow<RASTER_SOURCE_KEY>(tmp, s + at, count);
+        span(d + at, tmp, count, b);
+    };
     const __m128i colour = _mm_set1_epi32(0xFFFFFF), alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     int i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -683,20 +688,14 @@ void KeyedCopy(uint32_t* d, const uint32_t* s, int n, SpanFn span, const Blend& 
         const __m128i keyed = _mm_cmpeq_epi32(_mm_and_si128(p, colour), _mm_setzero_si128());
         const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(p, alpha), alpha);
         if (_mm_movemask_epi8(_mm_or_si128(keyed, opaque)) != 0xFFFF) {
-            uint32_t tmp[4];
-            FetchRow<RASTER_SOURCE_KEY>(tmp, s + i, 4);
-            span(d + i, tmp, 4, b);
+            blend(i, 4);
             continue;
         }
         const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
                          _mm_or_si128(_mm_and_si128(keyed, _mm_or_si128(q, alpha)), _mm_andnot_si128(keyed, p)));
     }
-    if (i < n) {
-        uint32_t tmp[4];
-        FetchRow<RASTER_SOURCE_KEY>(tmp, s + i, n - i);
-        span(d + i, tmp, n - i, b);
-    }
+    if (i < n) blend(i, n - i);
 }
 
 } // namespace
