@@ -105,3 +105,13 @@ int SeedRandom(uint32_t seed);                 // reseeds RandomUpTo's generator
 uint32_t NewRunSeed(void);                     // a fresh seed: differs per run on the real platform, fixed headless
 uint32_t StartupRandomSeed(void);              // the seed FrameworkInit gave the generator
 int UseHeadlessPlatform(void);                 // before FrameworkInit: run without window or sound device; 0, or −1 once started
+
+// The player's files (file/player_io.cpp): saves, settings and screenshots.
+// Any thread may call these; they never block on a FIFO or a device, and a
+// failure leaves its reason (strerror's words, or "too large", "is a folder,
+// not a file", …) for FileErrorText on the same thread.
+int FileSizeOf(const char* path);                            // bytes of a regular file, or −1
+int FileReadAll(const char* path, void* buffer, int capacity); // bytes read, or −1 (larger than capacity: "too large")
+int FileWriteAtomic(const char* path, const void* data, int size); // temp file, flush, rename; 0 or −1
+int FileMoveAside(const char* path, const char* suffix, char* taken, int takenSize); // path → first free path+suffix, path.2+suffix, …; 0 or −1
+const char* FileErrorText(void);                             // the reason of this thread's last failed file call
