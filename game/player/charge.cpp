@@ -10,8 +10,8 @@
 #include "framework/framework.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
-#include "game/shell/pad.h"
+#include "game/common/assets.h"
+#include "game/common/pad.h"
 
 ChargeShot charge_shot;
 void (*charge_start_blink)(void) = StartBlink;
@@ -86,3 +86,5 @@ void MoveChargeShot(void) {
     const double x = charge_shot.x[0], y = charge_shot.y[0];
     if (y < -m1 || y > 480 + m2 || x < -m2 || x > 640 + m1) charge_shot.state = CHARGE_NONE;
 }
+
+void ResetChargeShotNewGame(void) { charge_shot = ChargeShot{}; }

@@ -35,6 +35,8 @@ extern void (*charge_start_blink)(void);
 
 void UpdateCharge(void);     // charge while Shot is held beyond 10 frames, fire on release
 void FireChargeShot(void);   // replaces any charge shot in flight
+// New game: no charge shot in flight, so none crosses from one game into the next.
+void ResetChargeShotNewGame(void);
 // Play frames stop (a menu opens, the stage is cleared): the hum stops with them.
 // A charge kept through a pause hums again on its next rising frame.
 void StopChargeHum(void);

@@ -6,10 +6,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "game/player/charge.h"
 #include "game/player/options.h"
 #include "game/player/shots.h"
-#include "game/game_state.h"
-#include "game/shell/pad.h"
+#include "game/common/game_state.h"
+#include "game/common/pad.h"
 
 PlayerRecord player;
 int (*player_read_pad)(int slot) = CheckStatePad;
@@ -61,6 +62,7 @@ void ResetPlayerNewGame(void) {
     player.speed = BASE_SPEED;
     player.lives = 3;
     ResetShotsNewGame();
+    ResetChargeShotNewGame();
     ResetOptionsNewGame();
 }
 

@@ -31,7 +31,7 @@ extern PlayerRecord player;
 // replace with a scripted pad.
 extern int (*player_read_pad)(int slot);
 
-void ResetPlayerNewGame(void);   // record, shots, options, rings and formation cleared; lives 3, at (20, 240)
+void ResetPlayerNewGame(void);   // record, shots, charge shot, options, rings and formation cleared; lives 3, at (20, 240)
 void ResetPlayerStage(void);     // back at (20, 240); shots, charge shot and options untouched
 void SetPlayerTitlePosition(void);
 

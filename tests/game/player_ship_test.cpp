@@ -312,8 +312,9 @@ TEST_F(PlayerTest, ResetsClearWhatTheyOwn) {
     EXPECT_EQ(formation_flag[0], 1);
     EXPECT_EQ(formation_flag[1], 0);
     EXPECT_EQ(formation_flag[2], 0);
-    // The charge shot is never cleared; it only ends by flying off or hitting.
-    EXPECT_EQ(charge_shot.state, CHARGE_FLYING);
+    // A charge shot in flight is gone too: it must not cross into the new game.
+    EXPECT_EQ(charge_shot.state, CHARGE_NONE);
+    EXPECT_EQ(charge_shot.x[0], 0);
 
     SetPlayerTitlePosition();
     EXPECT_EQ(player.x, 160);
