@@ -8,7 +8,7 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
 
 static void BM_LoadAssets(benchmark::State& state) {
     struct stat st;

@@ -33,10 +33,11 @@
 #include "game/player/options.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
+#include "game/shell/scenes.h"
 #include "game/shell/pacing.h"
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 #include "game/shell/playfield.h"
 
 namespace {

@@ -16,12 +16,12 @@
 #include "framework/framework.h"
 #include "game/enemy/shots.h"
 #include "game/files/player_files.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "bench/bench_clocks.h"
 #include "game/player/boss.h"
 #include "game/replay/replay.h"
 #include "game/replay/replay_list.h"
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 #include "game/state_hash.h"
 
 namespace {
@@ -68,12 +68,11 @@ int main(int argc, char** argv) {
     }
     boss.state = 1;
     for (auto& b : boss_bullets.bullet) b.state = 1;
-    SetReplaySaving(false);
-    ReplayOnNewGame(REPLAY_START_NEW_GAME);
+    StartRecording(REPLAY_START_NEW_GAME);
     const double t0 = ThreadCpuMs();
-    for (int f = 0; f < frames; f++) ReplayOnPadMerged(static_cast<unsigned>(f & 0x1f));
+    for (int f = 0; f < frames; f++) RecordFrame(static_cast<unsigned>(f & 0x1f));
     const double t1 = ThreadCpuMs();
-    ReplayOnRunEnded(0);
+    FinishRecording(REPLAY_ENDED_CLEARED);
     const double hash0 = ThreadCpuMs();
     for (int k = 0; k < 1000; k++) HashGameState();
     const double hash1 = ThreadCpuMs();

@@ -17,8 +17,9 @@
 #include "bench/bench_clocks.h"
 #include "framework/framework.h"
 #include "game/enemy/enemy.h"
-#include "game/game_state.h"
-#include "game/shell/assets.h"
+#include "game/common/game_state.h"
+#include "game/shell/scenes.h"
+#include "game/common/assets.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
-#include "game/shell/pad.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
+#include "game/common/pad.h"
 
 namespace {
 

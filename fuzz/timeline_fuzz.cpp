@@ -12,7 +12,7 @@
 #include "game/enemy/shots.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "game/enemy/enemy.h"
 #include "game/enemy/items.h"
 #include "game/enemy/shots.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "game/player/boss.h"
 #include "game/player/charge.h"
 #include "game/player/options.h"

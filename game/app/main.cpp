@@ -3,7 +3,7 @@
 #include <string>
 
 #include "game/launch/launch_options.h"
-#include "game/shell/game_main.h"
+#include "game/app/vortalis_main.h"
 
 int main(int argc, char** argv) {
     std::string error;

@@ -1,13 +1,14 @@
 // Asset loading: every image, strip, colour, sound effect and font of the game,
 // in a fixed order, right after the framework has started. Results are not
 // tested: a missing file leaves −1 in its table entry and draws with it do nothing.
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "framework/framework.h"
+#include "game/common/game_state.h"
 
 AssetTables g_assets;
 
@@ -39,6 +40,28 @@ void Numbered(const char* pattern, int count, int* out) {
         out[i] = Image(path);
     }
 }
+
+// Each stage's pictures: its background layers in loading order (the layer
+// slot each fills; slots not named stay −1) and its boss.
+struct StageLayer {
+    int slot;
+    const char* path;
+};
+
+struct StagePictures {
+    StageLayer layers[BG_LAYERS];
+    const char* boss;
+};
+
+const StagePictures STAGE_PICTURES[] = {
+    {{{3, "dat/img/back/sora1.png"}, {2, "dat/img/back/sora0.png"}}, "dat/img/char/01_boss.png"},
+    {{{0, "dat/img/back/umi0.png"}, {1, "dat/img/back/umi1.png"}, {2, "dat/img/back/umi2.png"}},
+     "dat/img/char/02_boss.png"},
+    {{{0, "dat/img/back/kaityu.png"}}, "dat/img/char/03_boss.png"},
+    {{{0, "dat/img/back/kiti.png"}}, "dat/img/char/04_boss_01.png"},
+    {{{0, "dat/img/back/kiti.png"}}, "dat/img/char/tako3.png"},
+};
+static_assert(sizeof STAGE_PICTURES / sizeof STAGE_PICTURES[0] == STAGE_COUNT, "one row of pictures per stage");
 
 struct SoundEffect {
     int slot;
@@ -77,14 +100,9 @@ void LoadPictures(AssetTables& a) {
     a.titleMenu[0] = Image("dat/img/title/start.png");
     a.titleMenu[1] = Image("dat/img/title/end.png");
     a.logoSplash = Image("dat/img/title/brix.png");
-    a.background[0][3] = Image("dat/img/back/sora1.png");
-    a.background[0][2] = Image("dat/img/back/sora0.png");
-    a.background[1][0] = Image("dat/img/back/umi0.png");
-    a.background[1][1] = Image("dat/img/back/umi1.png");
-    a.background[1][2] = Image("dat/img/back/umi2.png");
-    a.background[2][0] = Image("dat/img/back/kaityu.png");
-    a.background[3][0] = Image("dat/img/back/kiti.png");
-    a.background[4][0] = Image("dat/img/back/kiti.png");
+    for (int s = 0; s < STAGE_COUNT; s++)
+        for (const StageLayer& l : STAGE_PICTURES[s].layers)
+            if (l.path) a.background[s][l.slot] = Image(l.path);
     a.loading = Image("dat/img/back/nowload.png");
     a.bulletGraphic[0] = Image("dat/img/bullet/sumi2.png");
     a.bulletGraphic[1] = Image("dat/img/bullet/sumi3.png");
@@ -109,11 +127,7 @@ void LoadPictures(AssetTables& a) {
     }
     Strip("dat/img/back/map.png", 32, 8, 4, 32, 32, a.mapTiles);
     Strip("dat/img/num/2.png", 10, 10, 1, 16, 18, a.digits);
-    a.boss[0] = Image("dat/img/char/01_boss.png");
-    a.boss[1] = Image("dat/img/char/02_boss.png");
-    a.boss[2] = Image("dat/img/char/03_boss.png");
-    a.boss[3] = Image("dat/img/char/04_boss_01.png");
-    a.boss[4] = Image("dat/img/char/tako3.png");
+    for (int s = 0; s < STAGE_COUNT; s++) a.boss[s] = Image(STAGE_PICTURES[s].boss);
     a.boss3Second = Image("dat/img/char/04_boss_02.png");
     Strip("dat/img/char/tame.png", 3, 3, 1, 48, 48, a.chargeGlow);
     a.storyBack[0] = Image("dat/img/adv1/sora.png");

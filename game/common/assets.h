@@ -2,6 +2,8 @@
 // once at start-up and kept for the life of the process.
 #pragma once
 
+#include "game/common/game_state.h"
+
 enum {
     ENEMY_KINDS = 5, ENEMY_POSES = 3, ENEMY_CELLS = 9,
     ITEM_KINDS = 6, SE_SLOTS = 41, PORTRAIT_SLOTS = 12, MAP_PORTRAITS = 7,
@@ -17,7 +19,7 @@ enum {
 
 struct AssetTables {
     int titleBack, titleHeroine, titleLogo, titleMenu[2], logoSplash;
-    int background[5][BG_LAYERS];                 // [stage][layer]; −1 where a stage has no layer
+    int background[STAGE_COUNT][BG_LAYERS];       // [stage][layer]; −1 where a stage has no layer
     int loading;
     int bulletGraphic[4];
     int ship[12];                                 // 4 × 3 cells: level, climbing, diving
@@ -29,7 +31,7 @@ struct AssetTables {
     int item[ITEM_KINDS][2];
     int mapTiles[32];
     int digits[10];
-    int boss[5];
+    int boss[STAGE_COUNT];        
     int boss3Second;
     int chargeGlow[3];
     int storyBack[3];

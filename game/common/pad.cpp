@@ -1,7 +1,7 @@
 // Pad input. The keyboard feeds the slots through PadConfig; a key and a pad
 // button on the same slot report the longer hold, so pressing one while the
 // other is held produces no second "pressed this frame".
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 
 #include <climits>
 #include <cstring>
@@ -16,10 +16,7 @@ int g_keyHold[KEY_CODES];
 int g_padState[PAD_SLOTS];
 
 // The key and pad button behind each button action (PadAction order).
-const int DEFAULT_KEYS[PAD_ACTIONS] = {KEY_Z, KEY_LCONTROL, KEY_LSHIFT, KEY_ESCAPE};
-const int DEFAULT_BUTTONS[PAD_ACTIONS] = {1, 3, 8, 12};
-int g_actionKey[PAD_ACTIONS] = {KEY_Z, KEY_LCONTROL, KEY_LSHIFT, KEY_ESCAPE};
-int g_actionButton[PAD_ACTIONS] = {1, 3, 8, 12};
+Bindings g_bindings = DEFAULT_BINDINGS;
 unsigned g_rawButtons;
 
 // The keyboard key behind each PadConfig field, in merge order: the arrows are
@@ -41,15 +38,15 @@ const KeyBinding KEY_BINDINGS[] = {
     {&PadConfigRecord::skip, -1, ACTION_SKIP},
 };
 
-int KeyOf(const KeyBinding& b) { return b.action >= 0 ? g_actionKey[b.action] : b.key; }
+int KeyOf(const KeyBinding& b) { return b.action >= 0 ? g_bindings.keys[b.action] : b.key; }
 
 // Pad button b reaches slot 3 + b. Each action's default slot takes the bit of
 // its bound button; with the default bindings the mask is unchanged.
 unsigned RemapButtons(unsigned mask) {
     unsigned out = mask;
-    for (int a = 0; a < PAD_ACTIONS; a++) out &= ~(1u << (3 + DEFAULT_BUTTONS[a]));
+    for (int a = 0; a < PAD_ACTIONS; a++) out &= ~(1u << (3 + DEFAULT_BINDINGS.buttons[a]));
     for (int a = 0; a < PAD_ACTIONS; a++)
-        if (mask & (1u << (3 + g_actionButton[a]))) out |= 1u << (3 + DEFAULT_BUTTONS[a]);
+        if (mask & (1u << (3 + g_bindings.buttons[a]))) out |= 1u << (3 + DEFAULT_BINDINGS.buttons[a]);
     return out;
 }
 
@@ -105,6 +102,8 @@ void ApplyPadMask(unsigned heldMask) {
     for (int i = 0; i < PAD_SLOTS; i++) g_padState[i] = (heldMask >> i) & 1 ? Held(g_padState[i]) : 0;
 }
 
+bool PadPressed(int slot) { return CheckStatePad(slot) == 1; }
+
 int CheckStatePad(int slot) {
     if (static_cast<unsigned>(slot) < PAD_SLOTS) return g_padState[slot];
     ScreenPrintF("CheckStatePadに渡した値が不正です\n");
@@ -119,10 +118,11 @@ int KeyHoldCount(int code) {
     return (code >= 0 && code < KEY_CODES) ? g_keyHold[code] : 0;
 }
 
-int DefaultActionKey(int action) { return ValidAction(action) ? DEFAULT_KEYS[action] : -1; }
-int DefaultActionButton(int action) { return ValidAction(action) ? DEFAULT_BUTTONS[action] : -1; }
-int ActionKey(int action) { return ValidAction(action) ? g_actionKey[action] : -1; }
-int ActionButton(int action) { return ValidAction(action) ? g_actionButton[action] : -1; }
+int DefaultActionKey(int action) { return ValidAction(action) ? DEFAULT_BINDINGS.keys[action] : -1; }
+int DefaultActionButton(int action) { return ValidAction(action) ? DEFAULT_BINDINGS.buttons[action] : -1; }
+int ActionKey(int action) { return ValidAction(action) ? g_bindings.keys[action] : -1; }
+int ActionButton(int action) { return ValidAction(action) ? g_bindings.buttons[action] : -1; }
+const Bindings& CurrentBindings(void) { return g_bindings; }
 
 bool IsBindableKey(int key) {
     switch (key) {
@@ -136,25 +136,22 @@ bool IsBindableKey(int key) {
 
 bool BindActionKey(int action, int key) {
     if (!ValidAction(action) || !IsBindableKey(key)) return false;
+    int* keys = g_bindings.keys;
     for (int a = 0; a < PAD_ACTIONS; a++)
-        if (a != action && g_actionKey[a] == key) g_actionKey[a] = g_actionKey[action];
-    g_actionKey[action] = key;
+        if (a != action && keys[a] == key) keys[a] = keys[action];
+    keys[action] = key;
     return true;
 }
 
 bool BindActionButton(int action, int button) {
     if (!ValidAction(action) || button < 1 || button > PAD_BUTTON_COUNT) return false;
+    int* buttons = g_bindings.buttons;
     for (int a = 0; a < PAD_ACTIONS; a++)
-        if (a != action && g_actionButton[a] == button) g_actionButton[a] = g_actionButton[action];
-    g_actionButton[action] = button;
+        if (a != action && buttons[a] == button) buttons[a] = buttons[action];
+    buttons[action] = button;
     return true;
 }
 
-void ResetBindings(void) {
-    for (int a = 0; a < PAD_ACTIONS; a++) {
-        g_actionKey[a] = DEFAULT_KEYS[a];
-        g_actionButton[a] = DEFAULT_BUTTONS[a];
-    }
-}
+void ResetBindings(void) { g_bindings = DEFAULT_BINDINGS; }
 
 unsigned PadRawButtons(void) { return g_rawButtons; }

@@ -9,7 +9,7 @@
 #include "framework/framework.h"
 #include "game/enemy/enemy.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
 
 ItemRecord item[ITEM_MAX];
 BurstRecord burst[BURST_MAX];

@@ -1,9 +1,9 @@
 // The files the player owns: replays, scores and screenshots beside Log.txt
-// (the current folder), settings under $XDG_CONFIG_HOME/vortalis/. Every write
-// is atomic: a temporary file in the same folder, flushed to disk, then renamed
-// over the target, so a crash or a full disk never leaves a half-written file.
-// Failures come back as a short reason for one console line; nothing here
-// ends the program.
+// (the current folder), settings under $XDG_CONFIG_HOME/vortalis/. Reads and
+// writes go through the framework's file calls: writes are atomic (a crash or
+// a full disk never leaves a half-written file), reads never block on a pipe
+// and refuse anything but a regular file. Failures come back as a short reason
+// for one console line; nothing here ends the program.
 #pragma once
 
 #include <cstddef>
@@ -20,14 +20,20 @@ std::string ConfigFolder(void);
 bool MakeFolders(const std::string& dir, std::string* error);
 // Replaces path with data atomically, making its folder when missing.
 bool WriteFileAtomic(const std::string& path, const void* data, std::size_t size, std::string* error);
-// Reads a whole file of at most maxSize bytes; a larger one is refused.
-bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<unsigned char>* out,
-                   std::string* error);
-// Names of the plain files in dir ending in suffix, sorted by name; empty when
-// the folder is missing or unreadable.
+// What a read found: the bytes, or why there are none.
+enum ReadResult { READ_OK, READ_MISSING, READ_FAILED };
+// Reads a whole regular file of at most maxSize bytes; *error (when given) is
+// the reason without the path, for the caller to name the file.
+ReadResult ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<unsigned char>* out,
+                         std::string* error);
+// Names of the regular files in dir ending in suffix, sorted by name; empty
+// when the folder is missing or unreadable.
 std::vector<std::string> ListFolder(const std::string& dir, const std::string& suffix);
 // "prefix-YYYYMMDD-HHMMSS.ext" in local time, with "-2", "-3", … added when a
 // file of that name already exists in dir, so nothing is overwritten.
 std::string NewTimestampName(const std::string& dir, const std::string& prefix, const std::string& ext);
-// Renames path aside to path + ".bad" (replacing an older one); true on success.
-bool MoveAside(const std::string& path, std::string* error);
+// Moves a damaged file aside to path.bad, or path.2.bad, path.3.bad, … when
+// those are taken, never replacing one; *taken is the name it now has.
+bool MoveAside(const std::string& path, std::string* taken, std::string* error);
+// The local date and time now, "YYYY-MM-DD HH:MM" ("" when unknown).
+std::string LocalDateTime(void);

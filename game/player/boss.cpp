@@ -8,8 +8,8 @@
 
 #include "framework/framework.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
 
 BossRecord boss;
 BossBulletBlock boss_bullets;
@@ -20,7 +20,8 @@ namespace {
 
 void PlaySe(int slot) { PlaySoundHandle(g_assets.se[slot], 1, 1); }
 
-const int BOSS_RADIUS[STAGE_COUNT] = {50, 50, 50, 25, 120};
+const int BOSS_RADIUS[] = {50, 50, 50, 25, 120};
+static_assert(sizeof BOSS_RADIUS / sizeof BOSS_RADIUS[0] == STAGE_COUNT, "one boss radius per stage");
 
 bool ValidStage() { return stage_number >= 0 && stage_number < STAGE_COUNT; }
 

@@ -3,6 +3,8 @@
 // boss pattern table. The play scene calls UpdateBoss, MoveBoss, UpdateBossTail.
 #pragma once
 
+#include "game/common/game_state.h"
+
 #include <cstdint>
 
 #include "game/enemy/shots.h"
@@ -15,8 +17,8 @@ enum {
     TAIL_SEGMENTS = 11,            // segments 0..10; 1..10 are drawn and hit
     TAIL_RING = 270,               // positions kept in the boss's history
     TAIL_SPACING = 27,             // history entries between two segments
-    BOSS_SHOT_PATTERNS = 5,        // table rows 0..4: shot pattern of stage 0..4
-    BOSS_PATTERNS = 10,            // rows 5..9: movement pattern of stage 0..4
+    BOSS_SHOT_PATTERNS = STAGE_COUNT,   // the first rows: each stage's shot pattern
+    BOSS_PATTERNS = 2 * STAGE_COUNT,   // then each stage's movement pattern
 };
 
 struct BossRecord {

@@ -8,9 +8,9 @@
 #include "game/player/boss.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
 
-const BossPatternFn boss_pattern_table[BOSS_PATTERNS] = {
+const BossPatternFn boss_pattern_table[] = {
     ShootBoss0,   // 0: stage 0, stream of single bullets and a fan of eight
     ShootBoss1,   // 1: stage 1, scattered aimed bullets and a ballistic volley (motion 1)
     ShootBoss2,   // 2: stage 2, a column of five and a ballistic rain (motion 0)
@@ -22,6 +22,8 @@ const BossPatternFn boss_pattern_table[BOSS_PATTERNS] = {
     MoveBoss3,    // 8: stage 3, scripted path dragging the tail
     MoveBoss4,    // 9: stage 4, bounces around the screen
 };
+static_assert(sizeof boss_pattern_table / sizeof boss_pattern_table[0] == BOSS_PATTERNS,
+              "one shot pattern and one movement pattern per stage");
 
 namespace {
 

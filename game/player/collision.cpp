@@ -14,7 +14,7 @@
 #include "game/player/charge.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
 
 namespace {
 

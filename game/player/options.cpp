@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/shell/pad.h"
+#include "game/common/assets.h"
+#include "game/common/pad.h"
 
 OptionRecord option[OPTIONS];
 OptionTrail option_trail[OPTIONS];

@@ -9,8 +9,8 @@
 #include "framework/framework.h"
 #include "game/player/options.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/shell/pad.h"
+#include "game/common/assets.h"
+#include "game/common/pad.h"
 
 PlayerShot player_shot[PLAYER_SHOTS];
 

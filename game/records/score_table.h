@@ -8,6 +8,8 @@
 // table is left untouched.
 #pragma once
 
+#include "game/common/game_state.h"
+
 #include <cstddef>
 #include <string>
 
@@ -15,7 +17,7 @@ enum {
     SCORE_TABLE_SIZE = 10,
     SCORE_FILE_MAX = 16384,      // bytes; a larger scores.txt is damaged
     SCORE_MAX = 999999999,       // the HUD's nine digits
-    SCORE_STAGES = 5,
+    SCORE_STAGES = STAGE_COUNT,
     SCORE_CONTINUES_MAX = 3,
     SCORE_SERIAL_MAX = 999999999,
     SCORE_REPLAY_NAME_MAX = 127, // bytes of a replay file name

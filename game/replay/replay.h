@@ -1,7 +1,8 @@
-// Replays: recording every run from the new-game reset to its end, saving it
-// under replays/ beside Log.txt, and playing a saved run back through the pad
-// merge with its check values compared every 60 frames. The scene machine
-// reaches this module only through game/extensions.cpp.
+// Replays: the recorder keeps a run's seed, start and the pad's held mask of
+// every frame (plus the rare hold counts the mask cannot give and a check of
+// the game state every 60 frames); the player feeds the masks back through the
+// pad merge and compares the checks. When a run begins and ends is decided by
+// game/run/, which calls these at those points; nothing here changes the scene.
 #pragma once
 
 #include <cstdint>
@@ -9,19 +10,30 @@
 
 #include "game/replay/replay_file.h"
 
-enum { REPLAY_LIST_SCENE = 1000 };   // the list of saved replays (game/replay/replay_list.cpp)
-
-// ---- The extension points -------------------------------------------------------
-void ReplayOnNewGame(int start);          // after the new-game reset (and the start stage is set); a ReplayStart
-bool ReplayTakePad(unsigned* heldMask);   // playback: this frame's mask in place of the devices
-void ReplayOnPadMerged(unsigned heldMask);
-void ReplayOnRunEnded(int how);           // a RunEnd
-bool ReplaySkipPresent(void);             // fast playback; draws the REPLAY mark otherwise
+// ---- Recording --------------------------------------------------------------------
+// Starts recording a run from the state now (start stage, frame counter, pad
+// hold counts) with a fresh seed, which it gives the random generator.
+void StartRecording(int start);
+bool Recording(void);
+int RecordingStart(void);               // the ReplayStart of the run being recorded
+// Before a prologue start reaches the new-game reset: the generator is given
+// the recorded seed again, as playback does there.
+void ReseedRecording(void);
+void RecordFrame(unsigned heldMask);     // after the pad merge of every frame
+// Ends the recording: takes the final check and the result (how is a ReplayEnd)
+// and keeps the run as LastRecordedRun. False when nothing was being recorded
+// (never started, or stopped at the recording cap).
+bool FinishRecording(int how);
+void CancelRecording(void);
+const ReplayData& LastRecordedRun(void);
+// Writes a replay under replays/ beside Log.txt with a name of its own time;
+// true with the file name, or false with the reason.
+bool SaveReplay(const ReplayData& replay, std::string* name, std::string* error);
 
 // ---- Playback ---------------------------------------------------------------------
 enum ReplayMode {
-    REPLAY_WATCH,      // in the window; Esc or the end leads to `after`
-    REPLAY_VERIFY,     // headless, nothing presented; the main loop asks ReplayFinished
+    REPLAY_WATCH,      // in the window, with the REPLAY mark; Esc stops it
+    REPLAY_VERIFY,     // headless, nothing presented
 };
 enum ReplayOutcome { REPLAY_IDLE, REPLAY_RUNNING, REPLAY_PASSED, REPLAY_DESYNC, REPLAY_STOPPED };
 
@@ -31,38 +43,35 @@ struct ReplayResult {
     int part = -1;             // StatePart that differed first (desync), or −1
     int32_t finalScore = 0;
     uint32_t frames = 0;       // the replay's length
+    char recordedBy[REPLAY_VERSION_CHARS] = {};   // the game version that recorded it
 };
 
-// Loads a replay and starts it at once (sets fucn_state). `afterScene` is where
-// watching leads when it ends or is left. False with a reason when the file is refused.
-bool StartReplayFile(const std::string& path, int mode, int afterScene, std::string* error);
-bool StartReplay(const ReplayData& replay, int mode, int afterScene);
-bool ReplayPlaying(void);
+// Reads and checks a replay file; false with a reason (without the path).
+bool LoadReplayFile(const std::string& path, ReplayData* out, std::string* error);
+// Starts feeding a replay; the caller sets the run's scene. False (nothing
+// changes) when the replay has no frames or its checks do not fit.
+bool StartPlayback(const ReplayData& replay, int mode);
+bool PlaybackOn(void);                   // from the start until the run has left playback
+bool PlaybackRunning(void);              // no verdict yet
+int PlaybackMode(void);
+const ReplayData& PlaybackData(void);
+// The run's recorded start (seed, frame counter, hold counts, pause cursors'
+// reset is the caller's), applied where the recorded run began.
+void ApplyPlaybackStart(void);
+// Before the devices are polled: the frame's mask (true), or false once a
+// verdict is in (then the devices are polled as usual).
+bool PlaybackMask(unsigned* heldMask);
+void PlaybackMerged(void);               // after the merge: count fixes, next frame
+void PlaybackRunEnded(void);             // the recorded run's end: the final check gives the verdict
+// Stops with a verdict of the caller's: REPLAY_STOPPED (the player left), or
+// REPLAY_DESYNC with the part (the run left its scenes).
+void StopPlayback(int outcome, int part);
+void EndPlayback(void);                  // playback is over and left
+uint32_t PlaybackFrame(void);            // frames fed so far
 const ReplayResult& LastReplayResult(void);
-// "frame N: the <part> state differs" (or the outcome in words) for messages.
+// "desync at frame N: the <part> state differs (recorded by vortalis 1.0.0,
+// played by vortalis 1.1.0)", or the outcome in words, for messages.
 std::string DescribeReplayResult(const ReplayResult& result);
-
-// --replay FILE: watch it (then the title), or with --verify check it headless;
-// the refusal or the verdict goes to the console or to stdout/stderr.
-bool StartReplayFromCommandLine(void);
-bool FinishReplayFromCommandLine(int* exitCode);   // true once a verification has ended
-
-// ---- Recording --------------------------------------------------------------------
-// Starts a recorded run from outside the title menu (tools, practice): sets
-// fucn_state to the start's scene; the new game then begins at startStage.
-void BeginRecordedRun(int start, int startStage);
-// The stage a run started with BeginRecordedRun, for the new-game reset to
-// apply (−1 when none is pending). Practice starts set it the same way.
-void SetPendingStartStage(int stage);
-bool ReplayRecording(void);
-// The last finished recording, saved or not (tools write it where they like).
-const ReplayData& LastRecordedRun(void);
-// File name (under replays/) of the last replay saved, "" when none was saved
-// in this process. Records use it to link a score to its replay.
-const char* LastSavedReplayName(void);
-// Saving to disk after every finished run without a continue; on by default,
-// tools switch it off.
-void SetReplaySaving(bool on);
 
 // FNV-1a of the logic data a run reads: every stage timeline and story script.
 uint32_t LogicDataDigest(void);

@@ -4,7 +4,10 @@
 
 #include <zlib.h>
 
+#include <cstdint>
 #include <cstring>
+
+#include "game/common/game_state.h"
 
 namespace {
 
@@ -212,12 +215,16 @@ bool DecodeReplay(const unsigned char* data, std::size_t size, ReplayData* out, 
     const uint32_t packedSize = h.U32();
     for (int32_t& c : r.startCounts) c = static_cast<int32_t>(h.U32());
 
-    if (r.start > REPLAY_START_PRACTICE || r.startStage > 4 || r.stageReached > 4)
+    if (r.start > REPLAY_START_PRACTICE || r.startStage > LAST_STAGE || r.stageReached > LAST_STAGE)
         return Refuse(error, "the header names a start or stage that does not exist");
     if (frames > REPLAY_MAX_FRAMES) return Refuse(error, "the run is longer than any replay can be");
     if (checks != ReplayCheckCount(frames)) return Refuse(error, "the number of check values does not fit the length");
     for (int32_t c : r.startCounts)
         if (c < 0) return Refuse(error, "a starting hold count is negative");
+    // The frame counter counts up by one a frame from its start: it must stay
+    // an int for the whole run.
+    if (r.startFrameCounter < 0 || static_cast<uint32_t>(r.startFrameCounter) > INT32_MAX - frames)
+        return Refuse(error, "the starting frame counter is out of range");
     if (bodySize > MAX_BODY) return Refuse(error, "the body is larger than any replay's");
     if (packedSize != size - REPLAY_HEADER_SIZE - 4) return Refuse(error, "the file's length does not match its header");
 

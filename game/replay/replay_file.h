@@ -28,6 +28,15 @@ enum ReplayStart {
     REPLAY_START_PRACTICE = 2,   // a practice run of the start stage: full power, no story
 };
 
+// How the recorded run ended (the header's byte 51).
+enum ReplayEnd {
+    REPLAY_ENDED_CLEARED = 0,    // the ending
+    REPLAY_ENDED_GAME_OVER = 1,  // いいえ on the continue menu, or a practice run's last life
+    REPLAY_ENDED_RETURNED = 2,   // タイトルへ戻る from the pause menu
+    REPLAY_ENDED_QUIT = 3,       // 終了する from the pause menu
+    REPLAY_ENDED_CLOSED = 4,     // the window closed: playback passes when the frames run out with the last check
+};
+
 // A hold count the held mask alone would not give: the keyboard and the pad
 // both feed a slot and the longer hold changed hands. Applied after the mask.
 struct ReplayCountFix {
@@ -57,7 +66,7 @@ struct ReplayData {
     uint8_t start = REPLAY_START_NEW_GAME;
     uint8_t startStage = 0;          // 0..4
     uint8_t stageReached = 0;        // 0..4
-    uint8_t endedBy = 0;             // RunEnd
+    uint8_t endedBy = 0;             // ReplayEnd
     int32_t finalScore = 0;
     int32_t startFrameCounter = 0;   // the frame counter when the run began
     int32_t startCounts[REPLAY_PAD_SLOTS] = {};   // pad hold counts when the run began

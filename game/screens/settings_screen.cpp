@@ -1,19 +1,23 @@
-// The settings screen (scene 1100), reached from the title's "設定" entry.
-// One row per setting, as a table: up/down choose the row, left/right change
-// its value (applied at once), Shot confirms a row with an action, and the
-// pause button or Escape leaves, saving the file. Rebinding waits for the next
-// key (or pad button) pressed; Escape cancels it.
+// The settings screen: its rows as a table of data, each with the functions
+// that show and change its value.
+#include "game/screens/settings_screen.h"
+
 #include <algorithm>
 #include <string>
 
 #include "framework/framework.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
+#include "game/common/notice.h"
+#include "game/common/pad.h"
+#include "game/screens/screen_draw.h"
 #include "game/settings/settings.h"
-#include "game/shell/assets.h"
 
 namespace {
 
 enum Capture { CAPTURE_NONE, CAPTURE_KEY, CAPTURE_BUTTON };
+
+enum { ROW_TOP = 84, ROW_STEP = 22, ROW_LEFT = 90, ROW_RIGHT = 550, LABEL_X = 110, VALUE_X = 330 };
 
 struct Menu {
     int row;
@@ -28,8 +32,6 @@ struct Menu {
 Menu g_menu;
 
 const char* const ACTION_LABELS[PAD_ACTIONS] = {"ショット", "スキップ", "フォーメーション", "ポーズ"};
-
-bool Pressed(int slot) { return CheckStatePad(slot) == 1; }
 
 // ---- Values shown and changed by each row ----
 
@@ -68,7 +70,6 @@ void StepScreen(int dir) {
         if (ChangeWindowMode(0) != 0) {
             g_settings.fullscreen = false;
             g_menu.note = "フルスクリーンにできませんでした。ウインドウで続けます";
-            ScreenPrintF("%s\n", g_menu.note.c_str());
         }
         return;
     }
@@ -86,10 +87,7 @@ void StartCapture(int kind, int action) {
 
 void ResetToDefaults() {
     const Settings d;
-    for (int a = 0; a < PAD_ACTIONS; a++) {
-        g_settings.keys[a] = d.keys[a];
-        g_settings.buttons[a] = d.buttons[a];
-    }
+    g_settings.bindings = d.bindings;
     ResetBindings();
     g_settings.musicVolume = d.musicVolume;
     g_settings.effectVolume = d.effectVolume;
@@ -100,10 +98,10 @@ void ResetToDefaults() {
 
 void Leave() {
     std::string error;
-    if (!SaveSettings(&error)) ScreenPrintF("設定を保存できません: %s\n", error.c_str());
+    if (!SaveSettings(&error)) Notify("設定を保存できません: %s", error.c_str());
     g_menu.capture = CAPTURE_NONE;
     g_menu.note.clear();
-    fucn_state = 10;
+    fucn_state = SCENE_TITLE;
 }
 
 // ---- The rows ----
@@ -152,12 +150,7 @@ const Row ROWS[] = {
 const int ROW_COUNT = static_cast<int>(sizeof ROWS / sizeof ROWS[0]);
 
 // The bindings live in pad.cpp; the record keeps a copy for the file.
-void CopyBindings() {
-    for (int a = 0; a < PAD_ACTIONS; a++) {
-        g_settings.keys[a] = ActionKey(a);
-        g_settings.buttons[a] = ActionButton(a);
-    }
-}
+void CopyBindings() { g_settings.bindings = CurrentBindings(); }
 
 void StepCapture() {
     const int action = g_menu.captureAction;
@@ -193,30 +186,18 @@ void StepCapture() {
 
 void Draw() {
     const int white = g_assets.white;
-    DrawImageAt(0, 0, g_assets.titleBack, 1);
-    SetBlendMode(1, 160);
-    DrawRect(0, 0, 640, 480, MakeColor(0, 0, 32), 1);
-    SetBlendMode(0, 0);
-    const int w = TextWidthFontFmt(g_assets.fontMenuTitle, "%s", "設定");
-    DrawTextFontFmt(320 - w / 2, 40, white, g_assets.fontMenuTitle, "%s", "設定");
+    DrawScreenBackdrop("設定");
     for (int i = 0; i < ROW_COUNT; i++) {
-        const int y = 84 + 22 * i;
-        if (i == g_menu.row) {
-            SetBlendMode(1, 110);
-            DrawRect(90, y - 2, 550, y + 18, MakeColor(60, 120, 200), 1);
-            SetBlendMode(0, 0);
-        }
-        DrawTextFontFmt(110, y, white, g_assets.fontMenu, "%s", ROWS[i].label);
+        const int y = ROW_TOP + ROW_STEP * i;
+        if (i == g_menu.row) DrawCursorBar(ROW_LEFT, ROW_RIGHT, y);
+        DrawTextFontFmt(LABEL_X, y, white, g_assets.fontMenu, "%s", ROWS[i].label);
         const bool waiting = g_menu.capture != CAPTURE_NONE && i == g_menu.row;
         const std::string value = waiting ? "…" : ROWS[i].value(ROWS[i].action);
-        if (ROWS[i].change) DrawTextFontFmt(330, y, white, g_assets.fontMenu, "＜ %s ＞", value.c_str());
-        else DrawTextFontFmt(330, y, white, g_assets.fontMenu, "%s", value.c_str());
+        if (ROWS[i].change) DrawTextFontFmt(VALUE_X, y, white, g_assets.fontMenu, "＜ %s ＞", value.c_str());
+        else DrawTextFontFmt(VALUE_X, y, white, g_assets.fontMenu, "%s", value.c_str());
     }
-    if (!g_menu.note.empty()) {
-        const int nw = TextWidthFontFmt(g_assets.fontMenu, "%s", g_menu.note.c_str());
-        DrawTextFontFmt(320 - nw / 2, 84 + 22 * ROW_COUNT + 8, g_assets.yellow, g_assets.fontMenu, "%s",
-                        g_menu.note.c_str());
-    }
+    if (!g_menu.note.empty()) DrawCentredText(ROW_TOP + ROW_STEP * ROW_COUNT + 8, g_assets.yellow, g_menu.note.c_str());
+    DrawHint("↑↓: 選ぶ   ←→: 変える   " + ShotKeyName() + ": 決定   " + PauseKeyName() + ": 保存して戻る");
 }
 
 } // namespace
@@ -236,7 +217,7 @@ void OpenSettingsMenu(void) {
     // The screen row shows what is on screen now, whatever the start-up chose.
     g_settings.fullscreen = GetWindowMode() == 0;
     CopyBindings();
-    fucn_state = SETTINGS_SCENE;
+    fucn_state = SCENE_SETTINGS;
 }
 
 int SettingsMenuRow(void) { return g_menu.row; }
@@ -247,19 +228,19 @@ void StepSettingsMenu(void) {
         StepCapture();
     } else {
         const Row& r = ROWS[g_menu.row];
-        if (Pressed(PadConfig.up)) {
+        if (PadPressed(PadConfig.up)) {
             g_menu.row = g_menu.row > 0 ? g_menu.row - 1 : ROW_COUNT - 1;
             PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
-        } else if (Pressed(PadConfig.down)) {
+        } else if (PadPressed(PadConfig.down)) {
             g_menu.row = g_menu.row < ROW_COUNT - 1 ? g_menu.row + 1 : 0;
             PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
-        } else if (r.change && Pressed(PadConfig.left)) {
+        } else if (r.change && PadPressed(PadConfig.left)) {
             r.change(r.action, -1);
-        } else if (r.change && Pressed(PadConfig.right)) {
+        } else if (r.change && PadPressed(PadConfig.right)) {
             r.change(r.action, 1);
-        } else if (r.confirm && (Pressed(PadConfig.shot) || KeyHoldCount(KEY_RETURN) == 1)) {
+        } else if (r.confirm && Confirmed()) {
             r.confirm(r.action);
-        } else if (Pressed(PadConfig.pause) || KeyHoldCount(KEY_ESCAPE) == 1) {
+        } else if (Cancelled()) {
             Leave();
         }
     }

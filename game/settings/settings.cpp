@@ -1,11 +1,10 @@
 // Applying the settings: the bindings and the screen before the framework
-// starts, the volumes and the screen-switch keys after, and the F12
-// screenshot at the end of each drawn frame.
+// starts, the volumes and the screen-switch keys after.
 #include <string>
 #include <vector>
 
 #include "framework/framework.h"
-#include "game/files/player_files.h"
+#include "game/common/notice.h"
 #include "game/launch/launch_options.h"
 #include "game/settings/settings.h"
 
@@ -31,8 +30,8 @@ bool ApplySettingsBeforeInit(void) {
     LoadSettings(&g_problems);
     ResetBindings();
     for (int a = 0; a < PAD_ACTIONS; a++) {
-        BindActionKey(a, g_settings.keys[a]);
-        BindActionButton(a, g_settings.buttons[a]);
+        BindActionKey(a, g_settings.bindings.keys[a]);
+        BindActionButton(a, g_settings.bindings.buttons[a]);
     }
     // --scale wins over the saved scale; FrameworkInit cuts either to the desktop.
     SetWindowScale(g_launch.scale > 0 ? g_launch.scale : g_settings.windowScale);
@@ -44,22 +43,9 @@ bool ApplySettingsBeforeInit(void) {
 }
 
 void ApplySettingsAfterInit(int wantedWindowed) {
-    for (const std::string& p : g_problems) ScreenPrintF("%s\n", p.c_str());
+    for (const std::string& p : g_problems) Notify("%s", p.c_str());
     g_problems.clear();
-    if (!wantedWindowed && GetWindowMode()) ScreenPrintF("フルスクリーンにできませんでした。ウインドウで続けます\n");
+    if (!wantedWindowed && GetWindowMode()) Notify("フルスクリーンにできませんでした。ウインドウで続けます");
     ApplyVolumes();
     SetModeSwitchKeys(1);
-}
-
-void StepHotKeys(void) {
-    if (KeyHoldCount(KEY_F12) != 1) return;
-    std::string error;
-    if (!MakeFolders("screenshots", &error)) {
-        ScreenPrintF("スクリーンショットを保存できません: %s\n", error.c_str());
-        return;
-    }
-    const std::string name = NewTimestampName("screenshots", "vortalis", ".png");
-    const std::string path = PlayerFilePath("screenshots", name);
-    if (SaveScreenPng(path.c_str()) == 0) ScreenPrintF("スクリーンショット: %s\n", path.c_str());
-    else ScreenPrintF("スクリーンショットを保存できません: %s\n", path.c_str());
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 
 enum { VOLUME_STEPS = 10, WINDOW_SCALE_CHOICES = 3 };
 
@@ -18,8 +18,7 @@ struct Settings {
     bool fullscreen = true;            // the saved screen choice
     int windowScale = 1;               // 1..3 when windowed
     bool askAtStart = true;            // no: the saved screen choice is used
-    int keys[PAD_ACTIONS] = {0x2C, 0x1D, 0x2A, 0x01};   // Z, Left Ctrl, Left Shift, Escape
-    int buttons[PAD_ACTIONS] = {1, 3, 8, 12};
+    Bindings bindings = DEFAULT_BINDINGS;
 };
 
 extern Settings g_settings;
@@ -50,12 +49,3 @@ bool ApplySettingsBeforeInit(void);
 void ApplySettingsAfterInit(int wantedWindowed);
 int VolumePermille(int step);                    // 0..10 → 0..1000, a square law
 void ApplyVolumes(void);
-// The end of every drawn frame: F12 saves a screenshot.
-void StepHotKeys(void);
-
-// ---- The settings screen (settings_menu.cpp), scene SETTINGS_SCENE ----
-enum { SETTINGS_SCENE = 1100 };
-int SettingsButtonImage(void);                   // the title's "設定" button
-void OpenSettingsMenu(void);                     // from the title
-void StepSettingsMenu(void);
-int SettingsMenuRow(void);                       // the row under the cursor (for tests)

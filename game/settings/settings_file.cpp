@@ -12,6 +12,13 @@ Settings g_settings;
 
 namespace {
 
+// Why the settings file must not be written over this session ("" when it may).
+std::string g_settingsKeep;
+
+} // namespace
+
+namespace {
+
 enum { MAX_FILE_BYTES = 64 * 1024, MAX_SHOWN = 40 };
 
 struct KeyNameRow {
@@ -129,10 +136,12 @@ int KeyFromName(const std::string& name) {
 
 void ParseSettings(const char* text, std::size_t size, Settings* out, std::vector<std::string>* problems) {
     int keys[PAD_ACTIONS], buttons[PAD_ACTIONS];
-    std::memcpy(keys, out->keys, sizeof keys);
-    std::memcpy(buttons, out->buttons, sizeof buttons);
+    std::memcpy(keys, out->bindings.keys, sizeof keys);
+    std::memcpy(buttons, out->bindings.buttons, sizeof buttons);
     bool keysGiven = false, buttonsGiven = false;
-    std::size_t pos = 0;
+    // A byte-order mark, which some editors put at the start, is not part of
+    // the first line.
+    std::size_t pos = size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     for (int lineNo = 1; pos < size; lineNo++) {
         const char* nl = static_cast<const char*>(std::memchr(text + pos, '\n', size - pos));
         const std::size_t end = nl ? static_cast<std::size_t>(nl - text) : size;
@@ -159,11 +168,11 @@ void ParseSettings(const char* text, std::size_t size, Settings* out, std::vecto
     // Bindings are taken as a set, so that no file can leave shot or pause
     // without a key, or one key on two actions.
     if (keysGiven) {
-        if (KeysUsable(keys)) std::memcpy(out->keys, keys, sizeof keys);
+        if (KeysUsable(keys)) std::memcpy(out->bindings.keys, keys, sizeof keys);
         else problems->push_back("settings.ini: キーの割り当てが重なるか使えないキーなので、元の割り当てのままにしました");
     }
     if (buttonsGiven) {
-        if (ButtonsUsable(buttons)) std::memcpy(out->buttons, buttons, sizeof buttons);
+        if (ButtonsUsable(buttons)) std::memcpy(out->bindings.buttons, buttons, sizeof buttons);
         else problems->push_back("settings.ini: パッドのボタンの割り当てが重なるので、元の割り当てのままにしました");
     }
 }
@@ -181,9 +190,9 @@ std::string FormatSettings(const Settings& s) {
     t += std::string("screen = ") + (s.fullscreen ? "fullscreen" : "window") + "\n";
     t += "window_scale = " + std::to_string(s.windowScale) + "\n";
     t += std::string("ask_at_start = ") + (s.askAtStart ? "yes" : "no") + "\n";
-    for (int a = 0; a < PAD_ACTIONS; a++) t += std::string("key_") + ACTION_NAMES[a] + " = " + KeyName(s.keys[a]) + "\n";
+    for (int a = 0; a < PAD_ACTIONS; a++) t += std::string("key_") + ACTION_NAMES[a] + " = " + KeyName(s.bindings.keys[a]) + "\n";
     for (int a = 0; a < PAD_ACTIONS; a++)
-        t += std::string("pad_") + ACTION_NAMES[a] + " = " + std::to_string(s.buttons[a]) + "\n";
+        t += std::string("pad_") + ACTION_NAMES[a] + " = " + std::to_string(s.bindings.buttons[a]) + "\n";
     return t;
 }
 
@@ -194,18 +203,34 @@ std::string SettingsPath(void) {
 
 void LoadSettings(std::vector<std::string>* problems) {
     g_settings = Settings();
+    g_settingsKeep.clear();
     const std::string path = SettingsPath();
     if (path.empty()) return;
     std::vector<unsigned char> bytes;
     std::string error;
-    if (!ReadWholeFile(path, MAX_FILE_BYTES, &bytes, &error)) return;   // missing or unreadable: defaults
-    ParseSettings(reinterpret_cast<const char*>(bytes.data()), bytes.size(), &g_settings, problems);
+    switch (ReadWholeFile(path, MAX_FILE_BYTES, &bytes, &error)) {
+    case READ_MISSING:
+        return;   // nothing saved yet: the defaults
+    case READ_FAILED:
+        // The file is there but not read: it is kept as it is, and this
+        // session's changes are not saved over it.
+        g_settingsKeep = error;
+        problems->push_back("settings.ini を読めないので初期設定で始め、この回の変更は保存しません: " + error);
+        return;
+    case READ_OK:
+        ParseSettings(reinterpret_cast<const char*>(bytes.data()), bytes.size(), &g_settings, problems);
+        return;
+    }
 }
 
 bool SaveSettings(std::string* error) {
     const std::string path = SettingsPath();
     if (path.empty()) {
         *error = "no folder for settings (HOME is not set)";
+        return false;
+    }
+    if (!g_settingsKeep.empty()) {
+        *error = "settings.ini could not be read (" + g_settingsKeep + "), so it is not written over";
         return false;
     }
     const std::string text = FormatSettings(g_settings);

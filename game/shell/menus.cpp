@@ -7,17 +7,17 @@
 #include <cmath>
 
 #include "framework/framework.h"
-#include "game/extensions.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "game/player/boss.h"
 #include "game/player/charge.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/shell/pad.h"
+#include "game/shell/hooks.h"
+#include "game/common/assets.h"
+#include "game/common/pad.h"
 
 namespace {
 
-enum { MAX_ITEMS = 52, MAX_CONTINUES = 3, RESUME_SCENE = 30 };
+enum { MAX_ITEMS = 52, MAX_CONTINUES = 3 };
 
 struct Menus {
     int titleCursor;
@@ -35,7 +35,19 @@ const char* const STORY_PAUSE_ITEMS[] = {"タイトルへ戻る", "終了する"
 const char* const PLAY_PAUSE_ITEMS[] = {"ゲームに戻る", "タイトルへ戻る", "終了する", ""};
 const char* const CONTINUE_ITEMS[] = {"はい", "いいえ", ""};
 
-bool Pressed(int field) { return CheckStatePad(field) == 1; }
+// The features' points (game/shell/hooks.h).
+void OnRunEnded(RunEnd how) {
+    if (InstalledShellHooks().runEnded) InstalledShellHooks().runEnded(how);
+}
+
+int GameOverScene(int designed) {
+    const ShellHooks& h = InstalledShellHooks();
+    return h.gameOverScene ? h.gameOverScene(designed) : designed;
+}
+
+void DrawMenuExtras(int scene) {
+    if (InstalledShellHooks().drawMenuExtras) InstalledShellHooks().drawMenuExtras(scene);
+}
 
 int BarColor() { return MakeColor(32, 0, 48); }
 
@@ -61,10 +73,10 @@ void OpenMenuOverPlay(int scene) {
 // ends the menu's frame, so a Pause pressed with it cannot undo it.
 bool StepStoryPauseMenu() {
     RunMenu(STORY_PAUSE_ITEMS, "一時停止", &g_menus.storyPauseCursor);
-    if (!Pressed(PadConfig.shot)) return false;
+    if (!PadPressed(PadConfig.shot)) return false;
     switch (g_menus.storyPauseCursor) {
-    case 0: fucn_state = 9; break;
-    case 1: scene_timer = 0; fucn_state = 900; break;
+    case 0: fucn_state = SCENE_TITLE_FADE; break;
+    case 1: scene_timer = 0; fucn_state = SCENE_QUIT; break;
     default: ScreenPrintF("不明なメニューが選択されました\n"); break;
     }
     g_menus.storyPauseCursor = 0;
@@ -73,11 +85,11 @@ bool StepStoryPauseMenu() {
 
 bool StepPlayPauseMenu() {
     RunMenu(PLAY_PAUSE_ITEMS, "一時停止", &g_menus.playPauseCursor);
-    if (!Pressed(PadConfig.shot)) return false;
+    if (!PadPressed(PadConfig.shot)) return false;
     switch (g_menus.playPauseCursor) {
-    case 0: fucn_state = 30; break;
-    case 1: ClearBossBullets(); OnRunEnded(RUN_RETURNED); fucn_state = 0; break;
-    case 2: OnRunEnded(RUN_QUIT); scene_timer = 0; fucn_state = 900; break;
+    case 0: fucn_state = SCENE_PLAY; break;
+    case 1: ClearBossBullets(); OnRunEnded(RUN_RETURNED); fucn_state = SCENE_TITLE_RESET; break;
+    case 2: OnRunEnded(RUN_QUIT); scene_timer = 0; fucn_state = SCENE_QUIT; break;
     default: ScreenPrintF("不明なメニューが選択されました\n"); break;
     }
     g_menus.playPauseCursor = 0;
@@ -96,8 +108,8 @@ bool StepContinueMenu(int resumeScene) {
     }
     if (left <= 0 && cursor == 0) cursor = 1;
     DrawCentred(g_assets.fontMenu, 260, "＊コンティニューするとリプレイは保存されません");
-    DrawMenuExtras(302);
-    if (!Pressed(PadConfig.shot)) return false;
+    DrawMenuExtras(SCENE_CONTINUE);
+    if (!PadPressed(PadConfig.shot)) return false;
     switch (cursor) {
     case 0:
         player.continues++;
@@ -107,7 +119,7 @@ bool StepContinueMenu(int resumeScene) {
     case 1:
         ClearBossBullets();
         OnRunEnded(RUN_GAME_OVER);
-        fucn_state = 0;
+        fucn_state = SCENE_TITLE_RESET;
         break;
     default:
         ScreenPrintF("不明なメニューが選択されました");
@@ -143,8 +155,8 @@ void RunMenu(const char* const* items, const char* title, int* cursor) {
         if (w > widest) widest = w;
         n++;
     }
-    if (Pressed(PadConfig.up)) *cursor = *cursor > 0 ? *cursor - 1 : n - 1;
-    if (Pressed(PadConfig.down)) *cursor = *cursor < n - 1 ? *cursor + 1 : 0;
+    if (PadPressed(PadConfig.up)) *cursor = *cursor > 0 ? *cursor - 1 : n - 1;
+    if (PadPressed(PadConfig.down)) *cursor = *cursor < n - 1 ? *cursor + 1 : 0;
 
     const int left = 320 - widest / 2;
     const int y = 190 + 20 * *cursor;
@@ -156,30 +168,30 @@ void RunMenu(const char* const* items, const char* title, int* cursor) {
 
 namespace {
 
-// The designed title entries, first and last; the additions' entries come
-// between them (game/extensions.h).
+// The designed title entries, first and last; the features' entries come
+// between them (game/shell/hooks.h).
 void ChooseStart() {
     PlaySoundHandle(g_assets.se[SE_START], 0, 1);
-    fucn_state = 19;
+    fucn_state = SCENE_PROLOGUE_LOAD;
 }
 
 void ChooseEnd() {
     scene_timer = 0;
-    fucn_state = 900;
+    fucn_state = SCENE_QUIT;
 }
 
-int TitleEntryCount() { return 2 + TitleExtensionCount(); }
+int TitleEntryCount() { return 2 + InstalledShellHooks().titleEntryCount; }
 
 int TitleEntryImage(int i) {
     if (i == 0) return g_assets.titleMenu[0];
     if (i == TitleEntryCount() - 1) return g_assets.titleMenu[1];
-    return TitleExtensionImage(i - 1);
+    return InstalledShellHooks().titleEntries[i - 1].image();
 }
 
 void ChooseTitleEntry(int i) {
     if (i == 0) ChooseStart();
     else if (i == TitleEntryCount() - 1) ChooseEnd();
-    else ChooseTitleExtension(i - 1);
+    else InstalledShellHooks().titleEntries[i - 1].choose();
 }
 
 // Top of entry i of n. Two entries stand 70 pixels apart from y = 330, as
@@ -222,39 +234,39 @@ void StepTitleScreen(void) {
         }
     }
     SetDrawBrightness(255, 255, 255);
-    DrawMenuExtras(10);
+    DrawMenuExtras(SCENE_TITLE);
 
-    if (Pressed(PadConfig.up)) {
+    if (PadPressed(PadConfig.up)) {
         cursor = cursor > 0 ? cursor - 1 : n - 1;
         PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
     }
-    if (Pressed(PadConfig.down)) {
+    if (PadPressed(PadConfig.down)) {
         cursor = cursor < n - 1 ? cursor + 1 : 0;
         PlaySoundHandle(g_assets.se[SE_CURSOR], 1, 1);
     }
-    if (Pressed(PadConfig.shot)) ChooseTitleEntry(cursor);
+    if (PadPressed(PadConfig.shot)) ChooseTitleEntry(cursor);
 }
 
 void StepMenuDispatcher(void) {
     switch (fucn_state) {
-    case 20:
-        if (Pressed(PadConfig.pause)) {
+    case SCENE_PROLOGUE:
+        if (PadPressed(PadConfig.pause)) {
             CaptureBackdrop();
-            fucn_state = 201;
+            fucn_state = SCENE_STORY_PAUSE;
         }
         break;
-    case 30:
-        if (Pressed(PadConfig.pause)) OpenMenuOverPlay(301);
-        if (player.lives < 0) OpenMenuOverPlay(GameOverScene(302));
+    case SCENE_PLAY:
+        if (PadPressed(PadConfig.pause)) OpenMenuOverPlay(SCENE_PLAY_PAUSE);
+        if (player.lives < 0) OpenMenuOverPlay(GameOverScene(SCENE_CONTINUE));
         break;
-    case 201:
-        if (!StepStoryPauseMenu() && Pressed(PadConfig.pause)) fucn_state = 20;
+    case SCENE_STORY_PAUSE:
+        if (!StepStoryPauseMenu() && PadPressed(PadConfig.pause)) fucn_state = SCENE_PROLOGUE;
         break;
-    case 301:
-        if (!StepPlayPauseMenu() && Pressed(PadConfig.pause)) fucn_state = 30;
+    case SCENE_PLAY_PAUSE:
+        if (!StepPlayPauseMenu() && PadPressed(PadConfig.pause)) fucn_state = SCENE_PLAY;
         break;
-    case 302:
-        StepContinueMenu(RESUME_SCENE);
+    case SCENE_CONTINUE:
+        StepContinueMenu(SCENE_PLAY);
         break;
     default:
         break;

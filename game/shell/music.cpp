@@ -8,7 +8,7 @@
 
 #include "framework/framework.h"
 #include "game/player/boss.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 
 namespace {
 
@@ -70,6 +70,12 @@ void CueStageMusic(void) {
     g_music.state = 4;
 }
 
+// State 2 waits for the prologue, as the title leaves it.
+void CuePrologueMusic(void) {
+    StopSoundHandle(g_music.handle);
+    g_music.state = 2;
+}
+
 void StepMusic(void) {
     for (;;) {
         switch (g_music.state) {
@@ -78,52 +84,52 @@ void StepMusic(void) {
             g_music.state = 1;
             continue;
         case 1:
-            if (fucn_state != 10) return;
+            if (fucn_state != SCENE_TITLE) return;
             Start();
             g_music.state = 2;
             continue;
         case 2:
-            if (fucn_state != 19) return;
+            if (fucn_state != SCENE_PROLOGUE_LOAD) return;
             Replace("adv", 0);
             g_music.state = 3;
             continue;
         case 3:
-            if (fucn_state != 20) return;
+            if (fucn_state != SCENE_PROLOGUE) return;
             Start();
             g_music.state = 4;
             continue;
         case 4:
-            if (fucn_state != 29) return;
+            if (fucn_state != SCENE_STAGE_CARD) return;
             Replace("stg", stage_number);
             g_music.state = 5;
             continue;
         case 5:
-            if (fucn_state != 30 || scene_timer != 30) return;
+            if (fucn_state != SCENE_PLAY || scene_timer != 30) return;
             Start();
             g_music.state = 6;
             continue;
         case 6:
-            if (fucn_state != 30 || !FadeAndSwitch()) return;
+            if (fucn_state != SCENE_PLAY || !FadeAndSwitch()) return;
             g_music.state = 7;
             continue;
         case 7:
-            if (fucn_state != 30 || scene_timer != boss.endTime) return;
+            if (fucn_state != SCENE_PLAY || scene_timer != boss.endTime) return;
             Start();
-            g_music.state = stage_number < 4 ? 4 : 10;
+            g_music.state = stage_number < LAST_STAGE ? 4 : 10;
             if (g_music.state == 4) return;
             continue;
         case 10:
-            if (fucn_state != 49) return;
+            if (fucn_state != SCENE_EPILOGUE_LOAD) return;
             Replace("adv", 0);
             g_music.state = 11;
             continue;
         case 11:
-            if (fucn_state != 50) return;
+            if (fucn_state != SCENE_EPILOGUE) return;
             Start();
             g_music.state = 12;
             continue;
         case 12:
-            if (fucn_state == 70) {
+            if (fucn_state == SCENE_ENDING) {
                 StopSoundHandle(g_music.handle);
                 DeleteSound(g_music.handle, 0);
             }

@@ -13,8 +13,8 @@
 #include "game/player/options.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
 
 int scroll_counter;
 
@@ -44,7 +44,7 @@ void DrawLayerPair(int image, int x) {
 }
 
 void DrawBackground(int s) {
-    const int* layer = g_assets.background[stage_number >= 0 && stage_number < 5 ? stage_number : 0];
+    const int* layer = g_assets.background[stage_number >= 0 && stage_number < STAGE_COUNT ? stage_number : 0];
     DrawLayerPair(layer[2], ((-s) % 3500) / 5);
     DrawLayerPair(layer[1], ((-s) % 2800) / 4);
     DrawLayerPair(layer[0], (-s) % 700);
@@ -76,7 +76,7 @@ void DrawItems() {
 // The boss blinks while hit: it is drawn only on even flash frames.
 void DrawBoss() {
     if (boss.state == BOSS_NONE || boss.flashTimer % 2 != 0) return;
-    if (stage_number < 0 || stage_number >= 5) return;
+    if (stage_number < 0 || stage_number >= STAGE_COUNT) return;
     DrawCentred(boss.x, boss.y, 1, boss.angle + PI, g_assets.boss[stage_number]);
 }
 

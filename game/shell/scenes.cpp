@@ -3,9 +3,10 @@
 // scene's step runs on the next frame.
 #include <cstring>
 
+#include "game/shell/scenes.h"
+
 #include "framework/framework.h"
-#include "game/extensions.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "game/enemy/enemy.h"
 #include "game/enemy/items.h"
 #include "game/enemy/shots.h"
@@ -15,25 +16,30 @@
 #include "game/player/options.h"
 #include "game/player/shots.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
+#include "game/shell/hooks.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 #include "game/shell/pacing.h"
 #include "game/shell/playfield.h"
 #include "game/story/map_story.h"
 #include "game/story/story.h"
 
-int fucn_state;
-int scene_timer;
-int frame_counter;
-int fade_brightness;
-int fade_counter;
-int stage_number;
-
 namespace {
 
 void DrawWhole(int image) { DrawImageAt(0, 0, image, 0); }
+
+// The features' points (game/shell/hooks.h); each leaves the designed course
+// when no hook is installed.
+void OnRunEnded(RunEnd how) {
+    if (InstalledShellHooks().runEnded) InstalledShellHooks().runEnded(how);
+}
+
+int StageClearScene(int designed) {
+    const ShellHooks& h = InstalledShellHooks();
+    return h.stageClearScene ? h.stageClearScene(designed) : designed;
+}
 
 void SetFade(int b) { SetDrawBrightness(b, b, b); }
 
@@ -56,7 +62,7 @@ void StepStageCard() {
     scene_timer++;
     if (scene_timer == 100) {
         scene_timer = 0;
-        fucn_state = 30;
+        fucn_state = SCENE_PLAY;
     }
 }
 
@@ -70,13 +76,13 @@ void StepPlay() {
     if (scene_timer == boss.endTime + 100) {
         // The stage is cleared: the charge ends here, hum and all, without firing.
         DropCharge();
-        fucn_state = 31;
+        fucn_state = SCENE_STAGE_CLEAR;
     }
 }
 
 void StepEnding() {
-    StepLogoFade(0);
-    if (fucn_state == 0) OnRunEnded(RUN_CLEARED);
+    StepLogoFade(SCENE_TITLE_RESET);
+    if (fucn_state == SCENE_TITLE_RESET) OnRunEnded(RUN_CLEARED);
     const int width = TextWidthFontFmt(g_assets.fontPop, "おわり");
     DrawTextFontFmt(320 - width / 2, 240, g_assets.white, g_assets.fontPop, "おわり");
 }
@@ -111,6 +117,29 @@ void ResetToTitle(void) {
     SetPlayerTitlePosition();
     fade_brightness = 0;
     fade_counter = 0;
+}
+
+void ClearPlayState(void) {
+    player = PlayerRecord{};
+    SetPlayerTitlePosition();
+    for (PlayerShot& s : player_shot) s = PlayerShot{};
+    charge_shot = ChargeShot{};
+    for (int o = 0; o < OPTIONS; o++) {
+        option[o] = OptionRecord{};
+        option_trail[o] = OptionTrail{};
+    }
+    formation_mode = 0;
+    for (auto& f : formation_flag) f = 0;
+    for (EnemyRecord& e : enemy) e = EnemyRecord{};
+    for (ShotGroupRecord& g : eshot) g = ShotGroupRecord{};
+    for (ItemRecord& i : item) i = ItemRecord{};
+    for (BurstRecord& b : burst) b = BurstRecord{};
+    for (EffectRecord& e : effect) e = EffectRecord{};
+    boss = BossRecord{};
+    boss_bullets = BossBulletBlock{};
+    for (TailSegment& t : boss_tail) t = TailSegment{};
+    boss_history = BossHistory{};
+    scene_timer = 0;
 }
 
 void ResetNewGame(void) {
@@ -157,64 +186,64 @@ void StepLogoFade(int exitScene) {
 
 bool RunScene(void) {
     switch (fucn_state) {
-    case 0:
+    case SCENE_TITLE_RESET:
         ResetToTitle();
-        fucn_state = 1;
+        fucn_state = SCENE_LOGO;
         break;
-    case 1:
-        StepLogoFade(9);
+    case SCENE_LOGO:
+        StepLogoFade(SCENE_TITLE_FADE);
         DrawWhole(g_assets.logoSplash);
         break;
-    case 9:
+    case SCENE_TITLE_FADE:
         SetFade(fade_brightness);
-        fucn_state = 10;
+        fucn_state = SCENE_TITLE;
         break;
-    case 10:
+    case SCENE_TITLE:
         StepTitleScreen();
         break;
-    case 19:
+    case SCENE_PROLOGUE_LOAD:
         LoadStoryScript("dat/csv/adv1.csv");
-        fucn_state = 20;
+        fucn_state = SCENE_PROLOGUE;
         break;
-    case 20:
-        RunStoryScript(27);
+    case SCENE_PROLOGUE:
+        RunStoryScript(SCENE_NEW_GAME);
         break;
-    case 201:
+    case SCENE_STORY_PAUSE:
         DrawPauseBackdrop();
         break;
-    case 27:
+    case SCENE_NEW_GAME:
         DrawWhole(g_assets.loading);
         ResetNewGame();
-        OnNewGame();
-        fucn_state = 28;
+        if (InstalledShellHooks().newGame) InstalledShellHooks().newGame();
+        fucn_state = SCENE_STAGE_START;
         break;
-    case 28:
+    case SCENE_STAGE_START:
         DrawWhole(g_assets.loading);
         ResetStage();
         LoadStory();
         SetFade(fade_brightness);
-        fucn_state = 29;
+        fucn_state = SCENE_STAGE_CARD;
         break;
-    case 29:
+    case SCENE_STAGE_CARD:
         StepStageCard();
         break;
-    case 30:
+    case SCENE_PLAY:
         StepPlay();
         break;
-    case 301:
-    case 302:
+    case SCENE_PLAY_PAUSE:
+    case SCENE_CONTINUE:
         DrawPauseBackdrop();
         break;
-    case 31:
+    case SCENE_STAGE_CLEAR:
         PlayFieldFrame();
-        fucn_state = StageClearScene(stage_number >= 4 ? 49 : 32);
+        fucn_state = StageClearScene(stage_number >= LAST_STAGE ? SCENE_EPILOGUE_LOAD : SCENE_MAP_STORY_LOAD);
         break;
-    case 32:
+    case SCENE_MAP_STORY_LOAD:
         PlayFieldFrame();
         LoadMapStory();
-        fucn_state = 33;
+        fucn_state = SCENE_MAP_STORY;
         break;
-    case 33:
+    case SCENE_MAP_STORY:
         UpdatePlayerState();
         MoveShots();
         MoveItems();
@@ -222,13 +251,13 @@ bool RunScene(void) {
         DrawFrameRate();
         RunMapStory();
         break;
-    case 34:
+    case SCENE_FLY_OFF:
         PlayFieldFrame();
         ShiftPlayerRight();
         TickStageClock();
-        if (scene_timer == boss.endTime + 400) fucn_state = 35;
+        if (scene_timer == boss.endTime + 400) fucn_state = SCENE_FADE_OUT;
         break;
-    case 35:
+    case SCENE_FADE_OUT:
         MoveItems();
         DrawPlayField();
         DrawFrameRate();
@@ -236,32 +265,34 @@ bool RunScene(void) {
         SetFade(fade_brightness);
         fade_brightness -= 1;
         TickStageClock();
-        if (scene_timer == boss.endTime + 700) fucn_state = 36;
+        if (scene_timer == boss.endTime + 700) fucn_state = SCENE_NEXT_STAGE;
         break;
-    case 36:
+    case SCENE_NEXT_STAGE:
         stage_number++;
-        fucn_state = 28;
+        fucn_state = SCENE_STAGE_START;
         break;
-    case 49:
+    case SCENE_EPILOGUE_LOAD:
         StopSoundHandle(g_assets.se[SE_CHARGE]);
         LoadStoryScript("dat/csv/adv3.csv");
-        fucn_state = 50;
+        fucn_state = SCENE_EPILOGUE;
         break;
-    case 50:
-        RunStoryScript(69);
+    case SCENE_EPILOGUE:
+        RunStoryScript(SCENE_ENDING_START);
         break;
-    case 69:
+    case SCENE_ENDING_START:
         fade_brightness = 0;
-        fucn_state = 70;
+        fucn_state = SCENE_ENDING;
         break;
-    case 70:
+    case SCENE_ENDING:
         StepEnding();
         break;
-    case 900:
+    case SCENE_QUIT:
         FrameworkEnd();
         return false;
     default:
-        if (fucn_state >= EXTENSION_SCENE_FIRST && StepExtensionScene()) break;
+        if (fucn_state >= SCENE_ADDITIONS_FIRST && InstalledShellHooks().stepScene &&
+            InstalledShellHooks().stepScene())
+            break;
         ScreenPrintF("不明なfucn_state");
         break;
     }

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "framework/framework.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
 
 Typewriter g_mapWriter;
 MapSlot g_mapSlots[MAP_SLOTS];
@@ -71,9 +71,14 @@ void RunMapStory(void) {
     DrawPortraits();
     DrawTextBox();
     if (IsEndRow(g_mapWriter.row)) {
-        fucn_state = MAP_END_SCENE;
+        fucn_state = SCENE_FLY_OFF;
         ResetTypewriter(&g_mapWriter);
         g_mapSlots[0].shown = 0;
         g_mapSlots[1].shown = 0;
     }
+}
+
+void ResetMapStoryRunner(void) {
+    ResetTypewriter(&g_mapWriter);
+    for (MapSlot& s : g_mapSlots) s = MapSlot{};
 }

@@ -5,7 +5,7 @@
 
 #include "game/story/script.h"
 
-enum { MAP_SLOTS = 2, MAP_END_SCENE = 34 };
+enum { MAP_SLOTS = 2 };
 
 struct MapSlot {
     int shown, expression;
@@ -25,5 +25,7 @@ extern MapView g_mapView;
 void LoadMapStory(void);
 // One frame; sets fucn_state to 34 on the frame that reaches the end marker.
 void RunMapStory(void);
+// The typewriter and portraits back to the start of a script.
+void ResetMapStoryRunner(void);
 // Map portrait index of slot `slot` with `expression`, or −1 when there is none.
 int MapPortraitIndex(int slot, int expression);

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "framework/framework.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
-#include "game/shell/pad.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
+#include "game/common/pad.h"
 
 ScriptRow g_script[SCRIPT_ROWS];
 

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "framework/framework.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
 
 Typewriter g_storyWriter;
 StorySlot g_storySlots[STORY_SLOTS];
@@ -93,4 +93,9 @@ void RunStoryScript(int endScene) {
         g_storySlots[0].visible = 0;
         g_storySlots[1].visible = 0;
     }
+}
+
+void ResetStoryRunner(void) {
+    ResetTypewriter(&g_storyWriter);
+    for (StorySlot& s : g_storySlots) s = StorySlot{};
 }

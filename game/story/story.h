@@ -29,6 +29,9 @@ void LoadStoryScript(const char* path);
 // One frame: Shot, skip, typing, portraits, box and text; sets fucn_state to
 // endScene on the frame that reaches the end marker.
 void RunStoryScript(int endScene);
+// The typewriter and portraits back to the start of a script (a run that
+// begins anew while a story was left part-way).
+void ResetStoryRunner(void);
 // Portrait table index of character `character` with `expression`, or −1 when
 // the character has no such portrait.
 int StoryPortraitIndex(int character, int expression);

@@ -16,8 +16,8 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
 #include "tests/support/files.h"
 
 namespace fs = std::filesystem;

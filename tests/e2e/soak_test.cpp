@@ -23,8 +23,8 @@
 #include "framework/sound/sound_internal.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
 #include "tests/support/files.h"
 #include "tests/support/game_data.h"
 

@@ -9,7 +9,7 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
-#include "game/shell/assets.h"
+#include "game/common/assets.h"
 #include "tests/support/files.h"
 #include "tests/support/game_data.h"
 #include "tests/support/headless_test.h"

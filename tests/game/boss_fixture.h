@@ -21,8 +21,8 @@
 #include "game/player/collision.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
 
 namespace boss_test {
 

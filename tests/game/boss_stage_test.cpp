@@ -7,8 +7,9 @@
 #include "tests/game/player_pad.h"
 
 #include "game/player/options.h"
-#include "game/game_state.h"
-#include "game/shell/pad.h"
+#include "game/common/game_state.h"
+#include "game/shell/scenes.h"
+#include "game/common/pad.h"
 
 using namespace boss_test;
 

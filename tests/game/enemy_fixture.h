@@ -22,8 +22,8 @@
 #include "game/enemy/shots.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
 
 class EnemyModule : public ::testing::Test {
 protected:

@@ -11,8 +11,8 @@
 #include "framework/framework.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
 #include "tests/support/console_text.h"
 #include "tests/support/files.h"
 

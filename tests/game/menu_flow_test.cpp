@@ -21,11 +21,13 @@
 #include "framework/graphics/image_table.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
+#include "game/common/notice.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
+#include "game/screens/settings_screen.h"
 #include "game/settings/settings.h"
 #include "tests/support/files.h"
 #include "tests/support/game_data.h"
@@ -410,7 +412,7 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
         if (fucn_state == 10 && titleStep < 5) {
             if (titleKeys[titleStep]) d.Tap(titleKeys[titleStep]);
             titleStep++;
-        } else if (fucn_state == SETTINGS_SCENE && next < sizeof steps / sizeof steps[0]) {
+        } else if (fucn_state == SCENE_SETTINGS && next < sizeof steps / sizeof steps[0]) {
             if (next > 0) rows.push_back(SettingsMenuRow());
             scales.push_back(static_cast<int>(HeadlessWindowScale()));
             windowed.push_back(HeadlessWindowed());
@@ -452,7 +454,7 @@ TEST_F(Menus, SavedScreenAnswersTheStartUpQuestionWhenAskedTo) {
         bool asked;
         int windowed;
         double scale;
-        int consoleLines;
+        int notices;
     };
     const Run runs[] = {
         {nullptr, true, 1, 1.0, 0},                                               // answer No: a window
@@ -470,7 +472,7 @@ TEST_F(Menus, SavedScreenAnswersTheStartUpQuestionWhenAskedTo) {
         int lines = -1;
         g.act = [&](GameDriver&, int frame) {
             if (frame == 1) {
-                lines = ConsoleCurrentLine();
+                lines = NoticeCount();
                 fucn_state = 900;
             }
         };
@@ -478,7 +480,7 @@ TEST_F(Menus, SavedScreenAnswersTheStartUpQuestionWhenAskedTo) {
         EXPECT_EQ(std::string(HeadlessLastQuestion()).empty(), !r.asked) << (r.file ? r.file : "no file");
         EXPECT_EQ(HeadlessWindowed(), r.windowed) << (r.file ? r.file : "no file");
         EXPECT_EQ(HeadlessWindowScale(), r.scale) << (r.file ? r.file : "no file");
-        EXPECT_EQ(lines, r.consoleLines) << (r.file ? r.file : "no file");
+        EXPECT_EQ(lines, r.notices) << (r.file ? r.file : "no file");
         ChangeWindowMode(0);
         SetWindowScale(1);
     }

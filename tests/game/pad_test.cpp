@@ -6,7 +6,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/core/console.h"
 #include "framework/framework.h"
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 
 namespace {
 

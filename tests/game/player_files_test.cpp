@@ -2,6 +2,8 @@
 // the config folder's rules and names that never overwrite.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "game/files/player_files.h"
@@ -23,12 +25,29 @@ TEST(PlayerFiles, WritesAtomicallyAndLeavesNothingWhenRefused) {
     EXPECT_EQ(ReadBytes("a/b/scores.txt"), "second!");
     EXPECT_EQ(ListFolder("a/b", ""), std::vector<std::string>{"scores.txt"});
 
+    // Reads: each refusal with its own reason and without the path (the
+    // caller names the file); a pipe is refused at once, never waited on.
     std::vector<unsigned char> bytes;
-    EXPECT_TRUE(ReadWholeFile("a/b/scores.txt", 7, &bytes, &error));
+    EXPECT_EQ(ReadWholeFile("a/b/scores.txt", 7, &bytes, &error), READ_OK);
     EXPECT_EQ(bytes.size(), 7u);
-    EXPECT_FALSE(ReadWholeFile("a/b/scores.txt", 6, &bytes, &error));   // over the limit
-    EXPECT_FALSE(ReadWholeFile("a/b", 100, &bytes, &error));            // not a file
-    EXPECT_FALSE(ReadWholeFile("missing", 100, &bytes, &error));
+    const struct {
+        const char* path;
+        std::size_t max;
+        ReadResult result;
+        const char* reason;
+    } refusals[] = {
+        {"a/b/scores.txt", 6, READ_FAILED, "too large"},
+        {"a/b", 100, READ_FAILED, "is a folder, not a file"},
+        {"a/pipe", 100, READ_FAILED, "is a pipe, not a file"},
+        {"missing", 100, READ_MISSING, "no such file"},
+    };
+    ASSERT_EQ(mkfifo("a/pipe", 0644), 0);
+    for (const auto& r : refusals) {
+        error.clear();
+        EXPECT_EQ(ReadWholeFile(r.path, r.max, &bytes, &error), r.result) << r.path;
+        EXPECT_EQ(error, r.reason) << r.path;
+        EXPECT_TRUE(bytes.empty()) << r.path;
+    }
 
     const std::string first = NewTimestampName("a", "shot", ".png");
     WriteBytes(("a/" + first).c_str(), "x");

@@ -14,9 +14,9 @@
 #include "game/player/options.h"
 #include "game/player/player.h"
 #include "game/player/shots.h"
-#include "game/shell/assets.h"
-#include "game/game_state.h"
-#include "game/shell/pad.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
+#include "game/common/pad.h"
 
 namespace player_test {
 

@@ -17,8 +17,8 @@
 #include "game/enemy/shots.h"
 #include "game/player/options.h"
 #include "game/player/player.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
 #include "tests/support/game_data.h"
 #include "tests/support/image_test_support.h"
 

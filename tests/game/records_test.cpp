@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "game/extensions.h"
 #include "game/player/boss.h"
-#include "game/practice/practice.h"
 #include "game/records/records.h"
+#include "game/run/run.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
 #include "tests/support/console_text.h"
@@ -32,11 +31,13 @@ std::string ScoresWithoutDates() {
     return std::regex_replace(std::regex_replace(ReadBytes("scores.txt"), date, "DATE"), replay, "REPLAY");
 }
 
+// A run from the new-game point to its end, with the given result.
 void EndRun(int score, int stage, int continues, RunEnd how) {
+    if (!RunGoing()) RunOnNewGame();
     player.score = score;
     player.continues = continues;
     stage_number = stage;
-    OnRunEnded(how);
+    RunOnEnded(how);
 }
 
 class Records : public HeadlessTest {
@@ -44,7 +45,8 @@ protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         ForgetRecords();
-        EndPracticeRun();
+        ForgetRun();
+        SetReplaySaving(false);
     }
 };
 
@@ -63,7 +65,7 @@ protected:
         HeadlessSelect();
         ResetMenus();
         ForgetRecords();
-        EndPracticeRun();
+        ForgetRun();
     }
 };
 
@@ -85,46 +87,48 @@ TEST_F(Records, EveryEndOfARunIsWrittenButPracticeIsNot) {
 
     // A practice run of the last stage with a record score leaves no trace.
     BeginPracticeRun(4);
-    EXPECT_TRUE(PracticeRunning());
+    EXPECT_TRUE(RunIsPractice());
     EXPECT_EQ(fucn_state, 28);
     EXPECT_EQ(stage_number, 4);
     EXPECT_EQ(player.power, PLAYER_POWER_MAX);
     EXPECT_EQ(player.lives, 3);
     EXPECT_EQ(player.score, 0);
     EndRun(999999, 4, 0, RUN_CLEARED);
-    EXPECT_FALSE(PracticeRunning());
+    EXPECT_FALSE(RunIsPractice());
     EXPECT_EQ(ScoresWithoutDates(), four);
 
     // A new start reads the table back.
     ForgetRecords();
     EXPECT_EQ(BestScore(), 5000);
     EXPECT_EQ(HighestStageReached(), 5);
-    EXPECT_TRUE(ConsoleJoined().empty()) << ConsoleJoined();
+    EXPECT_TRUE(NoticesJoined().empty()) << NoticesJoined();
 }
 
 TEST_F(Records, DamagedUnreadableAndUnwritableFilesCostAConsoleLineNotTheRun) {
     WriteBytes("scores.txt", "high scores: me 100\n");
     EXPECT_EQ(BestScore(), -1);
     EXPECT_EQ(ReadBytes("scores.txt.bad"), "high scores: me 100\n");
-    EXPECT_NE(ConsoleJoined().find("scores.txt が壊れていたので scores.txt.bad に移し"), std::string::npos);
+    EXPECT_NE(NoticesJoined().find("scores.txt が壊れていたので scores.txt.bad に移し"), std::string::npos);
     struct stat st;
     EXPECT_NE(stat("scores.txt", &st), 0) << "the new table is written at the next run's end";
 
-    // A write that fails (the temporary file cannot be made) leaves no file,
-    // says so once, and the table in memory still holds the run.
-    const std::string temp = "scores.txt.tmp" + std::to_string(getpid());
-    ASSERT_EQ(mkdir(temp.c_str(), 0755), 0);
+    // A write that fails (a folder stands where the file would be renamed)
+    // leaves no file, says so once, and the table in memory still holds the run.
+    ASSERT_EQ(mkdir("scores.txt", 0755), 0);
+    WriteBytes("scores.txt/keep", "x");
     EndRun(70, 0, 0, RUN_GAME_OVER);
-    EXPECT_NE(ConsoleJoined().find("scores.txt を保存できませんでした"), std::string::npos);
-    EXPECT_NE(stat("scores.txt", &st), 0);
+    EXPECT_NE(NoticesJoined().find("scores.txt を保存できませんでした"), std::string::npos) << NoticesJoined();
+    ASSERT_EQ(stat("scores.txt", &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(BestScore(), 70);
-    ASSERT_EQ(rmdir(temp.c_str()), 0);
+    ASSERT_EQ(unlink("scores.txt/keep"), 0);
+    ASSERT_EQ(rmdir("scores.txt"), 0);
 
     // A scores.txt that cannot be read is never written over.
     ASSERT_EQ(mkdir("scores.txt", 0755), 0);
     ForgetRecords();
     EXPECT_EQ(BestScore(), -1);
-    EXPECT_NE(ConsoleJoined().find("scores.txt を読めないため、記録は保存されません"), std::string::npos);
+    EXPECT_NE(NoticesJoined().find("scores.txt を読めないため、記録は保存されません"), std::string::npos);
     EndRun(80, 0, 0, RUN_GAME_OVER);
     ASSERT_EQ(stat("scores.txt", &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
@@ -189,14 +193,14 @@ TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
             d.Tap(KEY_DOWN);
             break;
         case 15: d.Tap(KEY_Z); break;
-        case 17: chosen.push_back(fucn_state); console = ConsoleJoined(); d.Tap(KEY_ESCAPE); break;
+        case 17: chosen.push_back(fucn_state); console = NoticesJoined(); d.Tap(KEY_ESCAPE); break;
         case 19: chosen.push_back(fucn_state); fucn_state = 900; break;
         default: break;
         }
     };
     EXPECT_EQ(again.Run(), 0);
     EXPECT_GT(titleBest, titleBefore + 50) << "ハイスコア on the title";
-    EXPECT_EQ(chosen, (std::vector<int>{RECORDS_SCENE, RECORDS_SCENE, 10}));
+    EXPECT_EQ(chosen, (std::vector<int>{SCENE_RECORDS, SCENE_RECORDS, 10}));
     EXPECT_NE(console.find("リプレイ replay-missing.vrp を再生できませんでした"), std::string::npos) << console;
     EXPECT_GT(newOnFirst, 20) << "NEW beside the first row, the newer run's 5000";
     EXPECT_EQ(newOnSecond, 0);
@@ -230,7 +234,7 @@ TEST_F(RecordsInPlay, PracticeOffersReachedStagesPlaysOneStageAloneAndReturnsToI
         switch (step) {
         case 0: if (fucn_state == 10) { d.Tap(KEY_DOWN); step++; } break;   // to 練習
         case 1: d.Tap(KEY_Z); step++; break;
-        case 2: if (fucn_state == PRACTICE_MENU_SCENE) { d.Tap(KEY_DOWN); step++; } break;
+        case 2: if (fucn_state == SCENE_PRACTICE_MENU) { d.Tap(KEY_DOWN); step++; } break;
         case 3: d.Tap(KEY_Z); step++; break;                                   // タイトルへ戻る
         case 4:
             if (fucn_state != 10) break;
@@ -242,15 +246,15 @@ TEST_F(RecordsInPlay, PracticeOffersReachedStagesPlaysOneStageAloneAndReturnsToI
         case 6: d.Tap(KEY_DOWN); step++; break;   // the menu opens on stage1
         case 7: d.Tap(KEY_DOWN); step++; break;
         case 8: d.Tap(KEY_Z); practices = 1; step++; break;                     // stage3
-        case 9: if (fucn_state == PRACTICE_MENU_SCENE) { d.Tap(KEY_Z); practices = 2; step++; } break;
-        case 10: if (fucn_state == PRACTICE_MENU_SCENE) fucn_state = 900; break;
+        case 9: if (fucn_state == SCENE_PRACTICE_MENU) { d.Tap(KEY_Z); practices = 2; step++; } break;
+        case 10: if (fucn_state == SCENE_PRACTICE_MENU) fucn_state = 900; break;
         default: break;
         }
     };
     EXPECT_EQ(g.Run(), 0);
-    const std::vector<int> expect = {1, 9, 10, PRACTICE_MENU_SCENE, 10, PRACTICE_MENU_SCENE,
-                                     28, 29, 30, 31, PRACTICE_CLEARED_SCENE, PRACTICE_MENU_SCENE,
-                                     28, 29, 30, PRACTICE_LOST_SCENE, PRACTICE_MENU_SCENE};
+    const std::vector<int> expect = {1, 9, 10, SCENE_PRACTICE_MENU, 10, SCENE_PRACTICE_MENU,
+                                     28, 29, 30, 31, SCENE_PRACTICE_CLEARED, SCENE_PRACTICE_MENU,
+                                     28, 29, 30, SCENE_PRACTICE_LOST, SCENE_PRACTICE_MENU};
     EXPECT_EQ(scenes, expect);
     EXPECT_EQ(stageAtCard, 2);
     EXPECT_EQ(powerAtCard, PLAYER_POWER_MAX);

@@ -13,13 +13,14 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
-#include "game/game_state.h"
-#include "game/extensions.h"
+#include "game/common/game_state.h"
 #include "game/launch/launch_options.h"
 #include "game/replay/replay.h"
-#include "game/shell/game_main.h"
+#include "game/replay/replay_list.h"
+#include "game/run/run.h"
+#include "game/app/vortalis_main.h"
 #include "game/shell/menus.h"
-#include "game/shell/pad.h"
+#include "game/common/pad.h"
 #include "tests/support/game_data.h"
 
 struct ReplayDriver {

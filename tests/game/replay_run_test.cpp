@@ -75,7 +75,7 @@ TEST_F(ReplayRun, AKeyboardRunIsSavedAndVerifiesAndAChangedFrameDesyncsAtTheNext
     EXPECT_FALSE(run.fixes.empty()) << "the pad button's release left the key's shorter hold";
     const std::vector<std::string> saved = SavedReplays();
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_STREQ(LastSavedReplayName(), saved[0].c_str());
+    EXPECT_STREQ(LastRunReplayName().c_str(), saved[0].c_str());
     const std::vector<ReplayListEntry> list = ReadReplayList("replays");
     ASSERT_EQ(list.size(), 1u);
     EXPECT_TRUE(list[0].readable);
@@ -106,7 +106,7 @@ TEST_F(ReplayRun, ARunWithAContinueIsNotSavedAndAnUnwritableFolderCostsOneConsol
     std::string console;
     d.act = [&](ReplayDriver& r, int) {
         if (step == 2 && fucn_state == 1) {
-            console = ConsoleJoined();
+            console = NoticesJoined();
             fucn_state = 900;
         }
         if (fucn_state == 1 || fucn_state == 10) r.Tap(KEY_Z);
@@ -163,9 +163,9 @@ TEST_F(ReplayRun, ClosingTheWindowEndsTheRunAndItsReplayVerifiesToTheLastFrame) 
     const ReplayData run = LastRecordedRun();
     EXPECT_EQ(run.endedBy, RUN_CLOSED);
     ASSERT_GT(run.frames, 250u);
-    const std::string path = "replays/" + std::string(LastSavedReplayName());
+    const std::string path = "replays/" + std::string(LastRunReplayName().c_str());
     ASSERT_EQ(SavedReplays().size(), 1u);
-    EXPECT_NE(ReadBytes("scores.txt").find(LastSavedReplayName()), std::string::npos) << ReadBytes("scores.txt");
+    EXPECT_NE(ReadBytes("scores.txt").find(LastRunReplayName().c_str()), std::string::npos) << ReadBytes("scores.txt");
 
     EXPECT_EQ(VerifyReplay(path), 0) << DescribeReplayResult(LastReplayResult());
     EXPECT_EQ(LastReplayResult().frame, run.frames);
@@ -216,7 +216,7 @@ TEST_F(ReplayRun, ARunStartsWithThePauseCursorsAtTheTopSoItsReplayVerifiesInAFre
     ASSERT_EQ(resumed, 1);
     EXPECT_EQ(step, 4) << "the second run's first pause did not resume";
     EXPECT_EQ(LastRecordedRun().endedBy, RUN_RETURNED);
-    EXPECT_EQ(VerifyReplay("replays/" + std::string(LastSavedReplayName())), 0)
+    EXPECT_EQ(VerifyReplay("replays/" + std::string(LastRunReplayName().c_str())), 0)
         << DescribeReplayResult(LastReplayResult());
 }
 
@@ -238,9 +238,9 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
     int titleStep = 0;
     std::string console;
     d.act = [&](ReplayDriver& r, int) {
-        console = ConsoleJoined();
+        console = NoticesJoined();
         if (scenes.empty() || scenes.back() != fucn_state) scenes.push_back(fucn_state);
-        sawPlayback = sawPlayback || ReplayPlaying();
+        sawPlayback = sawPlayback || RunPlayingBack();
         if (fucn_state == 1) r.Tap(KEY_Z);
         // Down twice (past 練習) to リプレイ, then Z, a frame apart.
         if (fucn_state == 10 && !sawPlayback && titleStep < 5) {
@@ -248,8 +248,8 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
             if (keys[titleStep]) r.Tap(keys[titleStep]);
             titleStep++;
         }
-        if (fucn_state == REPLAY_LIST_SCENE + 1 && !sawPlayback) r.Tap(KEY_Z);
-        if (fucn_state == REPLAY_LIST_SCENE + 1 && sawPlayback && !ReplayPlaying()) r.Tap(KEY_ESCAPE);
+        if (fucn_state == SCENE_REPLAY_LIST && !sawPlayback) r.Tap(KEY_Z);
+        if (fucn_state == SCENE_REPLAY_LIST && sawPlayback && !RunPlayingBack()) r.Tap(KEY_ESCAPE);
         if (fucn_state == 10 && sawPlayback) fucn_state = 900;
     };
     ASSERT_EQ(d.Run(), 0);

@@ -51,8 +51,8 @@ TEST(SettingsFile, DefaultsAreWrittenExactlyAndEveryValueRoundTrips) {
     const int keys[PAD_ACTIONS] = {0x2D, 0x39, 0x1E, 0x19};   // X, Space, A, P
     const int buttons[PAD_ACTIONS] = {24, 2, 1, 10};
     for (int a = 0; a < PAD_ACTIONS; a++) {
-        s.keys[a] = keys[a];
-        s.buttons[a] = buttons[a];
+        s.bindings.keys[a] = keys[a];
+        s.bindings.buttons[a] = buttons[a];
     }
     std::vector<std::string> problems;
     const std::string written = FormatSettings(s);
@@ -60,7 +60,7 @@ TEST(SettingsFile, DefaultsAreWrittenExactlyAndEveryValueRoundTrips) {
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(FormatSettings(back), written);
     EXPECT_EQ(back.windowScale, 3);
-    EXPECT_EQ(back.keys[ACTION_PAUSE], 0x19);
+    EXPECT_EQ(back.bindings.keys[ACTION_PAUSE], 0x19);
     // Names and numbers both name keys; unnamed codes come back as "Key%d".
     for (int code = 1; code < 256; code++) EXPECT_EQ(KeyFromName(KeyName(code)), code) << code;
 }
@@ -91,7 +91,7 @@ TEST(SettingsFile, MalformedLinesAndUnknownKeysAreSkippedOneLineEach) {
     EXPECT_FALSE(s.fullscreen);
     EXPECT_EQ(s.windowScale, 1);
     EXPECT_TRUE(s.askAtStart);
-    EXPECT_EQ(s.keys[ACTION_SHOT], 0x2C);
+    EXPECT_EQ(s.bindings.keys[ACTION_SHOT], 0x2C);
     EXPECT_EQ(FormatSettings(s).find("colour"), std::string::npos);   // kept out of the next save
 }
 
@@ -108,17 +108,17 @@ TEST(SettingsFile, BindingSetsThatLeaveAnActionWithoutItsOwnKeyAreRefused) {
         std::vector<std::string> problems;
         const Settings s = Parse(text, &problems);
         EXPECT_EQ(problems.size(), 1u) << text;
-        for (int a = 0; a < PAD_ACTIONS; a++) EXPECT_EQ(s.keys[a], d.keys[a]) << text;
+        for (int a = 0; a < PAD_ACTIONS; a++) EXPECT_EQ(s.bindings.keys[a], d.bindings.keys[a]) << text;
     }
     std::vector<std::string> problems;
     Settings s = Parse("pad_skip = 1\n", &problems);
     EXPECT_EQ(problems.size(), 1u);
-    EXPECT_EQ(s.buttons[ACTION_SKIP], 3);
+    EXPECT_EQ(s.bindings.buttons[ACTION_SKIP], 3);
     problems.clear();
     s = Parse("key_shot = LCtrl\nkey_skip = Z\npad_shot = 3\npad_skip = 1\n", &problems);   // a swap is fine
     EXPECT_TRUE(problems.empty());
-    EXPECT_EQ(s.keys[ACTION_SHOT], 0x1D);
-    EXPECT_EQ(s.buttons[ACTION_SKIP], 1);
+    EXPECT_EQ(s.bindings.keys[ACTION_SHOT], 0x1D);
+    EXPECT_EQ(s.bindings.buttons[ACTION_SKIP], 1);
 }
 
 TEST(SettingsFile, LoadsFromTheConfigFolderAndSavesAtomically) {
@@ -163,8 +163,8 @@ TEST(SettingsFile, VolumeStepsFollowASquareLawFromSilenceToTheDesignedLevel) {
 // unchanged and without complaint.
 TEST(SettingsFile, DamagedFilesAlwaysReadAsAPlayableRecord) {
     Settings good;
-    good.keys[ACTION_SHOT] = 0x2D;
-    good.keys[ACTION_SKIP] = 0x2C;
+    good.bindings.keys[ACTION_SHOT] = 0x2D;
+    good.bindings.keys[ACTION_SKIP] = 0x2C;
     const std::string base = FormatSettings(good);
     const std::string alphabet = "=;#\n\r \t0123456789XZyesnowindowfullscreenkey_pad_shotLCtrlKey\x82\xa0";
     uint32_t seed = 12345;
@@ -187,8 +187,8 @@ TEST(SettingsFile, DamagedFilesAlwaysReadAsAPlayableRecord) {
         ASSERT_TRUE(s.musicVolume >= 0 && s.musicVolume <= VOLUME_STEPS && s.effectVolume >= 0 &&
                     s.effectVolume <= VOLUME_STEPS && s.windowScale >= 1 && s.windowScale <= WINDOW_SCALE_CHOICES);
         for (int a = 0; a < PAD_ACTIONS; a++) {
-            ASSERT_TRUE(IsBindableKey(s.keys[a])) << text;
-            for (int b = 0; b < a; b++) ASSERT_TRUE(s.keys[a] != s.keys[b] && s.buttons[a] != s.buttons[b]) << text;
+            ASSERT_TRUE(IsBindableKey(s.bindings.keys[a])) << text;
+            for (int b = 0; b < a; b++) ASSERT_TRUE(s.bindings.keys[a] != s.bindings.keys[b] && s.bindings.buttons[a] != s.bindings.buttons[b]) << text;
         }
         const std::string saved = FormatSettings(s);
         std::vector<std::string> none;

@@ -17,9 +17,9 @@
 #include "game/player/boss.h"
 #include "game/player/charge.h"
 #include "game/player/player.h"
-#include "game/shell/assets.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/common/assets.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
 #include "tests/support/game_data.h"
 
 namespace {

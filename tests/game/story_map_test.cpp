@@ -40,7 +40,7 @@ TEST_F(MapStory, LoadsTheScriptOfTheStageAndShowsItsSlots) {
         MapFrame();   // Shot turns the page
     }
     // Shot after the last "C" ended the map story in that same frame.
-    EXPECT_EQ(fucn_state, MAP_END_SCENE);
+    EXPECT_EQ(fucn_state, SCENE_FLY_OFF);
     EXPECT_EQ(g_mapWriter.row, 0);
     EXPECT_EQ(g_mapSlots[0].shown, 0);
     EXPECT_EQ(g_mapSlots[1].shown, 0);
@@ -77,7 +77,7 @@ TEST_F(MapStory, AMissingScriptEndsAtOnceToScene34) {
     LoadMapStory();
     EXPECT_STREQ(ConsoleLine(0), "read error");
     MapFrame();
-    EXPECT_EQ(fucn_state, MAP_END_SCENE);
+    EXPECT_EQ(fucn_state, SCENE_FLY_OFF);
     EXPECT_EQ(g_mapView.portrait[0], -1);
     EXPECT_EQ(g_mapView.portrait[1], -1);
 }

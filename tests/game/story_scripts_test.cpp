@@ -105,6 +105,6 @@ TEST_F(ShippedScripts, MapStoriesPlayToScene34) {
             EXPECT_TRUE(g_mapView.portrait[0] >= 0 || g_mapView.portrait[1] >= 0 || fucn_state == 34)
                 << name << " frame " << frames;
         }
-        EXPECT_EQ(fucn_state, MAP_END_SCENE) << name;
+        EXPECT_EQ(fucn_state, SCENE_FLY_OFF) << name;
     }
 }

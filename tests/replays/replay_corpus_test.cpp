@@ -195,11 +195,12 @@ bool RecordScenario(const Scenario& s, ReplayData* out) {
             return;
         }
         if (!started && (fucn_state == 1 || fucn_state == 10)) {
-            BeginRecordedRun(s.start, s.startStage);
+            if (s.start == REPLAY_START_PROLOGUE) BeginPrologueRun();
+            else BeginNewGameAt(s.startStage);
             started = true;
             return;
         }
-        if (started && !ReplayRecording() && fucn_state != 27) {
+        if (started && !RunGoing() && fucn_state != 27) {
             ended = true;
             fucn_state = 900;
             return;

@@ -10,9 +10,9 @@
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "game/player/player.h"
-#include "game/shell/game_main.h"
+#include "game/app/vortalis_main.h"
 
 struct FrameRecord {
     int scene;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/enemy/enemy.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "tools/stages/stage_rules.h"
 
 namespace {

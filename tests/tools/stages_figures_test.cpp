@@ -11,7 +11,7 @@
 
 #include "game/enemy/enemy.h"
 #include "game/enemy/shots.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "tools/stages/stage_rules.h"
 #include "tools/stages/stage_sim.h"
 

@@ -15,8 +15,8 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/backend/image/png_writer.h"
 #include "game/player/player.h"
-#include "game/shell/game_main.h"
-#include "game/game_state.h"
+#include "game/app/vortalis_main.h"
+#include "game/common/game_state.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {

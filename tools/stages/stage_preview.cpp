@@ -13,7 +13,7 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 #include "tools/stages/stage_rules.h"
 #include "tools/stages/stage_sim.h"
 

@@ -23,7 +23,7 @@
 #include "game/enemy/items.h"
 #include "game/enemy/shots.h"
 #include "game/player/boss.h"
-#include "game/game_state.h"
+#include "game/common/game_state.h"
 
 namespace {
 

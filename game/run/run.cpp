@@ -1,0 +1,320 @@
+// A run's two ends, and the watching of recorded runs.
+#include "game/run/run.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/framework.h"
+#include "game/common/assets.h"
+#include "game/common/game_state.h"
+#include "game/common/notice.h"
+#include "game/common/pad.h"
+#include "game/launch/launch_options.h"
+#include "game/player/boss.h"
+#include "game/player/player.h"
+#include "game/records/records.h"
+#include "game/replay/replay.h"
+#include "game/shell/menus.h"
+#include "game/shell/music.h"
+#include "game/shell/scenes.h"
+#include "game/state_hash.h"
+#include "game/story/map_story.h"
+#include "game/story/story.h"
+
+// A run's end and the replay header's byte for it are the same numbers.
+static_assert(RUN_CLEARED == REPLAY_ENDED_CLEARED && RUN_GAME_OVER == REPLAY_ENDED_GAME_OVER &&
+              RUN_RETURNED == REPLAY_ENDED_RETURNED && RUN_QUIT == REPLAY_ENDED_QUIT &&
+              RUN_CLOSED == REPLAY_ENDED_CLOSED);
+
+namespace {
+
+enum { PRACTICE_LIVES = 3 };
+
+// Everything that belongs to the run going on; cleared at its end.
+struct Run {
+    bool going;          // from its start to its end
+    bool practice;       // a practice stage (recorded or played back)
+    bool playback;       // a replay drives it
+    bool commandLine;    // the command line's --replay
+    int afterScene;      // playback: where it leads when over
+    int pendingStage;    // a new game at a chosen stage (tools), −1 for none
+};
+
+const Run NO_RUN = {false, false, false, false, SCENE_TITLE_RESET, -1};
+
+Run g_run = NO_RUN;
+bool g_saving = true;
+std::string g_lastReplayName;
+
+struct CommandLineEnd {
+    bool finished;
+    int exitCode;
+};
+CommandLineEnd g_commandLine;
+
+// The start of a run the player plays: the pause menus' cursors on their
+// first item (a replay does not record where an earlier run left them), the
+// map story from its start, and the recording.
+void BeginRecordedRun(int start) {
+    g_run.going = true;
+    ResetPauseCursors();
+    ResetMapStoryRunner();
+    StartRecording(start);
+}
+
+// The run is over: the replay saved unless a continue was used (as the
+// continue menu says), the score entered with the name of that replay, and
+// nothing of the run kept but that name.
+void EndPlayerRun(RunEnd how) {
+    std::string saved, error;
+    if (FinishRecording(how) && g_saving && player.continues == 0 && !SaveReplay(LastRecordedRun(), &saved, &error))
+        Notify("リプレイを保存できませんでした: %s", error.c_str());
+    if (!g_run.practice) {
+        ScoreEntry e{};
+        e.score = player.score;
+        e.stage = stage_number + 1;
+        e.cleared = how == RUN_CLEARED;
+        e.continues = player.continues;
+        std::snprintf(e.replay, sizeof e.replay, "%s", saved.c_str());
+        RecordFinishedRun(e);
+    }
+    g_lastReplayName = saved;
+    g_run = NO_RUN;
+}
+
+// A run whose scenes were left without an end (only a prologue run can be:
+// its story pause menu leads to the title): nothing of it is kept.
+void AbandonRun() {
+    CancelRecording();
+    g_run = NO_RUN;
+}
+
+void ReportCommandLineEnd(const ReplayResult& r) {
+    const std::string line = DescribeReplayResult(r);
+    if (r.outcome == REPLAY_DESYNC) std::fprintf(stderr, "vortalis: %s: %s\n", g_launch.replayFile.c_str(), line.c_str());
+    else std::printf("%s: %s\n", g_launch.replayFile.c_str(), line.c_str());
+    std::fflush(stdout);
+    g_commandLine.finished = true;
+    g_commandLine.exitCode = r.outcome == REPLAY_DESYNC ? 1 : 0;
+}
+
+// Playback is over (a verdict is in): the title-time state comes back and the
+// scene named at its start follows; the command line's replay ends the program.
+void LeavePlayback() {
+    const ReplayResult& r = LastReplayResult();
+    if (r.outcome == REPLAY_DESYNC && PlaybackMode() == REPLAY_WATCH)
+        Notify("リプレイを止めました: %s", DescribeReplayResult(r).c_str());
+    EndPlayback();
+    const Run run = g_run;
+    g_run = NO_RUN;
+    ResetToTitle();
+    fade_brightness = 255;
+    if (run.commandLine) {
+        ReportCommandLineEnd(r);
+        fucn_state = SCENE_TITLE_RESET;   // harmless until the loop ends
+    } else {
+        fucn_state = run.afterScene;
+    }
+}
+
+// Either end of a practice stage: the run ends (its replay is saved), then the
+// title-time state comes back as scene 0 would set it, and the practice menu
+// opens again with the cursor still on the stage just played.
+void EndPracticeStage(RunEnd how) {
+    if (how == RUN_GAME_OVER) ClearBossBullets();
+    RunOnEnded(how);
+    ResetToTitle();
+    fade_brightness = 255;
+    SetDrawBrightness(255, 255, 255);
+    DrawImageAt(0, 0, g_assets.titleBack, 0);
+    fucn_state = SCENE_PRACTICE_MENU;
+}
+
+bool SameVersion(const ReplayData& r) { return std::strncmp(r.gameVersion, LaunchVersion(), REPLAY_VERSION_CHARS) == 0; }
+
+} // namespace
+
+// ---- The shell's points ----------------------------------------------------------
+
+void RunOnNewGame(void) {
+    if (g_run.playback) {
+        const ReplayData& r = PlaybackData();
+        if (r.start == REPLAY_START_PROLOGUE) {
+            SeedRandom(r.seed);   // the prologue is over; the game starts from the recorded seed again
+        } else {
+            stage_number = r.startStage;
+            ApplyPlaybackStart();
+        }
+        return;
+    }
+    if (g_run.going && Recording() && RecordingStart() == REPLAY_START_PROLOGUE) {
+        ReseedRecording();
+        return;
+    }
+    if (g_run.pendingStage >= 0) stage_number = g_run.pendingStage;
+    g_run.pendingStage = -1;
+    BeginRecordedRun(g_run.practice ? REPLAY_START_PRACTICE : REPLAY_START_NEW_GAME);
+}
+
+void RunOnEnded(RunEnd how) {
+    if (g_run.playback) {
+        PlaybackRunEnded();
+        return;
+    }
+    if (g_run.going) EndPlayerRun(how);
+}
+
+int RunStageClearScene(int designed) { return g_run.practice ? SCENE_PRACTICE_CLEARED : designed; }
+
+int RunGameOverScene(int designed) { return g_run.practice ? SCENE_PRACTICE_LOST : designed; }
+
+bool RunTakePad(unsigned* heldMask) {
+    if (!g_run.playback) {
+        if (g_run.going && !IsRunScene(fucn_state)) AbandonRun();
+        return false;
+    }
+    if (PlaybackRunning()) {
+        if (!IsRunScene(fucn_state)) StopPlayback(REPLAY_DESYNC, STATE_SCENE);
+        else if (PlaybackMode() == REPLAY_WATCH && KeyHoldCount(KEY_ESCAPE) == 1) StopPlayback(REPLAY_STOPPED, -1);
+        else if (PlaybackMask(heldMask)) return true;
+    }
+    LeavePlayback();
+    return false;
+}
+
+void RunOnPadMerged(unsigned heldMask) {
+    if (g_run.playback) PlaybackMerged();
+    else RecordFrame(heldMask);
+}
+
+bool RunStepScene(void) {
+    switch (fucn_state) {
+    case SCENE_PRACTICE_CLEARED: EndPracticeStage(RUN_CLEARED); return true;
+    case SCENE_PRACTICE_LOST: EndPracticeStage(RUN_GAME_OVER); return true;
+    default: return false;
+    }
+}
+
+bool RunSkipPresent(void) {
+    if (!g_run.playback) return false;
+    if (PlaybackMode() == REPLAY_VERIFY) return true;
+    // The skip key held plays four frames for every one shown.
+    static int fastPhase = 0;
+    if (KeyHoldCount(KEY_LCONTROL) > 0) {
+        fastPhase = (fastPhase + 1) % 4;
+        if (fastPhase != 0) return true;
+    }
+    DrawTextAt(640 - 62, 6, "REPLAY", MakeColor(255, 255, 255), MakeColor(160, 0, 0));
+    return false;
+}
+
+void RunOnLoopLeft(void) {
+    // Closing the window ends a run as 終了する does: its score enters the
+    // table and its replay is kept. A replay being watched is not a run.
+    if (g_run.going && !g_run.playback) EndPlayerRun(RUN_CLOSED);
+}
+
+// ---- Starting runs -----------------------------------------------------------------
+
+void BeginPracticeRun(int stage) {
+    if (stage < 0 || stage >= STAGE_COUNT) stage = 0;
+    g_run.practice = true;
+    ResetNewGame();
+    stage_number = stage;
+    player.power = PLAYER_POWER_MAX;
+    player.lives = PRACTICE_LIVES;
+    CueStageMusic();
+    RunOnNewGame();
+    fucn_state = SCENE_STAGE_START;
+}
+
+void BeginPrologueRun(void) {
+    ResetToTitle();
+    ClearPlayState();
+    ResetStoryRunner();
+    stage_number = 0;
+    g_run = NO_RUN;
+    BeginRecordedRun(REPLAY_START_PROLOGUE);
+    CuePrologueMusic();
+    fucn_state = SCENE_PROLOGUE_LOAD;
+}
+
+void BeginNewGameAt(int stage) {
+    CancelRecording();
+    g_run = NO_RUN;
+    g_run.pendingStage = stage >= 0 && stage < STAGE_COUNT ? stage : 0;
+    fucn_state = SCENE_NEW_GAME;
+}
+
+bool WatchReplay(const ReplayData& replay, int mode, int afterScene, std::string* error) {
+    if (g_run.going && !g_run.playback) AbandonRun();
+    if (!StartPlayback(replay, mode)) {
+        *error = "the replay's check values do not fit its frames";
+        return false;
+    }
+    if (!SameVersion(replay))
+        Notify("このリプレイは %s で記録されました (このゲームは %s)", replay.gameVersion[0] ? replay.gameVersion : "?",
+               LaunchVersion());
+    if (replay.dataDigest != LogicDataDigest())
+        Notify("このリプレイは別のステージデータで記録されています (%s)", replay.gameVersion);
+    // Every recorded run began after the title reset (pad bindings, bullet
+    // kinds), with the pause menus' cursors on their first item and the
+    // stories at their start.
+    ResetToTitle();
+    ResetPauseCursors();
+    ResetStoryRunner();
+    ResetMapStoryRunner();
+    g_run = NO_RUN;
+    g_run.going = true;
+    g_run.playback = true;
+    g_run.commandLine = afterScene == RUN_AFTER_EXIT;
+    g_run.afterScene = afterScene;
+    g_commandLine = CommandLineEnd{};
+    switch (replay.start) {
+    case REPLAY_START_PROLOGUE:
+        ClearPlayState();
+        stage_number = replay.startStage;
+        CuePrologueMusic();
+        fucn_state = SCENE_PROLOGUE_LOAD;
+        break;
+    case REPLAY_START_PRACTICE:
+        BeginPracticeRun(replay.startStage);
+        break;
+    default:
+        CueStageMusic();
+        fucn_state = SCENE_NEW_GAME;
+        break;
+    }
+    return true;
+}
+
+bool WatchReplayFile(const std::string& path, int mode, int afterScene, std::string* error) {
+    ReplayData replay;
+    return LoadReplayFile(path, &replay, error) && WatchReplay(replay, mode, afterScene, error);
+}
+
+// ---- What the others may ask -------------------------------------------------------
+
+bool RunGoing(void) { return g_run.going; }
+
+bool RunPlayingBack(void) { return g_run.playback; }
+
+bool RunIsPractice(void) { return g_run.practice; }
+
+bool CommandLineReplayFinished(int* exitCode) {
+    if (!g_commandLine.finished) return false;
+    *exitCode = g_commandLine.exitCode;
+    return true;
+}
+
+void ForgetRun(void) {
+    CancelRecording();
+    if (PlaybackOn()) EndPlayback();
+    g_run = NO_RUN;
+    g_commandLine = CommandLineEnd{};
+    g_lastReplayName.clear();
+}
+
+void SetReplaySaving(bool on) { g_saving = on; }
+
+const std::string& LastRunReplayName(void) { return g_lastReplayName; }
