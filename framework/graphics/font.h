@@ -46,7 +46,6 @@ struct Font {
     FontGlyph* glyphs;     // cellCount entries, parallel to the cells
     uint16_t* lookup;      // 65536 codes: 0 = not cached, else glyph index + 1
     int cacheUtf8;         // 1 while the cache holds code points (UTF-8 text), 0 byte codes
-    int fromFile;          // made by CreateFontFromFile: `face` is the file's path
 };
 
 // Settings of a font, after normalisation (for tests and diagnostics).

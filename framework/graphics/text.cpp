@@ -63,7 +63,6 @@ int OpenFont(Font* f, const char* face, int size, int thickness, int type, int c
     f->charSet = charSet;
     f->edgeSize = edgeSize;
     f->italic = italic;
-    f->fromFile = fromFile;
     if (fromFile) {
         f->backend = FontBackendOpenFile(face, size, thickness * 100, italic, charSet, &f->metrics);
     } else {

@@ -178,11 +178,16 @@ bool HasFamily(FcPattern* font, const char* familyUtf8) {
 
 // The installed family of that name as it is, whatever it covers: a Latin face
 // asked for by name is used, its missing characters coming from the fallback.
+// Weights below regular ask for the regular face, so that the look does not
+// hang on whether light faces of the family happen to be installed (a
+// thickness of 2 would take DejaVu Sans ExtraLight where fonts-dejavu-extra
+// is); heavier weights still choose the bold face, and emboldening makes up
+// the rest.
 bool MatchInstalledFamily(const char* familyUtf8, int weight, Resolved* r) {
     FcPattern* p = FcPatternCreate();
     if (!p) return false;
     FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8));
-    FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(weight > 0 ? weight : 400));
+    FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(weight > 400 ? weight : 400));
     FcConfigSubstitute(nullptr, p, FcMatchPattern);
     FcDefaultSubstitute(p);
     FcResult result;
