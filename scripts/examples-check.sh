@@ -55,9 +55,13 @@ cmake --build "$build" --target framework vortalis_docs >/dev/null
 prefix=$work/prefix
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" --component dev >/dev/null
-for f in include/vortalis/framework.h lib/libvortalis-framework.a lib/cmake/VortalisFramework/VortalisFrameworkConfig.cmake \
-         lib/pkgconfig/vortalis-framework.pc; do
-  [ -f "$prefix/$f" ] || { echo "examples-check: the install has no $f" >&2; exit 1; }
+# The library folder is lib/ or its multiarch folder (lib/x86_64-linux-gnu).
+pc=$(find "$prefix/lib" -name vortalis-framework.pc -path '*/pkgconfig/*' | head -n1)
+[ -n "$pc" ] || { echo "examples-check: the install has no vortalis-framework.pc" >&2; exit 1; }
+libdir=$(dirname "$(dirname "$pc")")
+for f in "$prefix/include/vortalis/framework.h" "$libdir/libvortalis-framework.a" \
+         "$libdir/cmake/VortalisFramework/VortalisFrameworkConfig.cmake"; do
+  [ -f "$f" ] || { echo "examples-check: the install has no $f" >&2; exit 1; }
 done
 
 echo "examples-check: 1. find_package(VortalisFramework) from the install"
@@ -68,7 +72,7 @@ run_examples "$work/find-package" find-package
 
 echo "examples-check: 2. pkg-config vortalis-framework from the install"
 mkdir -p "$work/pkg-config"
-flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs vortalis-framework)
+flags=$(PKG_CONFIG_PATH="$(dirname "$pc")" pkg-config --cflags --libs vortalis-framework)
 for example in "${examples[@]}"; do
   # shellcheck disable=SC2086  # the flags are words
   $cc_launcher c++ -std=c++17 -O2 -DEXAMPLE_ASSETS="\"$src/examples/assets\"" \
