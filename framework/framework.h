@@ -1,7 +1,10 @@
 // The Vortalis media framework: one flat API of int-returning calls.
 // This is the only framework header the game includes. Every call takes the
 // process-wide API lock, runs, releases it and returns its result unchanged.
-// Strings are Shift-JIS bytes. Handles are ints: −1 is the error value.
+// Strings are Shift-JIS bytes (UTF-8 after SetTextEncoding(TEXT_UTF8)).
+// Handles are ints: −1 is the error value. The manual, framework.md (docs/ in
+// the sources; share/doc/libvortalis-framework-dev/ when installed), gives
+// every call's units, ranges, results and failures.
 #pragma once
 
 #include <cstdint>
