@@ -18,14 +18,14 @@ foreach(dir BINDIR LIBEXECDIR DATADIR)
 endforeach()
 file(RELATIVE_PATH VORTALIS_LAUNCHER_TO_GAME /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${VORTALIS_GAME_DIR}/vortalis)
 file(RELATIVE_PATH VORTALIS_LAUNCHER_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${VORTALIS_DATA_DIR})
-configure_file(${CMAKE_SOURCE_DIR}/packaging/vortalis.in ${CMAKE_BINARY_DIR}/packaging/vortalis @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/vortalis.in ${PROJECT_BINARY_DIR}/packaging/vortalis @ONLY)
 
 install(TARGETS vortalis RUNTIME DESTINATION ${VORTALIS_GAME_DIR} COMPONENT game)
 if(TARGET dat)
-  install(DIRECTORY ${CMAKE_BINARY_DIR}/dat DESTINATION ${VORTALIS_DATA_DIR} COMPONENT game)
+  install(DIRECTORY ${PROJECT_BINARY_DIR}/dat DESTINATION ${VORTALIS_DATA_DIR} COMPONENT game)
 endif()
-install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vortalis DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/vortalis.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/vortalis DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/vortalis.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT game)
 
 # The icon is drawn by the art builder from packaging/icon/, one source per size
@@ -34,13 +34,13 @@ if(TARGET art_build)
   set(VORTALIS_ICONS)
   foreach(size 256 48)
     set(source packaging/icon/vortalis-${size}.svg)
-    set(png ${CMAKE_BINARY_DIR}/packaging/icons/${size}x${size}/vortalis.png)
-    set(dep ${CMAKE_BINARY_DIR}/packaging/icons/vortalis-${size}.d)
+    set(png ${PROJECT_BINARY_DIR}/packaging/icons/${size}x${size}/vortalis.png)
+    set(dep ${PROJECT_BINARY_DIR}/packaging/icons/vortalis-${size}.d)
     add_custom_command(
       OUTPUT ${png}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging/icons/${size}x${size}
-      COMMAND art_build ${CMAKE_SOURCE_DIR} ${source} ${png} ${size} ${size} ${dep}
-      DEPENDS art_build ${CMAKE_SOURCE_DIR}/${source}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging/icons/${size}x${size}
+      COMMAND art_build ${PROJECT_SOURCE_DIR} ${source} ${png} ${size} ${size} ${dep}
+      DEPENDS art_build ${PROJECT_SOURCE_DIR}/${source}
       DEPFILE ${dep}
       COMMENT "Drawing the ${size}x${size} icon"
       VERBATIM)

@@ -1,7 +1,10 @@
 // The Vortalis media framework: one flat API of int-returning calls.
 // This is the only framework header the game includes. Every call takes the
 // process-wide API lock, runs, releases it and returns its result unchanged.
-// Strings are Shift-JIS bytes. Handles are ints: −1 is the error value.
+// Strings are Shift-JIS bytes (UTF-8 after SetTextEncoding(TEXT_UTF8)).
+// Handles are ints: −1 is the error value. The manual, framework.md (docs/ in
+// the sources; share/doc/libvortalis-framework-dev/ when installed), gives
+// every call's units, ranges, results and failures.
 #pragma once
 
 #include <cstdint>
@@ -105,6 +108,30 @@ int SeedRandom(uint32_t seed);                 // reseeds RandomUpTo's generator
 uint32_t NewRunSeed(void);                     // a fresh seed: differs per run on the real platform, fixed headless
 uint32_t StartupRandomSeed(void);              // the seed FrameworkInit gave the generator
 int UseHeadlessPlatform(void);                 // before FrameworkInit: run without window or sound device; 0, or −1 once started
+
+// Programs built on the framework (core/, graphics/; docs/framework.md has the details).
+// Why the last FrameworkInit failed: a STARTUP_ code (STARTUP_OK after a
+// success or before any init), and, when `reason` is not null, the reason as
+// one line of English text (ASCII) cut to size − 1 bytes.
+int StartupError(char* reason, int size);
+enum {
+    STARTUP_OK = 0,
+    STARTUP_ALREADY_RUNNING,       // another copy of the program holds the single-instance guard
+    STARTUP_ALREADY_STARTED,       // FrameworkInit while the framework runs
+    STARTUP_PLATFORM,              // the platform's video, events or audio could not start
+    STARTUP_DESKTOP_24BIT,         // windowed mode on a packed 24-bit desktop
+    STARTUP_WINDOW,                // no window could be made
+    STARTUP_INPUT,                 // the input devices could not start
+    STARTUP_GRAPHICS,              // the drawing surfaces could not be made
+};
+int SetInstanceKey(const char* key);           // before FrameworkInit: name of the single-instance guard (null or "": the window class); 0, −1 once started
+int AllowSecondInstance(int allowed);          // before FrameworkInit: 1 starts even while the guard is held; 0, −1 once started
+int LogPrintF(const char* format, ...) __attribute__((format(printf, 1, 2))); // one line to the log, as the framework's own; 0
+int SetLogEcho(int on);                        // 1: every log message also goes to stderr, in UTF-8; 0
+int SetTextEncoding(int encoding);             // encoding of every string passed in and of the log: TEXT_SHIFT_JIS (default) or TEXT_UTF8; 0 or −1
+enum { TEXT_SHIFT_JIS = 0, TEXT_UTF8 = 1 };
+int CreateFontFromFile(const char* path, int size, int thickness, int type, int edgeSize, int italic); // font handle or −1
+int GetScreenPixel(int x, int y);              // the back buffer's pixel as 0xRRGGBB; −1 outside it or before init
 
 // The player's files (file/player_io.cpp): saves, settings and screenshots.
 // Any thread may call these; they never block on a FIFO or a device, and a

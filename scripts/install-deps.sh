@@ -11,8 +11,8 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev dpkg-dev file
   # platform and decoders
   libsdl2-dev libpng-dev zlib1g-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
-  # outline fonts
-  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  # outline fonts (Japanese faces for the designed text, DejaVu for Latin faces asked for by name)
+  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
   # the data builder (vector art, Ogg Vorbis encoding)
   librsvg2-dev libcairo2-dev
   # tests and benchmarks

@@ -1,7 +1,8 @@
 // The on-screen console's text. ScreenPrintF writes character by character:
 // control bytes 7, 8, 11, 12, 13 and '?' are dropped, a tab is four spaces, a
 // line feed ends the line, and a line also ends before a character that would
-// fill its 255 bytes or reach the screen's width in the console font.
+// fill its 255 bytes or reach the screen's width in the console font. Text is
+// in the program's encoding (Shift-JIS, or UTF-8 when chosen).
 #include "framework/core/console.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "framework/core/api_lock.h"
 #include "framework/core/state.h"
+#include "framework/core/text_encoding.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
 #include "framework/graphics/draw_target.h"
@@ -27,8 +29,6 @@ struct Console {
 };
 
 Console g_console;
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 void EndLine() {
     if (g_console.current + 1 < ConsoleVisibleLines()) {
@@ -81,12 +81,10 @@ void ConsoleWrite(const char* text) {
         default:
             break;
         }
-        if (IsLeadByte(c) && p[i + 1]) {
-            PutChar(reinterpret_cast<const char*>(p + i), 2);
-            i++;
-        } else {
-            PutChar(reinterpret_cast<const char*>(p + i), 1);
-        }
+        // A Shift-JIS character's two bytes (or a UTF-8 character's bytes) stay together.
+        const int len = TextCharLength(p + i);
+        PutChar(reinterpret_cast<const char*>(p + i), len);
+        i += len - 1;
     }
 }
 

@@ -18,6 +18,7 @@
 #include "framework/core/random.h"
 #include "framework/core/services.h"
 #include "framework/core/state.h"
+#include "framework/core/text_encoding.h"
 #include "framework/framework.h"
 
 CoreState g_core;
@@ -160,6 +161,18 @@ void FitWindowScale() {
     g_core.windowScale = limit;
 }
 
+// Why FrameworkInit failed, for StartupError: one line of English per code.
+const char* const STARTUP_REASONS[] = {
+    "",                                                                        // STARTUP_OK
+    "another copy of this program is already running",                         // STARTUP_ALREADY_RUNNING
+    "the framework is already started",                                        // STARTUP_ALREADY_STARTED
+    "the platform (video, events or audio) could not start",                   // STARTUP_PLATFORM
+    "windowed mode is not supported on a 24-bit desktop",                      // STARTUP_DESKTOP_24BIT
+    "the window could not be created",                                         // STARTUP_WINDOW
+    "the input devices could not start",                                       // STARTUP_INPUT
+    "the graphics could not start",                                            // STARTUP_GRAPHICS
+};
+
 void ShutdownStarted(bool graphics, bool sound, bool input) {
     if (graphics) GraphicsShutdown();
     if (input) InputShutdown();
@@ -167,6 +180,7 @@ void ShutdownStarted(bool graphics, bool sound, bool input) {
 }
 
 int InitImpl() {
+    g_core.startupError = STARTUP_OK;
     g_core.initialising = 1;
     CoreMarkMainThread();
     if (!getcwd(g_core.logFolder, sizeof g_core.logFolder)) g_core.logFolder[0] = 0;
@@ -174,9 +188,30 @@ int InitImpl() {
     g_core.quit = 0;
     g_core.active = 1;   // until the platform says otherwise, the window counts as active
 
+    // The second-instance check comes before anything else, the log above all:
+    // a copy that is refused must leave the running copy's Log.txt alone. Its
+    // log lines are written at their usual place below. The class name is
+    // taken before the caption gets its default, so a program that names
+    // neither shares the fixed class name.
+    LogSuspend();
+    if (g_core.className[0] == 0)
+        snprintf(g_core.className, sizeof g_core.className, "%s", g_core.caption[0] ? g_core.caption : DEFAULT_CLASS);
+    if (g_core.caption[0] == 0) snprintf(g_core.caption, sizeof g_core.caption, "%s", DEFAULT_CAPTION);
+    const int instance = P()->AcquireInstance(g_core.instanceKey[0] ? g_core.instanceKey : g_core.className);
+    if (instance == 0 && !g_core.allowSecondInstance) {
+        // Only a stderr copy (SetLogEcho) shows this line: no log file is written.
+        WriteLogLine("ソフトの二重起動検査... 二重起動されています、ソフトを終了します\n");
+        g_core.startupError = STARTUP_ALREADY_RUNNING;
+        g_core.initialising = 0;
+        return -1;
+    }
+    g_core.instanceHeld = instance != 0 ? 1 : 0;
+
     if (P()->Startup() != 0) {
         LogStart();
         WriteLogLine("プラットフォームの初期化に失敗しました\n");
+        if (g_core.instanceHeld) { P()->ReleaseInstance(); g_core.instanceHeld = 0; }
+        g_core.startupError = STARTUP_PLATFORM;
         g_core.initialising = 0;
         return -1;
     }
@@ -184,7 +219,7 @@ int InitImpl() {
     WriteLogLine("フレームワークの初期化を開始します\n");
     LogIndent(1);
 
-    auto fail = [](bool graphics, bool sound, bool input) {
+    auto fail = [](int reason, bool graphics, bool sound, bool input) {
         ShutdownStarted(graphics, sound, input);
         StopPumpThread();
         DestroyWindowNow();
@@ -192,6 +227,7 @@ int InitImpl() {
         P()->Shutdown();
         LogIndent(-1);
         WriteLogLine("初期化に失敗しました\n");
+        g_core.startupError = reason;
         g_core.initialising = 0;
         g_core.quit = 0;
         return -1;
@@ -199,29 +235,14 @@ int InitImpl() {
 
     if (g_core.windowed && P()->DesktopBytesPerPixel() == 3) {
         WriteLogLine("24ビットカラーモードには対応していません\n");
-        return fail(false, false, false);
+        return fail(STARTUP_DESKTOP_24BIT, false, false, false);
     }
 
     RandomSeedAtStartup();
 
-    // The class name is taken before the caption gets its default, so a
-    // program that names neither shares the fixed class name.
-    if (g_core.className[0] == 0)
-        snprintf(g_core.className, sizeof g_core.className, "%s", g_core.caption[0] ? g_core.caption : DEFAULT_CLASS);
-    if (g_core.caption[0] == 0) snprintf(g_core.caption, sizeof g_core.caption, "%s", DEFAULT_CAPTION);
-
     WriteLogLine("ソフトの二重起動検査... ");
-    int instance = P()->AcquireInstance(g_core.className);
-    if (instance == 0) {
-        if (!g_core.allowSecondInstance) {
-            WriteLogLine("二重起動されています、ソフトを終了します\n");
-            return fail(false, false, false);
-        }
-        WriteLogLine("二重起動されていますが続行します\n");
-    } else {
-        g_core.instanceHeld = 1;
-        WriteLogLine("二重起動はされていませんでした\n");
-    }
+    if (instance == 0) WriteLogLine("二重起動されていますが続行します\n");
+    else WriteLogLine("二重起動はされていませんでした\n");
 
     FitWindowScale();
     if (g_core.windowed) WriteLogLine("ウインドウモード起動用のウインドウを作成します\n");
@@ -238,7 +259,7 @@ int InitImpl() {
     }
     if (created != 0) {
         WriteLogLine("ウインドウの作成に失敗しました\n");
-        return fail(false, false, false);
+        return fail(STARTUP_WINDOW, false, false, false);
     }
     g_core.windowExists = 1;
     if (!g_core.windowed) WriteLogLine("カーソルを不可視にしました\n");
@@ -248,14 +269,14 @@ int InitImpl() {
 
     if (InputStartup() != 0) {
         WriteLogLine("入力デバイスの初期化に失敗しました\n");
-        return fail(false, false, true);
+        return fail(STARTUP_INPUT, false, false, true);
     }
     if (SoundStartup() != 0) WriteLogLine("サウンドデバイスが使えません、音は鳴りません\n");
 
     WriteLogLine("グラフィックスの初期化を開始します\n");
     if (GraphicsStartup() != 0) {
         WriteLogLine("グラフィックスの初期化に失敗しました\n");
-        return fail(true, true, true);
+        return fail(STARTUP_GRAPHICS, true, true, true);
     }
     MeasureRefresh();
     g_core.displayReady = 1;
@@ -376,7 +397,13 @@ bool CoreOnMainThread(void) {
 
 int FrameworkInit(void) {
     ApiLockAcquire();
-    int r = g_core.initialised ? -1 : InitImpl();
+    int r;
+    if (g_core.initialised) {
+        g_core.startupError = STARTUP_ALREADY_STARTED;
+        r = -1;
+    } else {
+        r = InitImpl();
+    }
     ApiLockRelease();
     return r;
 }
@@ -406,7 +433,7 @@ int ChangeWindowMode(int windowed) {
 
 int SetWindowTitle(const char* caption) {
     ApiGuard guard;
-    snprintf(g_core.caption, sizeof g_core.caption, "%s", caption ? caption : "");
+    snprintf(g_core.caption, sizeof g_core.caption, "%s", TextToShiftJis(caption).c_str());
     if (g_core.windowExists) P()->SetCaption(g_core.caption);
     return 0;
 }
@@ -417,7 +444,7 @@ int GetTickMs(void) {
 
 int AskYesNo(const char* caption, const char* text) {
     ApiGuard guard;
-    return P()->AskYesNo(caption ? caption : "", text ? text : "");
+    return P()->AskYesNo(TextToShiftJis(caption).c_str(), TextToShiftJis(text).c_str());
 }
 
 int SleepMs(int ms) {
@@ -469,5 +496,28 @@ int GetWindowMode(void) {
 int SetModeSwitchKeys(int allowed) {
     ApiGuard guard;
     g_core.keyboardModeSwitch = allowed ? 1 : 0;
+    return 0;
+}
+
+// ---- Additions: programs built on the framework ----
+
+int StartupError(char* reason, int size) {
+    ApiGuard guard;
+    const int code = g_core.startupError;
+    if (reason && size > 0) snprintf(reason, static_cast<size_t>(size), "%s", STARTUP_REASONS[code]);
+    return code;
+}
+
+int SetInstanceKey(const char* key) {
+    ApiGuard guard;
+    if (g_core.initialised) return -1;
+    snprintf(g_core.instanceKey, sizeof g_core.instanceKey, "%s", TextToShiftJis(key).c_str());
+    return 0;
+}
+
+int AllowSecondInstance(int allowed) {
+    ApiGuard guard;
+    if (g_core.initialised) return -1;
+    g_core.allowSecondInstance = allowed ? 1 : 0;
     return 0;
 }

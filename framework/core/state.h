@@ -11,6 +11,7 @@ struct CoreState {
     int windowed;                      // 1 windowed, 0 full screen (default)
     char caption[CORE_CAPTION_BYTES];
     char className[CORE_CAPTION_BYTES];
+    char instanceKey[CORE_CAPTION_BYTES]; // SetInstanceKey; empty: the class name keys the guard
     int allowSecondInstance;
     std::atomic<int> active;           // 1 while the window has focus
     int alwaysRun;
@@ -31,6 +32,9 @@ struct CoreState {
     uint32_t lastVblankWait;
     char logFolder[CORE_PATH_BYTES];
     char startDirectory[CORE_PATH_BYTES];
+
+    int textEncoding;                  // TEXT_SHIFT_JIS or TEXT_UTF8 (SetTextEncoding)
+    int startupError;                  // STARTUP_ code of the last FrameworkInit
 };
 
 extern CoreState g_core;

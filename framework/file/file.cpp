@@ -10,6 +10,7 @@
 #include "framework/core/api_lock.h"
 #include "framework/core/log.h"
 #include "framework/core/services.h"
+#include "framework/core/text_encoding.h"
 #include "framework/file/file_layer.h"
 #include "framework/framework.h"
 
@@ -232,7 +233,9 @@ int FileReadLine(char* buffer, int size, int fh) {
     int i = 0;
     while (i < count) {
         if (b[i] == 0) break;
-        if (IsLeadByte(b[i])) {
+        // Shift-JIS pairs stay whole (a trail byte may be 0x0D); UTF-8 never has
+        // CR or LF inside a character.
+        if (!TextIsUtf8() && IsLeadByte(b[i])) {
             if (i + 1 >= count) {
                 // A pair cut by the buffer is read whole by the next call. When the
                 // lead byte is the first byte read (a lone lead byte at the end of

@@ -26,7 +26,7 @@ enum {
 // One cached character. Its body and (for edged fonts) edge masks are boxes of
 // width × height in the cell, with the top-left at (pen x + offX, row y + offY).
 struct FontGlyph {
-    uint16_t code;        // single byte, or lead byte × 256 + trail byte
+    uint32_t code;        // single byte, or lead byte × 256 + trail byte; a code point in UTF-8 text
     uint16_t width, height;
     int16_t offX, offY;
     int16_t advance;
@@ -45,6 +45,7 @@ struct Font {
     uint8_t* cells;        // cellCount cells: body mask, then edge mask when edged
     FontGlyph* glyphs;     // cellCount entries, parallel to the cells
     uint16_t* lookup;      // 65536 codes: 0 = not cached, else glyph index + 1
+    int cacheUtf8;         // 1 while the cache holds code points (UTF-8 text), 0 byte codes
 };
 
 // Settings of a font, after normalisation (for tests and diagnostics).
@@ -64,8 +65,11 @@ int FontTableCount(void);                     // live fonts, the default and con
 // Glyph cache (font_cache.cpp).
 int FontCacheCreate(Font* f);           // 0, or −1 when out of memory
 void FontCacheDestroy(Font* f);
-// The cached glyph for one character, rendering it on first use.
+// The cached glyph for one character, rendering it on first use: of one or
+// two bytes in the font's character set, or of a code point (UTF-8 text).
+// A cache that held the other kind is emptied first.
 const FontGlyph* FontCacheGlyph(Font* f, const unsigned char* bytes, int len);
+const FontGlyph* FontCacheGlyphCode(Font* f, uint32_t codePoint);
 const uint8_t* FontCacheBody(const Font* f, const FontGlyph* g);
 const uint8_t* FontCacheEdge(const Font* f, const FontGlyph* g);
 int FontIsLeadByte(const Font* f, unsigned char c);

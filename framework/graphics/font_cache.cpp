@@ -40,7 +40,8 @@ void Dilate(const uint8_t* body, uint8_t* edge, int w, int h, int pitch, int e) 
 // When every cell is taken the cache starts afresh; the game's texts use far
 // fewer characters than the smallest cache holds.
 void Flush(Font* f) {
-    for (int i = 0; i < f->cellsUsed; i++) f->lookup[f->glyphs[i].code] = 0;
+    for (int i = 0; i < f->cellsUsed; i++)
+        if (f->glyphs[i].code < LOOKUP_CODES) f->lookup[f->glyphs[i].code] = 0;
     f->cellsUsed = 0;
 }
 
@@ -48,19 +49,32 @@ bool IsSpace(const unsigned char* bytes, int len) {
     return (len == 1 && bytes[0] == 0x20) || (len == 2 && bytes[0] == 0x81 && bytes[1] == 0x40);
 }
 
-void Render(Font* f, FontGlyph* g, uint8_t* cell, const unsigned char* bytes, int len) {
+// What one character is, for rendering: bytes in the font's character set, or
+// a code point.
+struct CharRef {
+    const unsigned char* bytes;
+    int len;
+    uint32_t codePoint;
+    bool space;
+    bool wide;   // takes a full-width room when no face has it
+};
+
+void Render(Font* f, FontGlyph* g, uint8_t* cell, const CharRef& c) {
     const int e = (f->type & FONT_TYPE_EDGE) ? f->edgeSize : 0;
+    const int antialiased = (f->type & FONT_TYPE_ANTIALIAS) != 0;
     FontBackendGlyph bg;
     g->drawn = 0;
     g->width = g->height = 0;
     g->offX = g->offY = 0;
-    if (!FontBackendRender(f->backend, bytes, len, (f->type & FONT_TYPE_ANTIALIAS) != 0, &bg)) {
+    const int found = c.bytes ? FontBackendRender(f->backend, c.bytes, c.len, antialiased, &bg)
+                              : FontBackendRenderCodePoint(f->backend, c.codePoint, antialiased, &bg);
+    if (!found) {
         // No face has it: nothing to draw, and the room a character of its width would take.
-        g->advance = static_cast<int16_t>(len == 2 ? f->size : f->size / 2);
+        g->advance = static_cast<int16_t>(c.wide ? f->size : f->size / 2);
         return;
     }
     g->advance = static_cast<int16_t>(bg.advance);
-    if (IsSpace(bytes, len)) return;   // spaces only advance
+    if (c.space) return;   // spaces only advance
     const int w = std::min(bg.width + 2 * e, f->cellWidth);
     const int h = std::min(bg.height + 2 * e, f->cellHeight);
     if (bg.width <= 0 || bg.height <= 0 || w <= 0 || h <= 0) return;
@@ -115,16 +129,41 @@ void FontCacheDestroy(Font* f) {
     f->cellsUsed = 0;
 }
 
-const FontGlyph* FontCacheGlyph(Font* f, const unsigned char* bytes, int len) {
-    const uint16_t code = static_cast<uint16_t>(len == 2 ? bytes[0] << 8 | bytes[1] : bytes[0]);
-    if (uint16_t slot = f->lookup[code]) return &f->glyphs[slot - 1];
+namespace {
+
+// The cached glyph under `code`, rendered on first use. Codes past the lookup
+// table (characters beyond the Basic Multilingual Plane) are searched for.
+const FontGlyph* CachedGlyph(Font* f, uint32_t code, bool utf8, const CharRef& c) {
+    if (f->cacheUtf8 != (utf8 ? 1 : 0)) {
+        Flush(f);
+        f->cacheUtf8 = utf8 ? 1 : 0;
+    }
+    if (code < LOOKUP_CODES) {
+        if (uint16_t slot = f->lookup[code]) return &f->glyphs[slot - 1];
+    } else {
+        for (int i = 0; i < f->cellsUsed; i++)
+            if (f->glyphs[i].code == code) return &f->glyphs[i];
+    }
     if (f->cellsUsed == f->cellCount) Flush(f);
     const int i = f->cellsUsed++;
     FontGlyph* g = &f->glyphs[i];
     g->code = code;
-    Render(f, g, f->cells + CellBytes(f) * i, bytes, len);
-    f->lookup[code] = static_cast<uint16_t>(i + 1);
+    Render(f, g, f->cells + CellBytes(f) * i, c);
+    if (code < LOOKUP_CODES) f->lookup[code] = static_cast<uint16_t>(i + 1);
     return g;
+}
+
+} // namespace
+
+const FontGlyph* FontCacheGlyph(Font* f, const unsigned char* bytes, int len) {
+    const uint32_t code = len == 2 ? bytes[0] << 8 | bytes[1] : bytes[0];
+    return CachedGlyph(f, code, false, CharRef{bytes, len, 0, IsSpace(bytes, len), len == 2});
+}
+
+const FontGlyph* FontCacheGlyphCode(Font* f, uint32_t codePoint) {
+    // East Asian characters from U+1100 on are taken as full-width when no face has them.
+    return CachedGlyph(f, codePoint, true,
+                       CharRef{nullptr, 0, codePoint, codePoint == 0x20 || codePoint == 0x3000, codePoint >= 0x1100});
 }
 
 const uint8_t* FontCacheBody(const Font* f, const FontGlyph* g) {

@@ -43,9 +43,7 @@ PixelStore* StoreFromPicture(DecodedImage* img) {
 }
 
 void LogPath(const char* format, const char* path) {
-    char line[1200];
-    snprintf(line, sizeof line, format, path);
-    WriteLogLine(line);
+    LogFormat(format, path);
 }
 
 } // namespace

@@ -1,14 +1,20 @@
 // Font handles and the text calls: CreateFontToHandle with its normalisation,
 // DeleteFontHandle, the string draws and TextWidthFontFmt, the default font,
 // and the console font that framework/core/console.cpp measures and draws with.
+// Text is split into characters by the program's encoding (core/text_encoding):
+// Shift-JIS by the font's lead bytes, or UTF-8; the addition CreateFontFromFile
+// is here too.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "framework/core/api_lock.h"
 #include "framework/core/log.h"
 #include "framework/core/services.h"
+#include "framework/backend/font/charset.h"
 #include "framework/core/state.h"
+#include "framework/core/text_encoding.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
 #include "framework/graphics/font.h"
@@ -46,7 +52,9 @@ void CloseFont(Font* f) {
 }
 
 // Makes the platform font and its glyph cache in a free record; 0 or −1.
-int OpenFont(Font* f, const char* face, int size, int thickness, int type, int charSet, int edgeSize, int italic) {
+// `face` is a Shift-JIS face name, or a file's path when `fromFile` is set.
+int OpenFont(Font* f, const char* face, int size, int thickness, int type, int charSet, int edgeSize, int italic,
+             int fromFile = 0) {
     *f = Font{};
     snprintf(f->face, sizeof f->face, "%s", face ? face : "");
     f->size = size;
@@ -55,10 +63,14 @@ int OpenFont(Font* f, const char* face, int size, int thickness, int type, int c
     f->charSet = charSet;
     f->edgeSize = edgeSize;
     f->italic = italic;
-    // As the platform does: the font's own character set, then the default one, then Shift-JIS.
-    const int tries[3] = {charSet, FONT_CHARSET_DEFAULT, FONT_CHARSET_SHIFTJIS};
-    for (int i = 0; i < 3 && !f->backend; i++)
-        f->backend = FontBackendOpen(f->face, size, thickness * 100, italic, tries[i], &f->metrics);
+    if (fromFile) {
+        f->backend = FontBackendOpenFile(face, size, thickness * 100, italic, charSet, &f->metrics);
+    } else {
+        // As the platform does: the font's own character set, then the default one, then Shift-JIS.
+        const int tries[3] = {charSet, FONT_CHARSET_DEFAULT, FONT_CHARSET_SHIFTJIS};
+        for (int i = 0; i < 3 && !f->backend; i++)
+            f->backend = FontBackendOpen(f->face, size, thickness * 100, italic, tries[i], &f->metrics);
+    }
     if (!f->backend) {
         WriteLogLine("フォントの作成に失敗しました\n");
         *f = Font{};
@@ -90,10 +102,13 @@ Font* ConsoleFont() {
     return f;
 }
 
-// Length in bytes of the character at p: a lead byte takes the byte after it
-// along (never the terminating zero).
-int CharLength(const Font* f, const unsigned char* p) {
-    return (FontIsLeadByte(f, p[0]) && p[1]) ? 2 : 1;
+// The glyph of the character at p and its length in bytes: in Shift-JIS text
+// a lead byte of the font's character set takes the byte after it along
+// (never the terminating zero); UTF-8 text is read a whole character at a time.
+const FontGlyph* GlyphAt(Font* f, const unsigned char* p, int* len) {
+    if (TextIsUtf8()) return FontCacheGlyphCode(f, CharsetUtf8Next(p, len));
+    *len = (FontIsLeadByte(f, p[0]) && p[1]) ? 2 : 1;
+    return FontCacheGlyph(f, p, *len);
 }
 
 // Draws each character's edge and then its body, pen moving by the advances.
@@ -103,8 +118,8 @@ int DrawString(Font* f, int x, int y, const char* text, Rgb color, Rgb edge) {
     int pen = x;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     while (*p) {
-        int len = CharLength(f, p);
-        const FontGlyph* g = FontCacheGlyph(f, p, len);
+        int len = 1;
+        const FontGlyph* g = GlyphAt(f, p, &len);
         if (g->drawn) {
             if (edged)
                 GraphicsDrawCoverage(pen + g->offX, y + g->offY, FontCacheEdge(f, g), g->width, g->height,
@@ -122,27 +137,55 @@ int StringWidth(Font* f, const char* text) {
     int width = 0;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     while (*p) {
-        int len = CharLength(f, p);
-        width += FontCacheGlyph(f, p, len)->advance;
+        int len = 1;
+        width += GlyphAt(f, p, &len)->advance;
         p += len;
     }
     return width;
 }
 
 // printf into the 1024-byte buffer; output that did not fit is cut there, and a
-// lead byte left without its trail byte by the cut is dropped.
+// character left incomplete by the cut (a lead byte without its trail byte)
+// is dropped.
 void Format(char (&out)[FORMAT_BYTES], const char* format, va_list ap) {
     out[0] = 0;
     if (!format) return;
     int n = vsnprintf(out, sizeof out, format, ap);
     if (n < static_cast<int>(sizeof out)) return;
-    unsigned char* p = reinterpret_cast<unsigned char*>(out);
-    for (size_t i = 0; p[i]; i++) {
-        bool lead = (p[i] >= 0x81 && p[i] <= 0x9F) || (p[i] >= 0xE0 && p[i] <= 0xFC);
-        if (!lead) continue;
-        if (!p[i + 1]) { p[i] = 0; break; }
-        i++;
-    }
+    TextDropCutCharacter(out);
+}
+
+// CreateFontToHandle's normalisation of the arguments that every font has:
+// type −1 → 0, an edge size above 1 sets the edge bit, edge −1 → 1, size
+// −1 → 16, thickness −1 → 6; each then kept within what a cell can hold.
+void NormaliseFontArgs(int* size, int* thickness, int* type, int* edgeSize, int* italic) {
+    if (*type < 0) *type = 0;
+    *type &= FONT_TYPE_EDGE | FONT_TYPE_ANTIALIAS;
+    if (*edgeSize > 1) *type |= FONT_TYPE_EDGE;
+    if (*edgeSize < 0) *edgeSize = 1;
+    if (*edgeSize > FONT_MAX_EDGE) *edgeSize = FONT_MAX_EDGE;
+    if (*size <= 0) *size = 16;
+    if (*size > FONT_MAX_SIZE) *size = FONT_MAX_SIZE;
+    if (*thickness == -1) *thickness = 6;
+    if (*thickness < 0) *thickness = 0;
+    if (*thickness > 10) *thickness = 10;
+    if (g_core.screenBits == 8) *type &= ~FONT_TYPE_ANTIALIAS;
+    *italic = *italic ? 1 : 0;
+}
+
+// The lowest free slot, or −1 with the limit's log line.
+int LowestFreeSlot() {
+    for (int i = 0; i < FONT_MAX; i++)
+        if (!g_text.fonts[i].used) return i;
+    LogFmt("作成できるフォントハンドル数 %d の限界を超えました", static_cast<int>(FONT_MAX));
+    return -1;
+}
+
+// The check counter's value; it advances, wrapping at 2048.
+int NextCheck() {
+    const int check = g_text.checkCounter;
+    g_text.checkCounter = (g_text.checkCounter + 1) % FONT_CHECK_LIMIT;
+    return check;
 }
 
 } // namespace
@@ -181,39 +224,21 @@ int FontDefaultHandleInfo(FontInfo* out) {
 int CreateFontToHandle(const char* face, int size, int thickness, int type, int charSet, int edgeSize, int italic,
                        int slot, int check) {
     ApiGuard guard;
-    if (type < 0) type = 0;
-    type &= FONT_TYPE_EDGE | FONT_TYPE_ANTIALIAS;
-    if (edgeSize > 1) type |= FONT_TYPE_EDGE;
-    if (edgeSize < 0) edgeSize = 1;
-    if (edgeSize > FONT_MAX_EDGE) edgeSize = FONT_MAX_EDGE;
+    NormaliseFontArgs(&size, &thickness, &type, &edgeSize, &italic);
     if (charSet == -1) charSet = FONT_CHARSET_SHIFTJIS;   // the OEM code page is never Korean (949) here
     if (charSet < 0 || charSet > FONT_CHARSET_KOREAN) charSet = FONT_CHARSET_DEFAULT;
-    if (size <= 0) size = 16;
-    if (size > FONT_MAX_SIZE) size = FONT_MAX_SIZE;
-    if (thickness == -1) thickness = 6;
-    if (thickness < 0) thickness = 0;
-    if (thickness > 10) thickness = 10;
-    if (g_core.screenBits == 8) type &= ~FONT_TYPE_ANTIALIAS;
-    italic = italic ? 1 : 0;
 
     if (slot == -1) {
-        for (int i = 0; i < FONT_MAX && slot < 0; i++)
-            if (!g_text.fonts[i].used) slot = i;
-        if (slot < 0) {
-            LogFmt("作成できるフォントハンドル数 %d の限界を超えました", static_cast<int>(FONT_MAX));
-            return -1;
-        }
+        if ((slot = LowestFreeSlot()) < 0) return -1;
     } else if (slot < 0 || slot >= FONT_MAX || g_text.fonts[slot].used) {
         return -1;
     }
-    if (check == -1) {
-        check = g_text.checkCounter;
-        g_text.checkCounter = (g_text.checkCounter + 1) % FONT_CHECK_LIMIT;
-    }
+    if (check == -1) check = NextCheck();
     check &= FONT_CHECK_LIMIT - 1;
 
     Font* f = &g_text.fonts[slot];
-    if (OpenFont(f, face, size, thickness, type, charSet, edgeSize, italic) != 0) return -1;
+    const std::string name = TextToShiftJis(face);
+    if (OpenFont(f, face ? name.c_str() : nullptr, size, thickness, type, charSet, edgeSize, italic) != 0) return -1;
     f->check = check;
     return HandleOf(slot);
 }
@@ -274,8 +299,11 @@ int TextWidthFontFmt(int font, const char* format, ...) {
 
 int FontConsoleCharWidth(const char* ch, int len) {
     Font* f = ConsoleFont();
-    if (!f || !ch || len < 1 || len > 2) return 0;
-    return FontCacheGlyph(f, reinterpret_cast<const unsigned char*>(ch), len)->advance;
+    if (!f || !ch || len < 1 || len > 4) return 0;
+    unsigned char one[5] = {};
+    std::memcpy(one, ch, static_cast<size_t>(len));
+    int read = 1;
+    return GlyphAt(f, one, &read)->advance;
 }
 
 void FontConsoleDrawLine(int x, int y, const char* text) {
@@ -286,6 +314,23 @@ void FontConsoleDrawLine(int x, int y, const char* text) {
     GraphicsSetPlainDrawState();
     DrawString(f, x, y, text, Rgb{255, 255, 255}, Rgb{0, 0, 0});
     GraphicsRestoreDrawState(&saved);
+}
+
+// ---- Additions: a font from a file ----
+
+int CreateFontFromFile(const char* path, int size, int thickness, int type, int edgeSize, int italic) {
+    ApiGuard guard;
+    if (!path || !path[0]) return -1;
+    NormaliseFontArgs(&size, &thickness, &type, &edgeSize, &italic);
+    const int slot = LowestFreeSlot();
+    if (slot < 0) return -1;
+    Font* f = &g_text.fonts[slot];
+    if (OpenFont(f, path, size, thickness, type, FONT_CHARSET_SHIFTJIS, edgeSize, italic, 1) != 0) {
+        LogFmt("フォントファイル %s を読めません", path);
+        return -1;
+    }
+    f->check = NextCheck();
+    return HandleOf(slot);
 }
 
 int FontTableCount(void) {

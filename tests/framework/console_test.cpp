@@ -63,3 +63,21 @@ TEST(Console, OverlongFormattedTextIsCut) {
     ScreenPrintF("%s", big.c_str());
     EXPECT_EQ(Joined(), std::string(1023, 'q'));
 }
+
+// UTF-8 console text wraps by whole characters too: a three-byte character
+// that would pass the line's end starts the next line.
+TEST(Console, Utf8CharactersStayWholeAcrossLines) {
+    ConsoleReset();
+    ASSERT_EQ(SetTextEncoding(TEXT_UTF8), 0);
+    const std::string kanji = "\xE6\xBC\xA2";   // 漢
+    std::string text = std::string(20, 'a');
+    for (int i = 0; i < 100; i++) text += kanji;
+    ScreenPrintF("%s", text.c_str());
+    SetTextEncoding(TEXT_SHIFT_JIS);
+    EXPECT_GT(ConsoleCurrentLine(), 0);
+    for (int i = 0; i <= ConsoleCurrentLine(); i++) {
+        const std::string line = ConsoleLine(i);
+        ASSERT_EQ((line.size() - (i == 0 ? 20 : 0)) % 3, 0u) << "line " << i << " splits a character";
+    }
+    EXPECT_EQ(Joined(), text);
+}

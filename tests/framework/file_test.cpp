@@ -261,3 +261,19 @@ TEST(File, InterleavedReadsAndSeeksAlwaysReadTheBytesAtThePosition) {
     FileCloseRead(fh[0]);
     FileCloseRead(fh[1]);
 }
+
+// In UTF-8 text a byte of Shift-JIS's lead range is part of a UTF-8 character
+// and never takes the CR after it along: "Ё" (D0 81) ends its line, while in
+// Shift-JIS text 81 0D is one pair, as designed.
+TEST(File, Utf8LinesEndAfterLeadRangeBytes) {
+    WriteBytes("u.txt", std::string("\xD0\x81\r\nz\r\n"));
+    ASSERT_EQ(SetTextEncoding(TEXT_UTF8), 0);
+    int fh = FileOpenRead("u.txt");
+    EXPECT_EQ(Line(fh), "\xD0\x81");
+    EXPECT_EQ(Line(fh), "z");
+    FileCloseRead(fh);
+    ASSERT_EQ(SetTextEncoding(TEXT_SHIFT_JIS), 0);
+    fh = FileOpenRead("u.txt");
+    EXPECT_EQ(Line(fh), "\xD0\x81\r\nz");
+    FileCloseRead(fh);
+}

@@ -10,6 +10,7 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 #include "framework/graphics/font.h"
+#include "tests/support/files.h"
 #include "tests/support/headless_test.h"
 
 namespace {
@@ -175,4 +176,32 @@ TEST_F(FontHandles, FacesThatDoNotExistSubstituteSilently) {
     EXPECT_EQ(TextWidthFontFmt(h, "漢字"), 32);
     EXPECT_EQ(TextWidthFontFmt(g, "漢"), 16);
     EXPECT_EQ(Count(ReadLog(), "フォント"), 0u);
+}
+
+// Installed families are used as they are (the designed names keep their
+// stand-ins), and a face can come from a file: the same face as by its name.
+TEST_F(FontHandles, NamedFamiliesAndFontFiles) {
+    FontInfo latin{}, designed{}, fromFile{};
+    const int byName = CreateFontToHandle("DejaVu Sans", 15, 2, 3, -1, -1, 0, -1, -1);
+    ASSERT_EQ(FontGetInfo(byName, &latin), 0);
+    EXPECT_NE(std::string(latin.filePath).find("DejaVuSans.ttf"), std::string::npos) << latin.filePath;
+    ASSERT_EQ(FontGetInfo(CreateFontToHandle("HGPｺﾞｼｯｸE", 15, 2, 3, -1, -1, 0, -1, -1), &designed), 0);
+    EXPECT_NE(std::string(designed.filePath).find("ipagp"), std::string::npos) << designed.filePath;
+    EXPECT_NE(TextWidthFontFmt(byName, "iiii"), TextWidthFontFmt(byName, "WWWW")) << "proportional Latin";
+
+    const std::string path = latin.filePath;
+    const int file = CreateFontFromFile(path.c_str(), 15, 2, 3, -1, 0);
+    ASSERT_EQ(FontGetInfo(file, &fromFile), 0);
+    EXPECT_EQ(fromFile.filePath, path);
+    EXPECT_EQ(fromFile.cellWidth, latin.cellWidth);
+    EXPECT_EQ(fromFile.type, 3);
+    EXPECT_EQ(TextWidthFontFmt(file, "Score 1200 漢字"), TextWidthFontFmt(byName, "Score 1200 漢字"));
+
+    WriteBytes("not-a-font.ttf", "plain text, not a font\n");
+    EXPECT_EQ(CreateFontFromFile("not-a-font.ttf", 15, 2, 3, -1, 0), -1);
+    EXPECT_EQ(CreateFontFromFile("no/such.ttf", 15, 2, 3, -1, 0), -1);
+    EXPECT_EQ(CreateFontFromFile(nullptr, 15, 2, 3, -1, 0), -1);
+    const std::string log = ReadLog();
+    EXPECT_EQ(Count(log, "フォントファイル not-a-font.ttf を読めません"), 1u);
+    EXPECT_EQ(Count(log, "フォントファイル no/such.ttf を読めません"), 1u);
 }

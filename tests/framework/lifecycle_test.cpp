@@ -78,19 +78,69 @@ TEST(Lifecycle, CaptionIsCutAt255Bytes) {
 }
 
 TEST(Lifecycle, SecondInstanceAndPacked24BitDesktopAreRefused) {
+    // The copy that is refused leaves the running copy's Log.txt as it was: the
+    // check comes before the log is started; its line reaches only stderr.
     HeadlessSelect();
     HeadlessSetInstanceTaken(1);
+    WriteBytes("Log.txt", "0:the running copy's log\r\n");
+    SetLogEcho(1);
+    testing::internal::CaptureStderr();
     EXPECT_EQ(FrameworkInit(), -1);
-    EXPECT_TRUE(Contains(ReadBytes("Log.txt"), "二重起動されています、ソフトを終了します\r\n"));
+    const std::string echoed = testing::internal::GetCapturedStderr();
+    SetLogEcho(0);
+    EXPECT_EQ(ReadBytes("Log.txt"), "0:the running copy's log\r\n");
+    const std::string line = reinterpret_cast<const char*>(u8"二重起動されています、ソフトを終了します\n");
+    EXPECT_NE(echoed.find(line), std::string::npos) << "the copy on stderr is UTF-8";
+    char reason[64];
+    EXPECT_EQ(StartupError(reason, sizeof reason), STARTUP_ALREADY_RUNNING);
+    EXPECT_STREQ(reason, "another copy of this program is already running");
     EXPECT_EQ(HeadlessWindowExists(), 0);
 
     HeadlessSelect();
     HeadlessSetDesktopBytesPerPixel(3);
     ChangeWindowMode(1);
     EXPECT_EQ(FrameworkInit(), -1);
+    EXPECT_EQ(StartupError(nullptr, 0), STARTUP_DESKTOP_24BIT);
     HeadlessSetDesktopBytesPerPixel(4);
     EXPECT_EQ(FrameworkInit(), 0) << "a failed init can be retried";
+    EXPECT_EQ(StartupError(nullptr, 0), STARTUP_OK);
     FrameworkEnd();
+}
+
+// What keys the guard, the opt-out, and each start-up failure's code and text.
+TEST(Lifecycle, InstanceKeyOptOutAndStartupErrors) {
+    HeadlessSelect();
+    SetWindowTitle("Asteroids");
+    ASSERT_EQ(SetInstanceKey("asteroids-dev"), 0);
+    ASSERT_EQ(FrameworkInit(), 0);
+    EXPECT_STREQ(HeadlessInstanceKey(), "asteroids-dev") << "the key, not the caption";
+    EXPECT_EQ(SetInstanceKey("other"), -1) << "too late once started";
+    EXPECT_EQ(AllowSecondInstance(1), -1);
+    EXPECT_EQ(FrameworkInit(), -1);
+    EXPECT_EQ(StartupError(nullptr, 0), STARTUP_ALREADY_STARTED);
+    FrameworkEnd();
+
+    HeadlessSelect();
+    ASSERT_EQ(SetInstanceKey(nullptr), 0);
+    ASSERT_EQ(AllowSecondInstance(1), 0);
+    HeadlessSetInstanceTaken(1);
+    ASSERT_EQ(FrameworkInit(), 0) << "the opt-out starts beside the holder";
+    EXPECT_STREQ(HeadlessInstanceKey(), "Asteroids") << "back to the caption";
+    EXPECT_TRUE(Contains(ReadBytes("Log.txt"), "ソフトの二重起動検査... 二重起動されていますが続行します\r\n"));
+    FrameworkEnd();
+    AllowSecondInstance(0);
+
+    HeadlessSelect();
+    HeadlessSetStartupFails(1);
+    EXPECT_EQ(FrameworkInit(), -1);
+    char reason[16];
+    EXPECT_EQ(StartupError(reason, sizeof reason), STARTUP_PLATFORM);
+    EXPECT_STREQ(reason, "the platform (v") << "cut to the buffer";
+    EXPECT_TRUE(Contains(ReadBytes("Log.txt"), "プラットフォームの初期化に失敗しました\r\n"));
+    HeadlessSelect();
+    EXPECT_EQ(FrameworkInit(), 0) << "a failed start of the platform can be retried";
+    FrameworkEnd();
+    SetWindowTitle("");
 }
 
 // The real platform's guard: a process that opened the lock file while the

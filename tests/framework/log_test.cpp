@@ -9,9 +9,12 @@
 #include "framework/backend/headless/headless.h"
 #include "framework/core/log.h"
 #include "framework/core/state.h"
+#include "framework/framework.h"
 #include "tests/support/files.h"
 
 namespace {
+
+std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 void StartLogAt(uint32_t clock) {
     HeadlessSelect();
@@ -77,4 +80,41 @@ TEST(Log, DisabledLogWritesNothing) {
     EXPECT_EQ(f, nullptr);
     if (f) std::fclose(f);
     LogSetDisabled(0);
+}
+
+// The additions: the program's own lines, the log in UTF-8 when the program
+// chose UTF-8 (the framework's Shift-JIS messages converted, the program's
+// texts and paths kept), and the copy on stderr, always UTF-8 with LF ends.
+// (Plain literals here are Shift-JIS; u8 ones UTF-8.)
+TEST(Log, ProgramLinesUtf8LogAndTheStderrCopy) {
+    const std::string doneSjis = "0:\t完了\r\n";
+    StartLogAt(0);
+    LogIndent(1);
+    LogPrintF("score %d", 1200);
+    WriteLogLine("完了\n");
+    SetTextEncoding(TEXT_UTF8);
+    LogPrintF("%s %d", U8(u8"ステージ").c_str(), 2);
+    WriteLogLine("完了\n");
+    LogFmt("右記のファイルのオープンに失敗しました：%s", U8(u8"dat/é.wav").c_str());
+    SetLogEcho(1);
+    testing::internal::CaptureStderr();
+    WriteLogLine("open... ");
+    LogPrintF("done");
+    const std::string echoed = testing::internal::GetCapturedStderr();
+    SetLogEcho(0);
+    SetTextEncoding(TEXT_SHIFT_JIS);
+    SetLogEcho(1);
+    testing::internal::CaptureStderr();
+    WriteLogLine("完了\n");
+    const std::string echoedSjis = testing::internal::GetCapturedStderr();
+    SetLogEcho(0);
+
+    // (Outside the macro, which spells its arguments out in a Shift-JIS literal.)
+    const std::string expected = "0:\tscore 1200\r\n" + doneSjis + U8(u8"0:\tステージ 2\r\n") +
+                                 U8(u8"0:\t完了\r\n") +
+                                 U8(u8"0:\t右記のファイルのオープンに失敗しました：dat/é.wav\r\n") +
+                                 "0:\topen... done\r\n" + doneSjis;
+    EXPECT_EQ(ReadBytes("Log.txt"), expected);
+    EXPECT_EQ(echoed, "0:\topen... done\n");
+    EXPECT_EQ(echoedSjis, U8(u8"0:\t完了\n")) << "the copy is UTF-8 whatever the log's encoding";
 }

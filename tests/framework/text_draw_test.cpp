@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "framework/backend/font/charset.h"
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
 #include "framework/graphics/draw_internal.h"
@@ -246,4 +249,97 @@ TEST_F(TextDraw, HeavierWeightsAndTheBoldFacesPutDownMoreInk) {
     // the pop face is heavier still.
     EXPECT_GT(gothicE, regular * 11 / 10);
     EXPECT_GT(pop, gothicE);
+}
+
+// UTF-8 text by choice: the same characters draw the same pixels and widths as
+// their Shift-JIS twins (half-width katakana and a default-font line too), a
+// format cut at its 1024 bytes drops the character it split, and malformed
+// bytes are single characters no face has. (Plain literals here are
+// Shift-JIS; u8 ones UTF-8.)
+TEST_F(TextDraw, Utf8TextDrawsAsItsShiftJisTwin) {
+    const int font = CreateFontToHandle(nullptr, 20, -1, 3, -1, 2, 0, -1, -1);
+    const int white = MakeColor(255, 255, 255);
+    auto U8 = [](const char8_t* s) { return reinterpret_cast<const char*>(s); };
+    const std::string as(1021, 'a');
+
+    ASSERT_EQ(DrawTextFontFmt(10, 10, white, font, "漢字とABC、ｶﾅ"), 0);
+    ASSERT_EQ(DrawTextAt(10, 60, "既定のフォント", white, 0), 0);
+    const std::vector<uint32_t> sjis = Snapshot();
+    const int sjisWidth = TextWidthFontFmt(font, "漢字とABC、ｶﾅ");
+    EXPECT_EQ(TextWidthFontFmt(font, "%s%s", as.c_str(), "漢"),
+              TextWidthFontFmt(font, "%s", as.c_str()) + TextWidthFontFmt(font, "漢"))
+        << "a Shift-JIS pair fits in 1023 bytes";
+
+    Fill(BACKGROUND);
+    ASSERT_EQ(SetTextEncoding(TEXT_UTF8), 0);
+    ASSERT_EQ(DrawTextFontFmt(10, 10, white, font, "%s", U8(u8"漢字とABC、ｶﾅ")), 0);
+    ASSERT_EQ(DrawTextAt(10, 60, U8(u8"既定のフォント"), white, 0), 0);
+    EXPECT_TRUE(Snapshot() == sjis);
+    EXPECT_EQ(TextWidthFontFmt(font, "%s", U8(u8"漢字とABC、ｶﾅ")), sjisWidth);
+    EXPECT_EQ(TextWidthFontFmt(font, "%s%s", as.c_str(), U8(u8"漢")), TextWidthFontFmt(font, "%s", as.c_str()))
+        << "the three bytes of 漢 do not fit in 1023: the cut character is dropped";
+    // A stray continuation byte, an overlong form and a cut sequence: one
+    // character each, drawn as U+FFFD where the face has it, else nothing.
+    const int bad = TextWidthFontFmt(font, "\x80");
+    EXPECT_EQ(TextWidthFontFmt(font, "a\x80\xC0\xAF\xE6\xBC"), TextWidthFontFmt(font, "a") + 5 * bad);
+    EXPECT_EQ(SetTextEncoding(7), -1);
+    ASSERT_EQ(SetTextEncoding(TEXT_SHIFT_JIS), 0);
+    EXPECT_EQ(TextWidthFontFmt(font, "漢字とABC、ｶﾅ"), sjisWidth) << "the cache follows the encoding back";
+}
+
+// A Latin face asked for by name is used as it is; the Japanese it lacks comes
+// from the default gothic, whole (the cells hold the gothic's glyphs), exactly
+// as the gothic draws it.
+TEST_F(TextDraw, LatinFaceDrawsJapaneseFromTheGothic) {
+    const int white = MakeColor(255, 255, 255);
+    const int latin = CreateFontToHandle("DejaVu Sans", 15, 2, 3, -1, -1, 0, -1, -1);
+    const int gothic = CreateFontToHandle(nullptr, 15, 2, 3, -1, -1, 0, -1, -1);
+    ASSERT_GE(latin, 0);
+    auto drawn = [&](int font, const char* text) {
+        Fill(BACKGROUND);
+        EXPECT_EQ(DrawTextFontFmt(100, 100, white, font, "%s", text), 0);
+        const std::vector<int> box = Box();
+        std::vector<uint32_t> pixels;
+        for (int y = box[1]; y < box[3]; y++)
+            for (int x = box[0]; x < box[2]; x++) pixels.push_back(At(x, y));
+        return std::make_pair(std::vector<int>{box[2] - box[0], box[3] - box[1]}, pixels);
+    };
+    for (const char* text : {"漢", "ゲーム", "巖"}) EXPECT_TRUE(drawn(latin, text) == drawn(gothic, text)) << text;
+    EXPECT_FALSE(drawn(latin, "Stage") == drawn(gothic, "Stage")) << "Latin letters are the face's own";
+    EXPECT_EQ(TextWidthFontFmt(latin, "漢字"), TextWidthFontFmt(gothic, "漢字"));
+}
+
+// The UTF-8 reader, byte by byte: each well-formed length, and every kind of
+// malformed start taken as one character U+FFFD; and the conversions between
+// the two encodings with what each cannot carry.
+TEST(TextEncoding, Utf8IsReadStrictlyAndConvertsBothWays) {
+    struct Case {
+        const char* bytes;
+        uint32_t codePoint;
+        int length;
+    } cases[] = {
+        {"A", 0x41, 1},
+        {"\xC3\xA9", 0xE9, 2},
+        {"\xE6\xBC\xA2", 0x6F22, 3},             // 漢
+        {"\xF0\x9F\x98\x80", 0x1F600, 4},
+        {"\xF4\x8F\xBF\xBF", 0x10FFFF, 4},
+        {"\xC0\xAF", 0xFFFD, 1},                 // overlong '/'
+        {"\xE0\x80\xAF", 0xFFFD, 1},             // overlong '/'
+        {"\xED\xA0\x80", 0xFFFD, 1},             // a surrogate
+        {"\xF4\x90\x80\x80", 0xFFFD, 1},         // past U+10FFFF
+        {"\xF5\x80\x80\x80", 0xFFFD, 1},
+        {"\x80", 0xFFFD, 1},                     // a stray continuation byte
+        {"\xE6\xBC", 0xFFFD, 1},                 // cut by the end of the text
+        {"\xE6\x41\xA2", 0xFFFD, 1},             // cut by another character
+    };
+    for (const Case& c : cases) {
+        int length = 0;
+        EXPECT_EQ(CharsetUtf8Next(reinterpret_cast<const unsigned char*>(c.bytes), &length), c.codePoint) << c.bytes;
+        EXPECT_EQ(length, c.length) << c.bytes;
+    }
+    auto U8 = [](const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); };
+    const std::string mixed = U8(u8"漢字 ｶﾅ é😀");   // (no é or 😀 inside a macro: Shift-JIS lacks them)
+    EXPECT_EQ(CharsetUtf8ToSjis(mixed.c_str()), "漢字 ｶﾅ ??");
+    EXPECT_EQ(CharsetUtf8ToSjis("a\x80z"), "a?z");
+    EXPECT_EQ(CharsetSjisToUtf8("漢字 ｶﾅ\x80z"), U8(u8"漢字 ｶﾅ") + "\xC2\x80z") << "a stray byte as Latin-1";
 }

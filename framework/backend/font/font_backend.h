@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-struct FontBackendFace;   // one sized face, with a fallback face for missing glyphs
+struct FontBackendFace;   // one sized face, with a fallback face (the default gothic) for missing glyphs
 
 struct FontBackendMetrics {
     int height;        // ascent + descent, pixels
@@ -28,10 +28,16 @@ enum { FONT_CHARSET_DEFAULT = 0, FONT_CHARSET_SHIFTJIS = 1, FONT_CHARSET_KOREAN 
 
 // Opens a face at `size` pixels. `faceName` is Shift-JIS; empty or null means
 // the fixed-pitch gothic "ＭＳ ゴシック". `weight` is 100..1000 (0 = regular).
-// A face that does not exist is substituted silently; null only when no usable
-// font is installed at all.
+// The Windows faces of the substitution table get their stand-ins; any other
+// installed family is used as it is, even without Japanese; a face that does
+// not exist is substituted silently. Null only when no usable font is
+// installed at all.
 FontBackendFace* FontBackendOpen(const char* faceName, int size, int weight, int italic, int charSet,
                                  FontBackendMetrics* metrics);
+// Opens the first face of a font file (TrueType, OpenType, Type 1, ...) the
+// same way; null when the file cannot be read as a font.
+FontBackendFace* FontBackendOpenFile(const char* path, int size, int weight, int italic, int charSet,
+                                     FontBackendMetrics* metrics);
 void FontBackendClose(FontBackendFace* face);
 
 // Renders the character made of `bytes` (one byte, or a lead byte and its
@@ -39,6 +45,8 @@ void FontBackendClose(FontBackendFace* face);
 // when no face has the character; `out` is then untouched.
 int FontBackendRender(FontBackendFace* face, const unsigned char* bytes, int len, int antialiased,
                       FontBackendGlyph* out);
+// The same for a Unicode code point (UTF-8 text).
+int FontBackendRenderCodePoint(FontBackendFace* face, uint32_t codePoint, int antialiased, FontBackendGlyph* out);
 
 // The font file the face was found in (for diagnostics and tests).
 const char* FontBackendFilePath(const FontBackendFace* face);

@@ -1,7 +1,9 @@
 // Faces through fontconfig, glyphs through FreeType, Shift-JIS through iconv.
 // The game names Windows faces; a substitution table maps them to installed
-// Japanese faces of a similar look, and any face that cannot be found falls
-// back to an installed face with Japanese coverage without a word.
+// Japanese faces of a similar look. Any other name of an installed family is
+// used as it is, and a face that cannot be found falls back to an installed
+// face with Japanese coverage without a word. Characters a face lacks
+// (Japanese in a Latin face) are drawn from the default gothic.
 #include "framework/backend/font/font_backend.h"
 
 #include <cstdio>
@@ -50,6 +52,9 @@ struct Resolved {
     int faceWeight;     // OpenType weight of the face found
     int nominalWeight;  // what the Windows face weighs (0: take the caller's)
 };
+
+// fontconfig's weight for a file opened directly (no match made for it).
+enum { FILE_FACE_WEIGHT = 400 };
 
 struct Backend {
     FT_Library library;
@@ -141,8 +146,11 @@ bool TakeFont(FcPattern* font, Resolved* r) {
     return true;
 }
 
-// fontconfig's best match for a family, kept only when it covers Japanese.
-bool MatchFamily(const char* familyUtf8, int weight, Resolved* r) {
+bool HasFamily(FcPattern* font, const char* familyUtf8);
+
+// fontconfig's best match for a family, kept only when it covers Japanese;
+// *isFamily tells whether the match is that family itself.
+bool MatchFamily(const char* familyUtf8, int weight, Resolved* r, bool* isFamily = nullptr) {
     FcPattern* p = FcPatternCreate();
     if (!p) return false;
     if (familyUtf8 && familyUtf8[0]) FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8));
@@ -153,6 +161,38 @@ bool MatchFamily(const char* familyUtf8, int weight, Resolved* r) {
     FcResult result;
     FcPattern* font = FcFontMatch(nullptr, p, &result);
     bool ok = font && HasJapanese(font) && TakeFont(font, r);
+    if (font) FcPatternDestroy(font);
+    FcPatternDestroy(p);
+    return ok;
+}
+
+// True when one of the font's family names is `familyUtf8`, ignoring case:
+// fontconfig answers every query with some font, so its answer is the family
+// asked for only when it says so.
+bool HasFamily(FcPattern* font, const char* familyUtf8) {
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &family) == FcResultMatch; i++)
+        if (FcStrCmpIgnoreCase(family, reinterpret_cast<const FcChar8*>(familyUtf8)) == 0) return true;
+    return false;
+}
+
+// The installed family of that name as it is, whatever it covers: a Latin face
+// asked for by name is used, its missing characters coming from the fallback.
+// Weights below regular ask for the regular face, so that the look does not
+// hang on whether light faces of the family happen to be installed (a
+// thickness of 2 would take DejaVu Sans ExtraLight where fonts-dejavu-extra
+// is); heavier weights still choose the bold face, and emboldening makes up
+// the rest.
+bool MatchInstalledFamily(const char* familyUtf8, int weight, Resolved* r) {
+    FcPattern* p = FcPatternCreate();
+    if (!p) return false;
+    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8));
+    FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(weight > 400 ? weight : 400));
+    FcConfigSubstitute(nullptr, p, FcMatchPattern);
+    FcDefaultSubstitute(p);
+    FcResult result;
+    FcPattern* font = FcFontMatch(nullptr, p, &result);
+    bool ok = font && HasFamily(font, familyUtf8) && TakeFont(font, r);
     if (font) FcPatternDestroy(font);
     FcPatternDestroy(p);
     return ok;
@@ -218,7 +258,16 @@ bool ResolveUncached(const char* name, int weight, Resolved* r) {
     }
     char utf8[NAME_BYTES * 2];
     NameToUtf8(name, utf8, sizeof utf8);
-    if (utf8[0] && MatchFamily(utf8, weight, r)) return true;
+    if (utf8[0]) {
+        // The family itself when it covers Japanese; else, when it is installed,
+        // the family as it is; else fontconfig's Japanese stand-in for the name.
+        Resolved japanese = *r;
+        bool japaneseIsFamily = false;
+        const bool haveJapanese = MatchFamily(utf8, weight, &japanese, &japaneseIsFamily);
+        if (haveJapanese && japaneseIsFamily) { *r = japanese; return true; }
+        if (MatchInstalledFamily(utf8, weight, r)) return true;
+        if (haveJapanese) { *r = japanese; return true; }
+    }
     // Unknown face: the default gothic, then anything Japanese.
     return ResolveUncached(DEFAULT_FACE, weight, r);
 }
@@ -259,14 +308,26 @@ int Ceil26(FT_Pos v) { return static_cast<int>((v + 63) >> 6); }
 
 } // namespace
 
-FontBackendFace* FontBackendOpen(const char* faceName, int size, int weight, int italic, int charSet,
-                                 FontBackendMetrics* metrics) {
-    if (!StartLibrary()) return nullptr;
-    const char* name = (faceName && faceName[0]) ? faceName : DEFAULT_FACE;
-    const Resolved* r = Resolve(name, weight);
-    if (!r) return nullptr;
-    Resolved primary = *r;
+namespace {
 
+bool CoversJapanese(FT_Face f) {
+    return FT_Get_Char_Index(f, 0x3042) && FT_Get_Char_Index(f, 0x6F22) && FT_Get_Char_Index(f, 0x30A2);
+}
+
+// The glyph bounding box of a sized face, in whole pixels.
+void FaceBox(FT_Face f, int extra, int italic, int* width, int* height) {
+    const FT_Size_Metrics& m = f->size->metrics;
+    const FT_BBox& b = f->bbox;
+    int bw = Ceil26(FT_MulFix(b.xMax - b.xMin, m.x_scale)) + extra + 2;
+    int bh = Ceil26(FT_MulFix(b.yMax - b.yMin, m.y_scale)) + extra + 2;
+    if (italic) bw += bh / 4;
+    *width = bw;
+    *height = bh;
+}
+
+// Opens the face found, its fallback for missing characters, and measures it.
+FontBackendFace* OpenResolved(Resolved primary, int size, int weight, int italic, int charSet,
+                              FontBackendMetrics* metrics) {
     FontBackendFace* face = new (std::nothrow) FontBackendFace();
     if (!face) return nullptr;
     face->charSet = charSet;
@@ -302,13 +363,40 @@ FontBackendFace* FontBackendOpen(const char* faceName, int size, int weight, int
     metrics->ascent = static_cast<int>((pf->ascender * size * 2 + em) / (2 * em));
     metrics->height = static_cast<int>(((pf->ascender - pf->descender) * size * 2 + em) / (2 * em));
     metrics->maxAdvance = Ceil26(m.max_advance) + extra;
-    const FT_BBox& b = face->primary->bbox;
-    int bw = Ceil26(FT_MulFix(b.xMax - b.xMin, m.x_scale)) + extra + 2;
-    int bh = Ceil26(FT_MulFix(b.yMax - b.yMin, m.y_scale)) + extra + 2;
-    if (italic) bw += bh / 4;
-    metrics->boxWidth = bw;
-    metrics->boxHeight = bh;
+    FaceBox(face->primary, extra, italic, &metrics->boxWidth, &metrics->boxHeight);
+    // A face without Japanese draws those characters from the fallback: its
+    // cells must hold the fallback's glyphs too.
+    if (face->fallback && !CoversJapanese(face->primary)) {
+        int fw = 0, fh = 0;
+        FaceBox(face->fallback, extra, italic, &fw, &fh);
+        if (fw > metrics->boxWidth) metrics->boxWidth = fw;
+        if (fh > metrics->boxHeight) metrics->boxHeight = fh;
+        const int fallbackAdvance = Ceil26(face->fallback->size->metrics.max_advance) + extra;
+        if (fallbackAdvance > metrics->maxAdvance) metrics->maxAdvance = fallbackAdvance;
+    }
     return face;
+}
+
+} // namespace
+
+FontBackendFace* FontBackendOpen(const char* faceName, int size, int weight, int italic, int charSet,
+                                 FontBackendMetrics* metrics) {
+    if (!StartLibrary()) return nullptr;
+    const char* name = (faceName && faceName[0]) ? faceName : DEFAULT_FACE;
+    const Resolved* r = Resolve(name, weight);
+    if (!r) return nullptr;
+    return OpenResolved(*r, size, weight, italic, charSet, metrics);
+}
+
+FontBackendFace* FontBackendOpenFile(const char* path, int size, int weight, int italic, int charSet,
+                                     FontBackendMetrics* metrics) {
+    if (!path || !path[0] || !StartLibrary()) return nullptr;
+    Resolved file = {};
+    snprintf(file.path, sizeof file.path, "%s", path);
+    file.index = 0;
+    file.faceWeight = FILE_FACE_WEIGHT;
+    file.nominalWeight = 0;
+    return OpenResolved(file, size, weight, italic, charSet, metrics);
 }
 
 void FontBackendClose(FontBackendFace* face) {
@@ -321,8 +409,11 @@ void FontBackendClose(FontBackendFace* face) {
 int FontBackendRender(FontBackendFace* face, const unsigned char* bytes, int len, int antialiased,
                       FontBackendGlyph* out) {
     if (!face || len < 1 || len > 2) return 0;
-    uint32_t cp = ToCodePoint(face->charSet, bytes, len);
-    if (cp == 0) return 0;
+    return FontBackendRenderCodePoint(face, ToCodePoint(face->charSet, bytes, len), antialiased, out);
+}
+
+int FontBackendRenderCodePoint(FontBackendFace* face, uint32_t cp, int antialiased, FontBackendGlyph* out) {
+    if (!face || cp == 0) return 0;
     FT_Face f = face->primary;
     FT_UInt gi = FT_Get_Char_Index(f, cp);
     if (gi == 0 && face->fallback) {
