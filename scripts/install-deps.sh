@@ -11,8 +11,9 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev dpkg-dev file
   # platform and decoders
   libsdl2-dev libpng-dev zlib1g-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
-  # outline fonts
-  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  # outline fonts (DejaVu Sans: the English words of the pictures and the
+  # English menu font that the story checker measures the English scripts in)
+  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
   # the data builder (vector art, Ogg Vorbis encoding)
   librsvg2-dev libcairo2-dev
   # tests and benchmarks
