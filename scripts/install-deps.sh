@@ -11,7 +11,8 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev dpkg-dev file
   # platform and decoders
   libsdl2-dev libpng-dev zlib1g-dev libjpeg-dev libogg-dev libvorbis-dev libmpg123-dev
-  # outline fonts (Japanese faces for the designed text, DejaVu for Latin faces asked for by name)
+  # outline fonts: the Japanese faces of the designed text; DejaVu Sans for the
+  # English text, the English words of the pictures and the story checker
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
   # the data builder (vector art, Ogg Vorbis encoding)
   librsvg2-dev libcairo2-dev

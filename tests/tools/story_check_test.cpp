@@ -1,9 +1,11 @@
 // The story script checker: good scripts pass, and each kind of fault is
-// reported on its own line with the rule it breaks.
+// reported on its own line with the rule it breaks, in Japanese and English
+// scripts.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "tools/story/menu_font.h"
 #include "tools/story/script_check.h"
 
 namespace {
@@ -17,6 +19,10 @@ std::string Row(const std::string& text, const std::string& name = "ナル", con
 std::string MapRow(const std::string& text, const char* cols = "0,1,0,0,0,0,0,0") {
     return std::string("ナル,") + cols + "," + text + "\r\n";
 }
+
+std::string EnRow(const std::string& text, const std::string& name = "Nalu") { return Row(text, name); }
+
+std::string EnMapRow(const std::string& text) { return "Sela,0,0,0,0,0,1,2,0," + text + "\r\n"; }
 
 // "line: message" of each problem, for compact comparisons.
 std::vector<std::string> Lines(const std::vector<ScriptProblem>& problems) {
@@ -169,4 +175,77 @@ TEST(StoryCheck, SourcesAreUtf8AndMustFitShiftJis) {
     ASSERT_EQ(p.size(), 1u);
     EXPECT_EQ(p[0].line, 2);
     EXPECT_NE(p[0].message.find("Shift-JIS"), std::string::npos);
+}
+
+// English texts go through the same two-byte typewriter: each case is a script
+// and the one problem it must raise ("" for none). Widths here are 10 px a
+// byte, so the story box (540 px) holds 54 bytes, or 53 and the dot.
+TEST(StoryCheck, EnglishRules) {
+    const TextWidth tenPx = [](const std::string& text) { return 10 * static_cast<int>(text.size()); };
+    const std::string a52(52, 'a'), a54(54, 'a'), a56(56, 'a'), a42(42, 'a'), a44(44, 'a');
+    struct Case {
+        ScriptKind kind;
+        std::string script;
+        const char* problem;
+        int line;
+    };
+    const Case cases[] = {
+        {ScriptKind::Story, EnRow("Hello!C", "Nalu"), "", 0},
+        {ScriptKind::Story, EnRow("C", "") + EnRow("ABC"), "", 0},                 // final "C" at an even byte
+        {ScriptKind::Story, EnRow("Yo Cats!C"), "", 0},                          // "C" at byte 3 is typed past
+        {ScriptKind::Story, EnRow("ACC"), "", 0},
+        {ScriptKind::Story, EnRow("Hi.C"), "odd number of bytes before the final", 1},
+        {ScriptKind::Story, EnRow("Hello") + EnRow("okC"), "odd number of text bytes", 1},
+        {ScriptKind::Story, EnRow("A Cat!C"), "\"C\" at even text byte 2 ends the page", 1},
+        {ScriptKind::Story, EnRow("ok") + EnRow("Oh, Cats!!C"), "\"C\" at even text byte 4", 2},
+        {ScriptKind::Story, EnRow("Xylophone!C"), "\"X\" as the first text byte", 1},
+        {ScriptKind::Story, EnRow("ab\x82\xa0" "C"), "text byte 2 is not printable ASCII", 1},
+        {ScriptKind::Story, EnRow("a\tbaC"), "text byte 1 is not printable ASCII", 1},
+        {ScriptKind::Story, EnRow("\x82\xa0\x82\xa2" "C"), "text byte 0 is not printable ASCII", 1},
+        {ScriptKind::Story, Row("HiC", "ナル"), "speaker name holds a byte that is not printable ASCII", 1},
+        {ScriptKind::Story, EnRow(a54) + EnRow(a52 + "C"), "", 0},
+        {ScriptKind::Story, EnRow(a56) + EnRow("okC"), "the row is 560 px wide; the box holds 540 px", 1},
+        {ScriptKind::Story, EnRow(a54 + "C"), "the row is 550 px wide with the blinking dot", 1},
+        {ScriptKind::Map, EnMapRow(a42) + EnMapRow("okC"), "", 0},
+        {ScriptKind::Map, EnMapRow(a44 + "C"), "the row is 450 px wide with the blinking dot; the box holds 420", 1},
+        {ScriptKind::Story, EnRow("ab") + EnRow("cd") + EnRow("ef") + EnRow("gh") + EnRow("ij") + EnRow("klC"),
+         "a page of more than 5 rows", 6},
+        {ScriptKind::Story, EnRow("abC") + EnRow("cd"), "the last page does not end with", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        const auto p = CheckScriptBytes(c.script, c.kind, true, ScriptLanguage::English, tenPx);
+        if (c.problem[0] == 0) {
+            EXPECT_TRUE(p.empty()) << testing::PrintToString(Lines(p));
+        } else {
+            EXPECT_EQ(p.size(), 1u) << testing::PrintToString(Lines(p));
+            EXPECT_TRUE(Has(p, c.line, c.problem)) << testing::PrintToString(Lines(p));
+        }
+    }
+    // The same texts under the Japanese rules fail, and an English check
+    // without a font to measure with says so.
+    EXPECT_TRUE(Has(CheckScriptBytes(Row("Hello!C"), ScriptKind::Story, true), 1, "single-byte character"));
+    EXPECT_TRUE(Has(CheckScriptBytes(Row("Hello!C"), ScriptKind::Story, true, ScriptLanguage::English), 0,
+                    "no menu font"));
+
+    EXPECT_EQ(LanguageForPath("assets/story/en/madv_2.csv"), ScriptLanguage::English);
+    EXPECT_EQ(KindForPath("assets/story/en/madv_2.csv"), ScriptKind::Map);
+    EXPECT_EQ(LanguageForPath("dat/csv/adv1.csv"), ScriptLanguage::Japanese);
+    EXPECT_EQ(LanguageForPath("en/adv1.csv"), ScriptLanguage::English);
+    EXPECT_EQ(LanguageForPath("en.csv"), ScriptLanguage::Japanese);
+    EXPECT_EQ(LanguageForPath("dat/csv/men/adv1.csv"), ScriptLanguage::Japanese);
+}
+
+// The English rows are measured as the game's text drawing measures them: the
+// bold face itself at 15 px, whole-pixel advances added up, no kerning.
+TEST(StoryCheck, EnglishMenuFontMeasuresLikeTheGame) {
+    MenuFontWidth font;
+    std::string why;
+    ASSERT_TRUE(font.Open(&why)) << why;
+    EXPECT_NE(font.Path().find("DejaVuSans-Bold"), std::string::npos) << font.Path();
+    EXPECT_EQ(font("a"), 10);
+    EXPECT_EQ(font("Great Octopus"), 121);
+    EXPECT_EQ(font("AV"), font("A") + font("V"));   // the face kerns this pair; the game does not
+    EXPECT_EQ(font(std::string(54, 'a')), 540);
+    EXPECT_EQ(font("\x82\xa0"), 2 * font("W"));      // a stray byte never shortens a row
 }

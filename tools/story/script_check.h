@@ -1,16 +1,24 @@
 // The story script checker's rules: reads a script's Shift-JIS bytes the way
 // the game's reader does and reports every row that the game would misread,
-// draw outside its text box or cut short. Used by story_check.cpp (the build
-// and CI) and by the tests.
+// draw outside its text box or cut short. Japanese scripts hold double-byte
+// characters only; English scripts hold printable ASCII laid out for the
+// typewriter's two-byte steps and are measured in the English menu font.
+// Used by story_check.cpp (the build and CI) and by the tests.
 #pragma once
 
 #include <iconv.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 enum class ScriptKind { Story, Map };
+enum class ScriptLanguage { Japanese, English };
+
+// Pixel width of a string of printable ASCII in the English menu font.
+using TextWidth = std::function<int(const std::string&)>;
 
 struct ScriptProblem {
     int line;             // 1-based line of the file, 0 for the whole file
@@ -26,6 +34,9 @@ enum {
     STORY_BOX_RIGHT = 600, STORY_TEXT_X = 50,
     MAP_BOX_RIGHT = 600, MAP_TEXT_X = 170,
     CHECK_MAX_ROWS = 99, CHECK_PAGE_ROWS = 5, CHECK_NAME_BYTES = 49, CHECK_TEXT_BYTES = 255,
+    // English rows are measured exactly, so they may run up to 10 pixels
+    // short of the box's right edge (the blinking dot included).
+    ENGLISH_TEXT_RIGHT = 590,
 };
 
 inline int MaxRowCharacters(ScriptKind kind) {
@@ -33,10 +44,21 @@ inline int MaxRowCharacters(ScriptKind kind) {
     return (width - CHECK_DOT_PX) / CHECK_GLYPH_PX;
 }
 
+// Pixels an English row may take from its text's left edge to x 590.
+inline int EnglishRowWidth(ScriptKind kind) {
+    return ENGLISH_TEXT_RIGHT - (kind == ScriptKind::Story ? STORY_TEXT_X : MAP_TEXT_X);
+}
+
 inline ScriptKind KindForPath(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     return base.rfind("madv", 0) == 0 ? ScriptKind::Map : ScriptKind::Story;
+}
+
+// English scripts live in a folder named "en" (assets/story/en/, dat/csv/en/).
+inline ScriptLanguage LanguageForPath(const std::string& path) {
+    return std::filesystem::path(path).parent_path().filename() == "en" ? ScriptLanguage::English
+                                                                         : ScriptLanguage::Japanese;
 }
 
 namespace script_check {
@@ -110,19 +132,106 @@ struct RowCursor {
     }
 };
 
+// A Japanese text: double-byte Shift-JIS characters, then "C" at a page end,
+// no wider than the box. Returns whether the row ends a page.
+inline bool CheckJapaneseText(const std::string& text, int lineNo, ScriptKind kind,
+                              std::vector<ScriptProblem>& problems) {
+    const int maxChars = MaxRowCharacters(kind);
+    bool pageEnd = false;
+    int characters = 0;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 'C' && i + 1 == text.size()) {
+            pageEnd = true;
+            break;
+        }
+        if (!IsLead(c)) {
+            problems.push_back({lineNo, "single-byte character at text byte " + std::to_string(i) +
+                                            ": the text holds double-byte characters, then \"C\""});
+            break;
+        }
+        if (i + 1 >= text.size()) {
+            problems.push_back({lineNo, "odd number of text bytes: a lead byte without its partner"});
+            break;
+        }
+        if (!IsTrail(static_cast<unsigned char>(text[i + 1]))) {
+            problems.push_back({lineNo, "broken Shift-JIS character at text byte " + std::to_string(i)});
+            break;
+        }
+        i += 2;
+        characters++;
+    }
+    if (characters > maxChars)
+        problems.push_back({lineNo, std::to_string(characters) + " characters are " +
+                                        std::to_string(characters * CHECK_GLYPH_PX) + " px wide; the box holds " +
+                                        std::to_string(maxChars) + " characters"});
+    return pageEnd;
+}
+
+inline bool IsPrintableAscii(const std::string& bytes, size_t* bad) {
+    for (size_t i = 0; i < bytes.size(); i++)
+        if (bytes[i] < 0x20 || bytes[i] > 0x7E) {   // char may be signed: bytes from 0x80 are negative
+            *bad = i;
+            return false;
+        }
+    return true;
+}
+
+// An English text. The typewriter copies two bytes a frame and tests only the
+// byte at each even offset for the page marker "C", the line end and (at
+// offset 0) the end marker "X", so the bytes before the closing "C" must be
+// even in number, hold no "C" at an even offset, and not start with "X". The
+// row, and the blinking dot after a page's last row, must end by x 590.
+// Returns whether the row ends a page.
+inline bool CheckEnglishText(const std::string& text, int lineNo, ScriptKind kind, const TextWidth& width,
+                             std::vector<ScriptProblem>& problems) {
+    const bool pageEnd = !text.empty() && text.back() == 'C';
+    const std::string body = pageEnd ? text.substr(0, text.size() - 1) : text;
+    size_t bad = 0;
+    if (!IsPrintableAscii(text, &bad)) {
+        problems.push_back({lineNo, "text byte " + std::to_string(bad) +
+                                        " is not printable ASCII: English texts hold plain ASCII only"});
+        return pageEnd;
+    }
+    if (body.size() % 2 != 0)
+        problems.push_back({lineNo, pageEnd ? "odd number of bytes before the final \"C\": the typewriter steps over "
+                                              "it (rephrase, or pad with a space)"
+                                            : "odd number of text bytes: the typewriter steps over the line end "
+                                              "(rephrase, or pad with a space)"});
+    if (!text.empty() && text[0] == 'X')
+        problems.push_back({lineNo, "\"X\" as the first text byte ends the script at this row"});
+    for (size_t i = 0; i < body.size(); i += 2)
+        if (body[i] == 'C')
+            problems.push_back({lineNo, "\"C\" at even text byte " + std::to_string(i) +
+                                            " ends the page there (rephrase, or shift it by a space)"});
+    if (width) {
+        const int limit = EnglishRowWidth(kind);
+        const int used = width(body) + (pageEnd ? width(".") : 0);
+        if (used > limit)
+            problems.push_back({lineNo, "the row is " + std::to_string(used) + " px wide" +
+                                            (pageEnd ? " with the blinking dot" : "") + "; the box holds " +
+                                            std::to_string(limit) + " px"});
+    }
+    return pageEnd;
+}
+
 } // namespace script_check
 
 // Checks a script already in Shift-JIS. With crlf the lines must end with
 // CR LF as the game's line reader needs; without, LF or CR LF (a source).
-inline std::vector<ScriptProblem> CheckScriptBytes(const std::string& sjis, ScriptKind kind, bool crlf) {
+// English scripts need `width`, the menu font's measure, to check row widths.
+inline std::vector<ScriptProblem> CheckScriptBytes(const std::string& sjis, ScriptKind kind, bool crlf,
+                                                   ScriptLanguage language = ScriptLanguage::Japanese,
+                                                   const TextWidth& width = {}) {
     using namespace script_check;
+    const bool english = language == ScriptLanguage::English;
     std::vector<ScriptProblem> problems;
-    const int maxChars = MaxRowCharacters(kind);
     int rows = 0, pageRows = 0, lastRowLine = 0;
     size_t start = 0;
     int lineNo = 0;
     if (sjis.empty()) problems.push_back({0, "the file is empty"});
     else if (sjis.back() != '\n') problems.push_back({0, "the file does not end with a line feed"});
+    if (english && !width) problems.push_back({0, "no menu font to measure the English rows with"});
     while (start < sjis.size()) {
         lineNo++;
         size_t end = sjis.find('\n', start);
@@ -151,7 +260,13 @@ inline std::vector<ScriptProblem> CheckScriptBytes(const std::string& sjis, Scri
             problems.push_back({lineNo, "the speaker name has " + std::to_string(comma) + " bytes, at most 49"});
             continue;
         }
-        for (size_t i = 0; i < comma; i++) {
+        const std::string name = line.substr(0, comma);
+        size_t bad = 0;
+        if (english && !IsPrintableAscii(name, &bad))
+            problems.push_back({lineNo, "the speaker name holds a byte that is not printable ASCII"});
+        else if (english && width && width(name) > EnglishRowWidth(kind))
+            problems.push_back({lineNo, "the speaker name is wider than the box"});
+        for (size_t i = 0; i < comma && !english; i++) {
             const unsigned char c = static_cast<unsigned char>(line[i]);
             if (IsLead(c)) {
                 if (i + 1 >= comma || !IsTrail(static_cast<unsigned char>(line[i + 1]))) {
@@ -202,34 +317,8 @@ inline std::vector<ScriptProblem> CheckScriptBytes(const std::string& sjis, Scri
         if (text.empty()) problems.push_back({lineNo, "empty text"});
         if (text.size() > CHECK_TEXT_BYTES)
             problems.push_back({lineNo, "the text has " + std::to_string(text.size()) + " bytes, at most 255"});
-        bool pageEnd = false;
-        int characters = 0;
-        for (size_t i = 0; i < text.size();) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c == 'C' && i + 1 == text.size()) {
-                pageEnd = true;
-                break;
-            }
-            if (!IsLead(c)) {
-                problems.push_back({lineNo, "single-byte character at text byte " + std::to_string(i) +
-                                                ": the text holds double-byte characters, then \"C\""});
-                break;
-            }
-            if (i + 1 >= text.size()) {
-                problems.push_back({lineNo, "odd number of text bytes: a lead byte without its partner"});
-                break;
-            }
-            if (!IsTrail(static_cast<unsigned char>(text[i + 1]))) {
-                problems.push_back({lineNo, "broken Shift-JIS character at text byte " + std::to_string(i)});
-                break;
-            }
-            i += 2;
-            characters++;
-        }
-        if (characters > maxChars)
-            problems.push_back({lineNo, std::to_string(characters) + " characters are " +
-                                            std::to_string(characters * CHECK_GLYPH_PX) + " px wide; the box holds " +
-                                            std::to_string(maxChars) + " characters"});
+        const bool pageEnd = english ? CheckEnglishText(text, lineNo, kind, width, problems)
+                                     : CheckJapaneseText(text, lineNo, kind, problems);
         pageRows++;
         if (pageRows == CHECK_PAGE_ROWS + 1)
             problems.push_back({lineNo, "a page of more than 5 rows (the previous rows have no \"C\")"});
@@ -277,9 +366,11 @@ inline bool Utf8ToShiftJis(const std::string& utf8, std::string* sjis, std::vect
 }
 
 // Checks a UTF-8 source as the build converts it.
-inline std::vector<ScriptProblem> CheckScriptSource(const std::string& utf8, ScriptKind kind) {
+inline std::vector<ScriptProblem> CheckScriptSource(const std::string& utf8, ScriptKind kind,
+                                                    ScriptLanguage language = ScriptLanguage::Japanese,
+                                                    const TextWidth& width = {}) {
     std::vector<ScriptProblem> problems;
     std::string sjis;
     if (!Utf8ToShiftJis(utf8, &sjis, &problems)) return problems;
-    return CheckScriptBytes(sjis, kind, false);
+    return CheckScriptBytes(sjis, kind, false, language, width);
 }
