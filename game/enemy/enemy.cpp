@@ -14,8 +14,8 @@
 #include "game/enemy/patterns.h"
 #include "game/enemy/items.h"
 #include "game/enemy/shots.h"
-#include "game/player/boss.h"
 #include "game/common/game_state.h"
+#include "game/common/play_records.h"
 
 StoryRow story[STORY_ROWS];
 int story_count;

@@ -8,8 +8,8 @@
 
 #include "framework/framework.h"
 #include "game/enemy/enemy.h"
-#include "game/player/player.h"
 #include "game/common/assets.h"
+#include "game/common/play_records.h"
 
 ItemRecord item[ITEM_MAX];
 BurstRecord burst[BURST_MAX];

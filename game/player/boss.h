@@ -3,14 +3,13 @@
 // boss pattern table. The play scene calls UpdateBoss, MoveBoss, UpdateBossTail.
 #pragma once
 
-#include "game/common/game_state.h"
-
 #include <cstdint>
 
+#include "game/common/game_state.h"
+#include "game/common/play_records.h"
 #include "game/enemy/shots.h"
 
 enum {
-    BOSS_NONE = 0, BOSS_FIGHTING = 1, BOSS_FLASHING = 2,
     BOSS_HP_START = 30000,
     BOSS_FLASH_FRAMES = 150,       // frames of state 2 after a hit
     BOSS_BULLETS = 300,            // bullets of the boss-bullet block
@@ -19,20 +18,6 @@ enum {
     TAIL_SPACING = 27,             // history entries between two segments
     BOSS_SHOT_PATTERNS = STAGE_COUNT,   // the first rows: each stage's shot pattern
     BOSS_PATTERNS = 2 * STAGE_COUNT,   // then each stage's movement pattern
-};
-
-struct BossRecord {
-    int32_t state;         // BOSS_NONE, BOSS_FIGHTING or BOSS_FLASHING
-    int32_t count;         // frames since the boss entered (+1 every play frame, also before)
-    int32_t phase;         // 0..8, from hp
-    int32_t flashTimer;    // frames spent in state 2; the boss is drawn only while it is even
-    int32_t hp;
-    int32_t hpMax;         // 30000 at the stage start (kept, not read)
-    int32_t endTime;       // stage clock value at which the boss enters
-    double x, y;
-    double vx, vy;         // extra velocity added every frame
-    double angle;          // heading; the image is drawn rotated by angle + π
-    double speed;          // along angle
 };
 
 struct BossBulletBlock {
@@ -55,7 +40,6 @@ struct BossHistory {
 
 typedef void (*BossPatternFn)(void);
 
-extern BossRecord boss;
 extern BossBulletBlock boss_bullets;
 extern TailSegment boss_tail[TAIL_SEGMENTS];
 extern BossHistory boss_history;
