@@ -113,7 +113,16 @@ int VortalisMain(void) {
     // and a child forked while workers hold the allocator's locks can hang.
     PreloadAssets();
     SetWindowTitle("Vortalis");
-    if (FrameworkInit() == -1) return -1;
+    if (FrameworkInit() == -1) {
+        // A second copy says so and leaves the running copy's Log.txt alone.
+        char reason[160];
+        if (StartupError(reason, sizeof reason) == STARTUP_ALREADY_RUNNING) {
+            std::fprintf(stderr, "vortalis: the game is already running\n");
+            return 1;
+        }
+        std::fprintf(stderr, "vortalis: the game could not start: %s (see Log.txt)\n", reason);
+        return -1;
+    }
     if (!verify) ApplySettingsAfterInit(wantedWindowed);
     if (SetDrawTarget(-2) != 0) {
         FrameworkEnd();

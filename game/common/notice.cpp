@@ -48,6 +48,7 @@ void Notify(const char* format, ...) {
         else i++;
     }
     n.shownAt = GetTickMs();
+    LogPrintF("%s", n.text);   // kept in Log.txt after it has gone from the screen
 }
 
 void DrawNotices(void) {

@@ -1,7 +1,7 @@
 // Notices: what the features beside the designed game tell the player (a
 // replay saved or refused, a settings problem, a screenshot). Each shows for a
-// few seconds over the frame and goes; the designed console (ScreenPrintF)
-// keeps its designed lines for good.
+// few seconds over the frame and goes, and stays in Log.txt; the designed
+// console (ScreenPrintF) keeps its designed lines for good.
 #pragma once
 
 enum { NOTICE_LINES = 6, NOTICE_MS = 4000 };
