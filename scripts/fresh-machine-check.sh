@@ -164,7 +164,9 @@ mirror=$(
              if (ok && uri != "") print uri }' "$f"
     done
   } | head -n1)
-[ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+# Only the machine's own sources name a mirror: without one there is nothing
+# to bootstrap from, and the check says so instead of guessing a host.
+[ -n "$mirror" ] || skip "no bookworm mirror in /etc/apt/sources.list or /etc/apt/sources.list.d/ to bootstrap from"
 
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/vortalis-fresh.XXXXXX")
 cache_dir=${VORTALIS_FRESH_CACHE:-/var/cache/vortalis-fresh}
