@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdio>
@@ -174,4 +175,106 @@ TEST(Binary, FullScreenLetterboxesTheWholePictureWithOrWithoutAWindowManager) {
         };
         for (const auto& p : points) EXPECT_EQ(colour(p.x, p.y), p.want) << p.x << "," << p.y;
     }
+}
+
+namespace {
+
+struct Ended {
+    int code;             // exit code, −1 when it had to be killed or died of a signal
+    std::string stderrText;
+};
+
+// Runs the game with the arguments on SDL's dummy drivers; gives it `seconds`
+// before killing it.
+Ended RunGame(const std::vector<std::string>& args, int seconds) {
+    int fds[2];
+    if (pipe(fds) != 0) return {-1, ""};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 2);
+        close(fds[0]);
+        std::freopen("/dev/null", "w", stdout);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("XDG_RUNTIME_DIR", ".", 1);
+        std::vector<char*> argv = {const_cast<char*>("vortalis")};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(VORTALIS_EXE, argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string text;
+    char buffer[512];
+    pollfd p = {fds[0], POLLIN, 0};
+    for (int waited = 0; waited < seconds * 10; waited++) {
+        if (poll(&p, 1, 100) > 0) {
+            const ssize_t n = read(fds[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    close(fds[0]);
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return {-1, text};
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+} // namespace
+
+// A replay given on the command line that cannot be played is refused with its
+// reason on stderr and exit 1, before any window, question or log; a pipe is
+// refused at once, never waited on.
+TEST(Binary, AReplayThatCannotBePlayedIsRefusedWithItsReasonBeforeAnyWindow) {
+    ASSERT_EQ(mkfifo("pipe.vrp", 0644), 0);
+    ASSERT_EQ(mkdir("folder.vrp", 0755), 0);
+    WriteBytes("damaged.vrp", "VRPL and nothing a replay needs");
+    const struct {
+        const char* path;
+        const char* reason;
+    } cases[] = {
+        {"missing.vrp", "no such file"},
+        {"folder.vrp", "is a folder, not a file"},
+        {"pipe.vrp", "is a pipe, not a file"},
+        {"damaged.vrp", "too short to be a replay"},
+    };
+    for (const auto& c : cases) {
+        for (bool verify : {false, true}) {
+            std::vector<std::string> args = {"--replay", c.path};
+            if (verify) args.push_back("--verify");
+            const Ended e = RunGame(args, 10);
+            EXPECT_EQ(e.code, 1) << c.path << (verify ? " --verify" : "");
+            EXPECT_EQ(e.stderrText, std::string("vortalis: ") + c.path + ": " + c.reason + "\n");
+        }
+    }
+    EXPECT_TRUE(ReadBytes("Log.txt").empty()) << "the framework started";
+}
+
+// A second copy of the game says on stderr that one is already running and
+// leaves the running copy's Log.txt as it was.
+TEST(Binary, ASecondCopySaysTheGameIsRunningAndLeavesItsLogAlone) {
+    const pid_t first = fork();
+    if (first == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("XDG_RUNTIME_DIR", ".", 1);
+        execl(VORTALIS_EXE, "vortalis", "--windowed", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 200 && ReadBytes("Log.txt").find("初期化が完了しました") == std::string::npos; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string logBefore = ReadBytes("Log.txt");
+    const Ended second = RunGame({"--windowed"}, 20);
+    const std::string logAfter = ReadBytes("Log.txt");
+    Stop(first);
+    ASSERT_NE(logBefore.find("初期化が完了しました"), std::string::npos) << "the first copy did not start";
+    EXPECT_EQ(second.code, 1);
+    EXPECT_EQ(second.stderrText, "vortalis: the game is already running\n");
+    EXPECT_EQ(logAfter.substr(0, logBefore.size()), logBefore) << "the running copy's log was cut";
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -132,6 +133,45 @@ TEST_F(Records, DamagedUnreadableAndUnwritableFilesCostAConsoleLineNotTheRun) {
     EndRun(80, 0, 0, RUN_GAME_OVER);
     ASSERT_EQ(stat("scores.txt", &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
+    ASSERT_EQ(rmdir("scores.txt"), 0);
+
+    // A second damaged file keeps the first one's copy and takes the next
+    // number; one that cannot be moved aside (every name taken) is left as it
+    // is and no table is written over it that session.
+    WriteBytes("scores.txt", "second damage\n");
+    ForgetRecords();
+    EXPECT_EQ(BestScore(), -1);
+    EXPECT_EQ(ReadBytes("scores.txt.bad"), "high scores: me 100\n");
+    EXPECT_EQ(ReadBytes("scores.txt.2.bad"), "second damage\n");
+    WriteBytes("scores.txt", "third damage\n");
+    for (int n = 3; n < 1000; n++) WriteBytes(("scores.txt." + std::to_string(n) + ".bad").c_str(), "");
+    ForgetRecords();
+    EXPECT_EQ(BestScore(), -1);
+    EXPECT_NE(NoticesJoined().find("scores.txt が壊れていて移せないため、記録は保存されません"), std::string::npos)
+        << NoticesJoined();
+    EndRun(90, 0, 0, RUN_GAME_OVER);
+    EXPECT_EQ(ReadBytes("scores.txt"), "third damage\n");
+}
+
+// Each entry names the replay its own run saved, or none: a run that saved
+// none (a continue was used, or the save failed) never takes the name of the
+// run before it.
+TEST_F(Records, AnEntryNamesOnlyTheReplayItsOwnRunSaved) {
+    SetReplaySaving(true);
+    EndRun(100, 0, 0, RUN_RETURNED);
+    const std::string first = LastRunReplayName();
+    ASSERT_FALSE(first.empty());
+    EndRun(50, 0, 1, RUN_GAME_OVER);
+    EXPECT_EQ(LastRunReplayName(), "");
+    ASSERT_EQ(std::system("rm -r replays"), 0);
+    WriteBytes("replays", "a file where the folder goes");
+    EndRun(70, 0, 0, RUN_QUIT);
+    EXPECT_EQ(LastRunReplayName(), "");
+    const ScoreTable& t = ScoresInPlay();
+    ASSERT_EQ(t.count, 3);
+    EXPECT_EQ(std::string(t.entries[0].replay), first);
+    EXPECT_EQ(std::string(t.entries[1].replay), "") << "score " << t.entries[1].score;
+    EXPECT_EQ(std::string(t.entries[2].replay), "") << "score " << t.entries[2].score;
 }
 
 TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
@@ -168,16 +208,24 @@ TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
     WriteBytes("scores.txt", table);
 
     // The game starts again: the title shows the best score, and 記録 (up
-    // three times, past おわる and 設定) shows both runs, the newer one first and marked; Z
-    // on the older one tries its replay and stays on the screen.
+    // three times, past おわる and 設定) shows both runs, the newer one first and
+    // marked. Enter on it watches its replay from replays/ (Escape stops it and
+    // the screen comes back); Z on the older one tries its replay, which is
+    // not there, and stays on the screen.
     ForgetRecords();
     ResetMenus();
     GameDriver again;
     int titleBest = -1, newOnFirst = -1, newOnSecond = -1, textOnSecond = -1;
+    bool watched = false;
     std::vector<int> chosen;
     std::string console;
     step = 0;
     again.act = [&](GameDriver& d, int) {
+        if (RunPlayingBack()) {
+            watched = true;
+            if (fucn_state == 30 && scene_timer == 20) d.Tap(KEY_ESCAPE);
+            return;
+        }
         if (fucn_state == 1) d.Tap(KEY_Z);
         if (fucn_state != 10 && fucn_state != 1200) return;
         switch (step++) {
@@ -190,17 +238,19 @@ TEST_F(RecordsInPlay, TwoRunsShowInOrderOnTheRecordsScreenAfterARestart) {
             newOnFirst = CountColour(d, 30, 120, 100, 138, 0xFFFF00);
             newOnSecond = CountColour(d, 30, 144, 100, 162, 0xFFFF00);
             textOnSecond = CountColour(d, 100, 144, 600, 162, 0xFFFFFF);
-            d.Tap(KEY_DOWN);
+            d.Tap(KEY_RETURN);
             break;
-        case 15: d.Tap(KEY_Z); break;
-        case 17: chosen.push_back(fucn_state); console = NoticesJoined(); d.Tap(KEY_ESCAPE); break;
-        case 19: chosen.push_back(fucn_state); fucn_state = 900; break;
+        case 15: chosen.push_back(fucn_state); d.Tap(KEY_DOWN); break;
+        case 17: d.Tap(KEY_Z); break;
+        case 19: chosen.push_back(fucn_state); console = NoticesJoined(); d.Tap(KEY_ESCAPE); break;
+        case 21: chosen.push_back(fucn_state); fucn_state = 900; break;
         default: break;
         }
     };
     EXPECT_EQ(again.Run(), 0);
     EXPECT_GT(titleBest, titleBefore + 50) << "ハイスコア on the title";
-    EXPECT_EQ(chosen, (std::vector<int>{SCENE_RECORDS, SCENE_RECORDS, 10}));
+    EXPECT_TRUE(watched) << "the newer run's replay was not played";
+    EXPECT_EQ(chosen, (std::vector<int>{SCENE_RECORDS, SCENE_RECORDS, SCENE_RECORDS, 10}));
     EXPECT_NE(console.find("リプレイ replay-missing.vrp を再生できませんでした"), std::string::npos) << console;
     EXPECT_GT(newOnFirst, 20) << "NEW beside the first row, the newer run's 5000";
     EXPECT_EQ(newOnSecond, 0);

@@ -126,6 +126,9 @@ TEST(ReplayFile, RefusesEveryKindOfBadFileWithItsReason) {
         {"the number of check values does not fit the length", [](auto* b) { PutU32(b, 60, 440); Reseal(b); }},
         {"the header names a start or stage that does not exist", [](auto* b) { (*b)[49] = 5; Reseal(b); }},
         {"a starting hold count is negative", [](auto* b) { PutU32(b, 80, 0x80000000u); Reseal(b); }},
+        // The frame counter must count the run's 500 frames without overflowing.
+        {"the starting frame counter is out of range", [](auto* b) { PutU32(b, 56, 0x7fffffffu - 499); Reseal(b); }},
+        {"the starting frame counter is out of range", [](auto* b) { PutU32(b, 56, 0xffffffffu); Reseal(b); }},
         {"the body is larger than any replay's", [](auto* b) { PutU32(b, 72, 1u << 30); Reseal(b); }},
         {"the body does not unpack to the size in the header", [](auto* b) { PutU32(b, 72, U32At(*b, 72) + 1); Reseal(b); }},
         {"the frames do not add up to the length in the header", [](auto* b) { PutU32(b, 60, 495); Reseal(b); }},
@@ -192,6 +195,15 @@ TEST(ReplayList, NewestFirstWithDamagedFilesShownAndDescribed) {
     WriteBytes("replays/notes.txt", "not a replay");
     const std::vector<ReplayListEntry> list = ReadReplayList("replays");
     ASSERT_EQ(list.size(), 3u);
+
+    // Copies saved within one second carry -2, -3, …: later copies are newer.
+    const std::vector<std::string> newestFirst = {
+        "replay-20261231-235959-10.vrp", "replay-20261231-235959-9.vrp", "replay-20261231-235959-2.vrp",
+        "replay-20261231-235959.vrp", "replay-20260601-120000.vrp", "replay-20260101-000000-3.vrp",
+    };
+    for (std::size_t i = 0; i < newestFirst.size(); i++)
+        for (std::size_t j = 0; j < newestFirst.size(); j++)
+            EXPECT_EQ(NewerReplayName(newestFirst[i], newestFirst[j]), i < j) << newestFirst[i] << " " << newestFirst[j];
     EXPECT_EQ(list[0].name, "replay-20261231-235959.vrp");
     EXPECT_EQ(list[1].name, "replay-20260601-120000.vrp");
     EXPECT_EQ(list[2].name, "replay-20260101-000000.vrp");

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <functional>
 #include <string>
@@ -63,12 +66,26 @@ inline int VerifyReplay(const std::string& path) {
     return code;
 }
 
+// The exit code of `vortalis --replay path --verify` in a process of its
+// own, as a player's replay is checked anywhere; −1 when it did not exit.
+inline int VerifyInFreshProcess(const std::string& path) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(VORTALIS_EXE, "vortalis", "--replay", path.c_str(), "--verify", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
 class ReplayRun : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(LinkGameData());
         HeadlessSelect();
         ResetMenus();
+        ForgetRun();
         SetReplaySaving(true);
     }
     void TearDown() override { g_launch = LaunchOptions{}; }

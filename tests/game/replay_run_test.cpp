@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "game/files/player_files.h"
+#include "game/player/charge.h"
 #include "game/player/player.h"
 #include "game/replay/replay_list.h"
+#include "game/shell/music.h"
 #include "game/state_hash.h"
 #include "tests/game/replay_fixture.h"
 #include "tests/support/console_text.h"
@@ -260,4 +263,180 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
     EXPECT_EQ(LastReplayResult().frame, 60u);
     EXPECT_NE(console.find("リプレイを止めました: desync at frame 60: the scene state differs"), std::string::npos)
         << console;
+}
+
+namespace {
+
+// Pause, then タイトルへ戻る: keys for the frames of scene 301.
+void ReturnToTitle(ReplayDriver& r, int* step) {
+    if (*step == 1) r.Tap(KEY_DOWN), *step = 2;
+    else if (*step == 2) r.Tap(KEY_Z), *step = 3;
+}
+
+// A practice run of stage 1, left through the pause menu at clock 200, and
+// its replay's file name.
+std::string RecordPracticeRun() {
+    ReplayDriver d;
+    int step = 0;
+    bool begun = false;
+    d.act = [&](ReplayDriver& r, int) {
+        if (fucn_state == 1 && !begun) r.Tap(KEY_Z);
+        if (fucn_state == 10 && !begun) BeginPracticeRun(0), begun = true;
+        if (fucn_state == 30 && scene_timer == 200 && step == 0) r.Tap(KEY_ESCAPE), step = 1;
+        if (fucn_state == 301) ReturnToTitle(r, &step);
+        if (fucn_state == 1 && step == 3) fucn_state = 900;
+    };
+    EXPECT_EQ(d.Run(), 0);
+    EXPECT_EQ(LastRecordedRun().start, REPLAY_START_PRACTICE);
+    return "replays/" + LastRunReplayName();
+}
+
+} // namespace
+
+// A charge shot fired just before leaving for the title stays with its run:
+// the next run starts without it, and both runs' replays verify in a process
+// of their own.
+TEST_F(ReplayRun, AChargeShotFiredBeforeLeavingNeitherCrossesTheNextRunNorBreaksItsReplay) {
+    ReplayDriver d;
+    int run = 0, step = 0;
+    bool flewInFirst = false;
+    int beamAtSecondStart = -1;
+    std::vector<std::string> saved;
+    d.act = [&](ReplayDriver& r, int) {
+        if ((fucn_state == 1 || fucn_state == 10) && step == 3) {
+            saved.push_back("replays/" + LastRunReplayName());
+            run++, step = 0;
+        }
+        if (fucn_state == 1 || fucn_state == 10) {
+            if (run == 2) fucn_state = 900;
+            else r.Tap(KEY_Z);
+        }
+        if (fucn_state == 20) fucn_state = 27;
+        if (fucn_state == 30) {
+            const int t = scene_timer;
+            if (run == 1 && t == 1) beamAtSecondStart = charge_shot.state;
+            if (run == 0 && t >= 10 && t < 115) r.Hold(KEY_Z);   // a full charge, released at 115
+            if (run == 0 && t == 118) flewInFirst = charge_shot.state == CHARGE_FLYING;
+            if (t == 120 && step == 0) r.Tap(KEY_ESCAPE), step = 1;
+        } else if (fucn_state == 301) {
+            ReturnToTitle(r, &step);
+        }
+    };
+    ASSERT_EQ(d.Run(), 0);
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_TRUE(flewInFirst);
+    EXPECT_EQ(beamAtSecondStart, CHARGE_NONE);
+    for (const std::string& path : saved) EXPECT_EQ(VerifyInFreshProcess(path), 0) << path;
+}
+
+// Escape while watching a practice replay ends the watched run and its
+// practice with it: the next game from the title is a game, recorded as one.
+TEST_F(ReplayRun, StoppingAPracticeReplayLeavesNoPracticeBehind) {
+    const std::string practice = RecordPracticeRun();
+    HeadlessSelect();
+    ResetMenus();
+    ReplayDriver d;
+    bool watched = false, stopped = false;
+    int startOfNext = -1, clearTurn = -1;
+    d.act = [&](ReplayDriver& r, int) {
+        if (fucn_state == 1 && !watched) {
+            std::string error;
+            ASSERT_TRUE(WatchReplayFile(practice, REPLAY_WATCH, SCENE_REPLAY_LIST_OPEN, &error)) << error;
+            watched = true;
+        } else if (fucn_state == 30 && RunPlayingBack() && scene_timer == 50) {
+            r.Tap(KEY_ESCAPE);
+            stopped = true;
+        } else if (fucn_state == SCENE_REPLAY_LIST && stopped) {
+            fucn_state = SCENE_PROLOGUE_LOAD;   // スタート
+        } else if (fucn_state == 20) {
+            fucn_state = 27;
+        } else if (fucn_state == 30 && !RunPlayingBack() && startOfNext < 0) {
+            startOfNext = RecordingStart();
+            clearTurn = RunStageClearScene(SCENE_MAP_STORY_LOAD);
+            fucn_state = 900;
+        }
+    };
+    ASSERT_EQ(d.Run(), 0);
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(RunIsPractice());
+    EXPECT_EQ(startOfNext, REPLAY_START_NEW_GAME);
+    EXPECT_EQ(clearTurn, SCENE_MAP_STORY_LOAD) << "a stage clear leads on to the map story, not the practice menu";
+}
+
+// A watched replay has the music of its run: the stage music starts with play.
+TEST_F(ReplayRun, AWatchedReplayPlaysItsRunsMusic) {
+    const std::string practice = RecordPracticeRun();
+    HeadlessSelect();
+    ResetMenus();
+    ReplayDriver d;
+    bool watched = false;
+    int musicInPlay = -1;
+    d.act = [&](ReplayDriver&, int) {
+        if (fucn_state == 1 && !watched) {
+            std::string error;
+            ASSERT_TRUE(WatchReplayFile(practice, REPLAY_WATCH, SCENE_REPLAY_LIST_OPEN, &error)) << error;
+            watched = true;
+        }
+        if (fucn_state == 30 && RunPlayingBack() && scene_timer == 40) musicInPlay = MusicState();
+        if (fucn_state == SCENE_REPLAY_LIST) fucn_state = 900;
+    };
+    ASSERT_EQ(d.Run(), 0);
+    EXPECT_EQ(musicInPlay, 6) << "the stage music started at clock 30, as in the recorded run";
+}
+
+// A replay whose pad takes it out of its run (the prologue's pause menu, then
+// the title menus into 設定 and out again, which saves the settings) ends as a
+// desync at the frame it left, and writes nothing; 終了する from that menu is
+// a desync too, never a pass.
+TEST_F(ReplayRun, AReplayThatLeavesItsRunIsADesyncAndWritesNothing) {
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    setenv("XDG_CONFIG_HOME", (std::string(here) + "/config").c_str(), 1);
+    enum { DOWN = 1u << 0, SHOT = 1u << 4, PAUSE = 1u << 15 };
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, unsigned>> presses;   // frame, mask
+        uint32_t leftAt;
+    };
+    const Case cases[] = {
+        {"title", {{5, PAUSE}, {8, SHOT}, {12, DOWN}, {14, DOWN}, {16, DOWN}, {18, DOWN}, {20, SHOT}, {23, PAUSE}}, 9},
+        {"quit", {{5, PAUSE}, {8, DOWN}, {10, SHOT}}, 11},
+    };
+    for (const Case& c : cases) {
+        ReplayData r;
+        std::snprintf(r.gameVersion, sizeof r.gameVersion, "%s", LaunchVersion());
+        r.start = REPLAY_START_PROLOGUE;
+        r.masks.assign(300, 0);
+        for (const auto& [frame, mask] : c.presses) r.masks[frame] = static_cast<uint16_t>(mask);
+        r.checks.assign(ReplayCheckCount(300), ReplayCheck{});
+        const std::vector<unsigned char> bytes = EncodeReplay(r);
+        WriteBytes("leaves.vrp", std::string(bytes.begin(), bytes.end()));
+        EXPECT_EQ(VerifyReplay("leaves.vrp"), 1) << c.name;
+        EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC) << c.name;
+        EXPECT_EQ(LastReplayResult().part, STATE_SCENE) << c.name;
+        EXPECT_EQ(LastReplayResult().frame, c.leftAt) << c.name;
+    }
+    EXPECT_TRUE(ReadBytes("config/vortalis/settings.ini").empty()) << "the player's settings were written";
+    EXPECT_TRUE(SavedReplays().empty());
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+// The command line's --replay FILE without --verify plays the replay in the
+// window and ends the program with 0 when it is over, not at the title.
+TEST_F(ReplayRun, AReplayWatchedFromTheCommandLineEndsTheProgramWhenItEnds) {
+    const std::string practice = RecordPracticeRun();
+    const uint32_t frames = LastRecordedRun().frames;
+    ResetMenus();
+    HeadlessSelect();
+    g_launch = LaunchOptions{};
+    g_launch.screen = SCREEN_WINDOW;
+    g_launch.replayFile = practice;
+    int titleFrames = 0;
+    HeadlessOnPresent([&](int, const uint32_t*, int, int) { titleFrames += fucn_state == 10; });
+    HeadlessPostEventAtFrame(static_cast<int>(frames) + 600, PLATFORM_EVENT_CLOSE_REQUEST);
+    EXPECT_EQ(VortalisMain(), 0);
+    HeadlessOnPresent(nullptr);
+    EXPECT_EQ(LastReplayResult().outcome, REPLAY_PASSED);
+    EXPECT_LT(HeadlessFrameCount(), static_cast<int>(frames) + 600) << "the program went on after the replay";
+    EXPECT_EQ(titleFrames, 0);
 }

@@ -148,6 +148,25 @@ TEST(SettingsFile, LoadsFromTheConfigFolderAndSavesAtomically) {
     EXPECT_EQ(g_settings.musicVolume, 10);
     EXPECT_FALSE(SaveSettings(&error));
     EXPECT_NE(error.find("settings.ini"), std::string::npos);
+    ASSERT_EQ(rmdir(path.c_str()), 0);
+
+    // A file too large to be settings is reported and never written over.
+    const std::string large = "music_volume = 2\n" + std::string(70000, ';') + "\n";
+    WriteBytes(path.c_str(), large);
+    problems.clear();
+    LoadSettings(&problems);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("too large"), std::string::npos) << problems[0];
+    g_settings.musicVolume = 4;
+    EXPECT_FALSE(SaveSettings(&error));
+    EXPECT_EQ(ReadBytes(path.c_str()), large);
+
+    // A byte-order mark does not hide the first line.
+    WriteBytes(path.c_str(), "\xEF\xBB\xBFmusic_volume = 2\n");
+    problems.clear();
+    LoadSettings(&problems);
+    EXPECT_EQ(g_settings.musicVolume, 2);
+    EXPECT_TRUE(problems.empty()) << problems[0];
     unsetenv("XDG_CONFIG_HOME");
 }
 

@@ -30,17 +30,6 @@ namespace {
 
 const std::string CORPUS = std::string(VORTALIS_SOURCE_DIR) + "/tests/replays";
 
-int RunVerify(const std::string& path) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl(VORTALIS_EXE, "vortalis", "--replay", path.c_str(), "--verify", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 // ---- The bot --------------------------------------------------------------------
 
 // Something that can hit the ship: where it is, how it moved last frame, and
@@ -276,7 +265,7 @@ TEST(ReplayCorpus, EveryReplayVerifiesAndTogetherTheyCoverThePlay) {
     bool prologue = false, ending = false;
     for (const ReplayListEntry& e : ReadReplayList(CORPUS)) {
         ASSERT_TRUE(e.readable) << e.name << ": " << e.problem;
-        EXPECT_EQ(RunVerify(CORPUS + "/" + e.name), 0) << e.name;
+        EXPECT_EQ(VerifyInFreshProcess(CORPUS + "/" + e.name), 0) << e.name;
         for (int s = e.header.startStage; s <= e.header.stageReached; s++) stagesPlayed.insert(s);
         endings.insert(e.header.endedBy);
         prologue = prologue || e.header.start == REPLAY_START_PROLOGUE;
