@@ -1,13 +1,13 @@
 // MP3 for the sound loader: libmpg123 fed from memory, after the ID3v2 tag at
 // the start and the ID3v1 "TAG" block at the end are cut off. The data must
 // begin with an MPEG audio frame header, so that arbitrary bytes are not taken
-// for MP3 by the decoder's resynchronisation. Where it does not (padding or
-// junk after the tag, a tag whose size is wrong, bytes before the first frame
-// of an untagged file), the first 64 KiB are searched for a header that starts
-// a chain of three frames of one version, layer and rate, each header where
-// the one before says it ends (or the chain ends with the data); the bytes
-// before it are skipped and a note says how many. Nothing else is taken for
-// MP3.
+// for MP3 by the decoder's resynchronisation. Where it does not, or where
+// what looks like a header there starts no chain of frames (padding or junk
+// after the tag, a tag whose size is wrong, bytes before the first frame of an
+// untagged file), the first 64 KiB are searched for a header that starts a
+// chain of three frames of one version, layer and rate, each header where the
+// one before says it ends (or the chain ends with the data); the bytes before
+// it are skipped and a note says how many. Nothing else is taken for MP3.
 #include <mpg123.h>
 
 #include <cstring>
@@ -78,14 +78,21 @@ AudioProbe AudioDecodeMp3(const uint8_t* data, size_t size, AudioPcm* out) {
     }
     if (end - begin >= 128 && std::memcmp(data + end - 128, "TAG", 3) == 0) end -= 128;
     size_t skipped = 0;
-    if (!FrameHeaderAt(data + begin, end - begin)) {
+    const bool headerFirst = FrameHeaderAt(data + begin, end - begin);
+    if (!headerFirst || !FrameChainAt(data, begin, end)) {
+        // Junk first (which may itself look like one frame header): the
+        // first chain of frames in the next 64 KiB. Data that begins with a
+        // header and holds no chain is left to the decoder as it is.
         enum { SEARCH = 65536 };
         const size_t last = end - begin > SEARCH ? begin + SEARCH : end;
         size_t at = begin + 1;
         while (at + 4 <= last && !(data[at] == 0xFF && FrameChainAt(data, at, end))) at++;
-        if (at + 4 > last) return AUDIO_NOT_THIS;
-        skipped = at - begin;
-        begin = at;
+        if (at + 4 <= last) {
+            skipped = at - begin;
+            begin = at;
+        } else if (!headerFirst) {
+            return AUDIO_NOT_THIS;
+        }
     }
 
     std::call_once(g_mpgInit, [] { mpg123_init(); });
