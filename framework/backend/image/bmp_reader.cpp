@@ -11,10 +11,18 @@
 // 5-bit 31 reads 255 and 16 reads 132; wider ones keep their top 8 bits.
 // A palette index past the colours the file lists reads opaque black. In
 // run-length pictures, pixels skipped by a delta or an early end of line or of
-// picture take palette entry 0; a run, an absolute block or a delta that goes
-// past the right edge or the last row refuses the file, as does data that ends
-// before the end-of-picture code with rows still to fill. Every size is
-// checked against the file before anything is allocated.
+// picture take palette entry 0; a delta that goes past the right edge or the
+// last row refuses the file, as does data that ends before the end-of-picture
+// code with rows still to fill. Every size is checked against the file before
+// anything is allocated.
+//
+// Repaired as mainstream readers do, each with a line in the notes: a palette
+// listing more colours than the depth indexes (the first 2^bpp used); no
+// colour count and room for fewer than 2^bpp entries before the pixels (as
+// many as fit); a pixel offset of 0 (the pixels follow the palette); run-length
+// runs and blocks past a row's right edge (carried on into the next rows in
+// storage order, where the next row's own pixels cover them, and dropped past
+// the picture's end).
 #include <cstring>
 #include <string>
 
@@ -185,18 +193,23 @@ bool DecodeRle(const uint8_t* d, size_t size, const BmpHeader& b, const uint32_t
     if (w * h > (dataBytes + 2) * IMAGE_MAX_SIDE) return false;
     pixels->assign(static_cast<size_t>(w * h), palette[0]);
     uint64_t at = b.pixelOffset, x = 0, y = 0;
-    uint64_t clipped = 0;   // pixels of runs and blocks past the right edge, dropped
+    // Runs and blocks that go past the right edge carry on into the rows
+    // above, in storage order, until an end-of-line code or a delta moves on
+    // (most writers pad rows that way, and the next row's own pixels then
+    // cover the spill); past the picture's last pixel they are dropped.
+    uint64_t spilled = 0;
     auto put = [&](uint32_t index) {
-        if (x < w) (*pixels)[(h - 1 - y) * w + x++] = palette[index];
-        else clipped++;
+        const uint64_t at = y * w + x++;
+        if (at < w * h) (*pixels)[(h - 1 - at / w) * w + at % w] = palette[index];
+        if (x > w) spilled++;
     };
     auto done = [&](bool ok) {
-        if (ok && clipped)
-            *notes += "BMP: " + std::to_string(clipped) + " run-length pixels past the right edge dropped\n";
+        if (ok && spilled)
+            *notes += "BMP: " + std::to_string(spilled) + " run-length pixels past the right edge of their row\n";
         return ok;
     };
     for (;;) {
-        if (at + 2 > size) return done(y >= h || (y == h - 1 && x == w));   // fine only when every row is done
+        if (at + 2 > size) return done(y * w + x >= w * h);   // fine only when every row is done
         const uint32_t count = d[at], code = d[at + 1];
         at += 2;
         if (count) {
