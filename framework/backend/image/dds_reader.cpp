@@ -12,7 +12,10 @@
 // Channels narrower than 8 bits are widened by repeating their bits; wider
 // ones keep their top 8 bits. The header must say 124 and 32 for its two
 // sizes; the top level's pixel data must be whole. Rows are packed to whole
-// bytes (the pitch field is not trusted).
+// bytes (the pitch field is not trusted). Masks with bits outside the pixel's
+// size are cut to it; a luminance mask that is then empty (or was 0) is the
+// low byte, and luminance said to be 24 or 32 bits is read as the 8-bit L (or
+// 16-bit L and A) that such files hold; each repair is noted.
 #include <cstring>
 #include <string>
 

@@ -9,7 +9,10 @@
 // a 16-bit pixel or map entry is alpha only when the descriptor gives one
 // attribute bit (opaque when set); grey with alpha keeps its second byte.
 // 5-bit channels are widened by repeating their top bits. An index outside the
-// map reads opaque black. Pixel data must end before the footer.
+// map reads opaque black. Pixel data must end before the footer. Run-length
+// packets may run on from one row into the next; a last packet that reaches
+// past the picture has its surplus dropped, with a line in the notes.
+// Version-1 files (no footer) are not read: nothing else marks them as TGA.
 #include <cstring>
 #include <string>
 
