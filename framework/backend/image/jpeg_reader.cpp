@@ -29,7 +29,7 @@ struct JpegError {
     bool endedEarly;
     int seen[4];        // warning codes already in the notes
     int seenCount;
-    std::string notes;
+    std::string* notes;   // kept outside, so that the struct stays a plain one for the cast below
 };
 
 void OnJpegError(j_common_ptr info) {
@@ -52,9 +52,9 @@ void OnJpegMessage(j_common_ptr info, int level) {
     err->seen[err->seenCount++] = code;
     char text[JMSG_LENGTH_MAX];
     err->mgr.format_message(info, text);
-    err->notes += "JPEG: ";
-    err->notes += text;
-    err->notes += '\n';
+    *err->notes += "JPEG: ";
+    *err->notes += text;
+    *err->notes += '\n';
 }
 
 // Adobe's (a × b + 127) / 255, exact for bytes.
@@ -76,6 +76,8 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
     err.mgr.output_message = OnJpegOutput;
     err.endedEarly = false;
     err.seenCount = 0;
+    std::string notes;
+    err.notes = &notes;
     std::vector<uint8_t> row;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&info);
@@ -131,6 +133,6 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
     out->width = w;
     out->height = h;
     out->hasAlpha = false;
-    out->notes += err.notes;
+    out->notes += notes;
     return true;
 }
