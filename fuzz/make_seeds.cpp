@@ -236,6 +236,36 @@ void CopyTestPictures() {
     closedir(d);
 }
 
+// The sound readers' test files (junk before MP3 frames, bytes after the last
+// Ogg page, repaired WAV headers, and some refused on purpose) seed their
+// readers' targets and the loader's.
+void CopyTestSounds() {
+    static const struct { const char* suffix; const char* targets[3]; } kinds[] = {
+        {".mp3", {"mp3", "sound_load", nullptr}},
+        {".ogg", {"ogg", "sound_load", nullptr}},
+        {".wav", {"wav_pcm", "wav_compressed", "sound_load"}},
+    };
+    const std::string dir = VORTALIS_SOURCE_DIR "/tests/data/sounds";
+    DIR* d = opendir(dir.c_str());
+    if (!d) {
+        std::fprintf(stderr, "make_seeds: no test sounds in %s\n", dir.c_str());
+        return;
+    }
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        for (const auto& k : kinds) {
+            const size_t n = std::strlen(k.suffix);
+            if (name.size() <= n || name.compare(name.size() - n, n, k.suffix) != 0) continue;
+            std::ifstream f(dir + "/" + name, std::ios::binary);
+            std::stringstream bytes;
+            bytes << f.rdbuf();
+            for (const char* target : k.targets)
+                if (target) Write(target, name.c_str(), bytes.str());
+        }
+    }
+    closedir(d);
+}
+
 void WriteImageSeeds() {
     CopyTestPictures();
     Write("image_bmp", "rgb.bmp", Bmp24(5, 3));
@@ -287,6 +317,7 @@ int main(int argc, char** argv) {
     WriteMp3Seeds("mp3");
     WriteImageSeeds();
     WriteMp3Seeds("sound_load");
+    CopyTestSounds();
     Write("settings", "settings.ini",
           "; comment\nmusic_volume = 7\neffect_volume = 3\nscreen = window\nwindow_scale = 2\n"
           "ask_at_start = no\nkey_shot = X\nkey_skip = Space\nkey_formation = A\nkey_pause = Key25\n"

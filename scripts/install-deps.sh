@@ -22,9 +22,10 @@ packages=(
   # question box draws with the X server's core fonts, which Xvfb only has with
   # xfonts-base (a recommendation, so not there with --no-install-recommends)
   xvfb xfonts-base xdotool x11-apps x11-utils imagemagick
-  # independent encoders and decoders for scripts/make-image-test-data.py; the
-  # include check of the house (scripts/check-includes.py)
-  python3 python3-pil libjpeg-turbo-progs
+  # independent encoders and decoders for scripts/make-image-test-data.py and
+  # tests/data/sounds/make-sound-test-data.py; python3 also runs the include
+  # check of the house (scripts/check-includes.py)
+  python3 python3-pil libjpeg-turbo-progs sox lame vorbis-tools mpg123 sndfile-programs
   # a window manager, for the full-screen and screen checks under one (scripts/screen-check.sh)
   openbox
 )

@@ -98,12 +98,13 @@ def differs(a, b):
     return max(max(abs(p - q) for p, q in zip(pa, pb)) for pa, pb in zip(a.getdata(), b.getdata()))
 
 
-def add(name, data, expected=None, prefer=("pillow", "magick", "self"), tolerance=0, equivalent=None):
+def add(name, data, expected=None, prefer=("pillow", "magick", "self"), tolerance=0, equivalent=None, noted=False):
     """Writes one picture that must be read, and its reference.
 
     expected: the generator's own pixels (an RGBA image) when it knows them;
     equivalent: bytes of the same picture in a layout Pillow reads, used
-    when no decoder reads `data` itself."""
+    when no decoder reads `data` itself; noted: the picture breaks a rule of
+    its format that readers forgive, and the reader must say what it repaired."""
     path = os.path.join(OUT, name)
     with open(path, "wb") as f:
         f.write(data)
@@ -129,7 +130,7 @@ def add(name, data, expected=None, prefer=("pillow", "magick", "self"), toleranc
     ref = reads[chosen]
     refname = os.path.splitext(name)[0] + ".ref.png"
     ref.save(os.path.join(OUT, refname))
-    cases.append((name, refname, tolerance, chosen))
+    cases.append((name, refname, tolerance, chosen + (" noted" if noted else "")))
     notes = []
     for k, v in reads.items():
         d = differs(ref, v)
@@ -170,10 +171,14 @@ def pack_row(values, bpp):
     return bytes(out)
 
 
-def bmp_file(info, palette_bytes, rows_bottom_up, extra=b""):
+def bmp_file(info, palette_bytes, rows_bottom_up, extra=b"", gap=b"", offset=None):
+    """gap: bytes between the palette and the pixels; offset: the pixel offset
+    the header gives, when not the true one."""
     body = b"".join(rows_bottom_up)
-    offset = 14 + len(info) + len(extra) + len(palette_bytes)
-    return b"BM" + struct.pack("<IHHI", offset + len(body), 0, 0, offset) + info + extra + palette_bytes + body
+    true_offset = 14 + len(info) + len(extra) + len(palette_bytes) + len(gap)
+    offset = true_offset if offset is None else offset
+    return (b"BM" + struct.pack("<IHHI", true_offset + len(body), 0, 0, offset) + info + extra + palette_bytes + gap +
+            body)
 
 
 def pad4(b):
@@ -190,10 +195,14 @@ def win_info(size, w, h, bpp, compression=0, colours=0, masks=None, image_size=0
     return info
 
 
-def bmp_indexed(name, bpp, header="win", colours=None, top_down=False, out_of_range=False):
+def bmp_indexed(name, bpp, header="win", colours=None, top_down=False, out_of_range=False, listed=None,
+                gap=b"", prefer=("pillow", "magick", "self"), noted=False):
+    """listed: the palette's length when the file lists more colours than the
+    depth can index (the picture uses the first 2^bpp)."""
     colours = colours or (1 << bpp)
     pal, idx = palette_picture(colours + (2 if out_of_range else 0))
     pal = pal[:colours]
+    extra_pal = palette_picture(listed)[0][colours:] if listed else []
     rows = [pad4(pack_row(r, bpp)) for r in idx]
     order = rows if top_down else rows[::-1]
     if header == "os2v1":
@@ -205,11 +214,11 @@ def bmp_indexed(name, bpp, header="win", colours=None, top_down=False, out_of_ra
     elif header == "os2v2short":
         info = struct.pack("<IIIHH", 16, W, H, 1, bpp)
         palb = b"".join(bytes((b, g, r, 0)) for r, g, b in pal)
-        assert colours == 1 << bpp
     else:
-        info = win_info(40, W, -H if top_down else H, bpp, colours=colours if colours != 1 << bpp or out_of_range else 0)
-        palb = b"".join(bytes((b, g, r, 0)) for r, g, b in pal)
-    add(name, bmp_file(info, palb, order), indexed_expected(pal, idx))
+        count = listed or (colours if colours != 1 << bpp or out_of_range else 0)
+        info = win_info(40, W, -H if top_down else H, bpp, colours=count)
+        palb = b"".join(bytes((b, g, r, 0)) for r, g, b in pal + extra_pal)
+    add(name, bmp_file(info, palb, order, gap=gap), indexed_expected(pal, idx), prefer, noted=noted)
 
 
 def bmp_direct(name, bpp, masks=None, header=40, compression=None, top_down=False):
@@ -311,6 +320,24 @@ def rle_encode(idx, four, with_delta):
     return bytes(out), seen
 
 
+def rle8_past_edge(idx, block):
+    """8-bit run-length data whose rows each carry 3 pixels too many: as one
+    run at the row's end, or as an absolute block over the whole row."""
+    out = bytearray()
+    for row in idx[::-1]:
+        if block:
+            vals = row + [1, 2, 3]
+            out += bytes((0, len(vals))) + bytes(vals) + b"\0" * (len(vals) & 1)
+        else:
+            x = 0
+            while x < W - 1:
+                out += bytes((1, row[x]))
+                x += 1
+            out += bytes((4, row[W - 1]))
+        out += b"\0\0"
+    return bytes(out[:-2]) + b"\0\1"
+
+
 def bmp_rle(name, four, with_delta):
     bpp = 4 if four else 8
     colours = 16 if four else 40
@@ -366,17 +393,32 @@ def write_bmp():
     rle8, pal8 = bmp_rle("bmp_rle8_delta.bmp", False, True)
     bmp_rle("bmp_rle4.bmp", True, False)
     rle4, pal4 = bmp_rle("bmp_rle4_delta.bmp", True, True)
-    # A run longer than the row, and a delta past the last row.
-    data_at = 14 + 40 + pal8
-    bad = bytearray(rle8)
-    bad[data_at:data_at + 2] = bytes((W + 1, 3))
-    refuse("bmp_rle8_run_past_row.bmp", bytes(bad), "run past the right edge")
+    # Runs and absolute blocks past the right edge: cut at the edge.
+    pal, idx = palette_picture(40)
+    palb = b"".join(bytes((b, g, r, 0)) for r, g, b in pal)
+    for name, block in (("bmp_rle8_run_past_row.bmp", False), ("bmp_rle8_block_past_row.bmp", True)):
+        data = rle8_past_edge(idx, block)
+        offset = 14 + 40 + len(palb)
+        f = (b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset) +
+             win_info(40, W, H, 8, 1, 40, image_size=len(data)) + palb + data)
+        add(name, f, indexed_expected(pal, idx), noted=True)
+    # A delta past the last row.
     bad = bytearray(rle4)
     delta = bad.index(bytes((0, 2, 3, 1)), 14 + 40 + pal4)
     bad[delta + 3] = H
     refuse("bmp_rle4_delta_past_picture.bmp", bytes(bad), "delta past the last row")
     bad = bytearray(rle8)
     refuse("bmp_rle8_cut.bmp", bytes(bad[:len(bad) * 2 // 3]), "data ends with rows unfilled")
+    # Palettes: more colours listed than the depth indexes (the first 2^bpp
+    # used), and no count with room for fewer than 2^bpp before the pixels
+    # (all that fit).
+    bmp_indexed("bmp_pal4_lists_256.bmp", 4, listed=256, noted=True)
+    bmp_indexed("bmp_os2v1_pal8_100_colours.bmp", 8, header="os2v1", colours=100, noted=True)
+    # Pixels further on than the palette's end, and a pixel offset of 0.
+    bmp_indexed("bmp_pal8_pixels_past_gap.bmp", 8, gap=b"\xa5" * 70)
+    rows = [pad4(b"".join(bytes((b, g, r)) for r, g, b, a in row)) for row in PIXELS]
+    add("bmp_rgb24_offset_0.bmp", bmp_file(win_info(40, W, H, 24), b"", rows[::-1], offset=0),
+        rgba_image(alpha=False), noted=True)
     refuse("bmp_jpeg_inside.bmp", bmp_file(win_info(40, W, H, 0, 4), b"", [b"\xff\xd8\xff"]),
            "embedded JPEG")
     refuse("bmp_rgb64.bmp", bmp_file(win_info(40, 1, 1, 64), b"", [b"\0" * 8]), "64 bits per pixel")
@@ -502,6 +544,17 @@ def write_tga():
         buf = io.BytesIO()
         im.save(buf, "TGA", rle=rle)
         add("tga_pillow_%s%s.tga" % (mode.lower(), "_rle" if rle else ""), buf.getvalue())
+    # The last run-length packet reaches past the picture: its surplus dropped.
+    stored, exp = [], [[None] * W for _ in range(H)]
+    for x, y in stored_rows(0x20):
+        r, g, b, a = PIXELS[y][x]
+        stored.append(bytes((b, g, r)))
+        exp[y][x] = (r, g, b, 255)
+    # The last two pixels as a run of 7.
+    data = tga_rle(stored[:-2]) + bytes((0x80 | 6,)) + stored[-2]
+    exp[H - 1][W - 1] = exp[H - 1][W - 2]
+    add("tga_rgb24_rle_past_picture.tga", tga_file(10, 24, 0x20, data), rgba_image(exp),
+        prefer=("magick", "pillow", "self"), noted=True)
     plain = tga_file(2, 24, 0, b"\0" * (W * H * 3))[:-26]
     refuse("tga_no_footer.tga", plain, "version 1 file without the footer")
     refuse("tga_huffman32.tga", tga_file(32, 8, 0, b"\0" * (W * H)), "Huffman-coded type 32")
@@ -592,6 +645,14 @@ def write_dds():
     dds_masked("dds_l8.dds", DDPF_LUMINANCE, 8, (0xFF, 0, 0, 0), grey=True)
     dds_masked("dds_a8l8.dds", DDPF_LUMINANCE | DDPF_ALPHAPIXELS, 16, (0xFF, 0, 0, 0xFF00), grey=True)
     dds_masked("dds_a8.dds", DDPF_ALPHA, 8, (0, 0, 0, 0xFF))
+    # Luminance whose mask lies outside its 8 bits, and luminance said to be
+    # 24 bits (as one writer copies its RGB header): the bytes are L.
+    grey = bytes(g for row in PIXELS for r, g, b, a in row)
+    grey_image = rgba_image([[(g, g, g, 255) for r, g, b, a in row] for row in PIXELS])
+    add("dds_l8_mask_outside.dds", dds_header(W, H, DDPF_LUMINANCE, bits=8, masks=(0xFF00, 0, 0, 0)) + grey,
+        grey_image, noted=True)
+    add("dds_l8_said_24_bits.dds", dds_header(W, H, DDPF_LUMINANCE, bits=24, masks=(0xFF0000, 0xFF00, 0xFF, 0)) +
+        grey, grey_image, noted=True)
     bw, bh = (W + 3) // 4, (H + 3) // 4
     n = bw * bh
     legacy = {"DXT1": 8, "DXT3": 16, "DXT5": 16, "ATI1": 8, "ATI2": 16}
@@ -718,7 +779,12 @@ def write_jpeg():
     base = saved()
     # Junk bytes before a marker: libjpeg warns and reads on.
     sos = base.index(b"\xff\xda")
-    add("jpeg_junk_before_marker.jpg", base[:sos] + b"\x00junk\x01" + base[sos:], tolerance=2)
+    add("jpeg_junk_before_marker.jpg", base[:sos] + b"\x00junk\x01" + base[sos:], tolerance=2, noted=True)
+    # Scans whose data stops short of their last blocks: libjpeg warns and
+    # leaves the rest of the scan flat, as every reader built on it shows it.
+    add("jpeg_scan_cut_short.jpg", base[:-42] + base[-2:], tolerance=2, noted=True)
+    progressive = saved(progressive=True)
+    add("jpeg_progressive_scan_cut_short.jpg", progressive[:-5] + progressive[-2:], tolerance=2, noted=True)
     # An APP1 "Exif" segment holding no valid TIFF structure.
     app1 = b"Exif\0\0" + b"MM\0\x2a\0\0\0\x08\xff\xff"
     odd = base[:2] + b"\xff\xe1" + struct.pack(">H", len(app1) + 2) + app1 + base[2:]

@@ -46,6 +46,20 @@ void LogPath(const char* format, const char* path) {
     LogFormat(format, path);
 }
 
+// What the reader skipped or repaired to read the picture, a line each.
+void LogReaderNotes(const char* path, const std::string& notes) {
+    size_t at = 0;
+    while (at < notes.size()) {
+        size_t end = notes.find('\n', at);
+        if (end == std::string::npos) end = notes.size();
+        char line[1400];
+        snprintf(line, sizeof line, "右記のグラフィックファイルを補って読み込みました：%s (%.*s)\n", path,
+                 static_cast<int>(std::min<size_t>(end - at, 160)), notes.data() + at);
+        WriteLogLine(line);
+        at = end + 1;
+    }
+}
+
 } // namespace
 
 int LoadImageFile(const char* path, int softwareFlag) {
@@ -61,6 +75,7 @@ int LoadImageFile(const char* path, int softwareFlag) {
         LogPath("右記のグラフィックファイルのロードに失敗しました：%s \n", path);
         return -1;
     }
+    LogReaderNotes(path, img.notes);
     PixelStore* store = StoreFromPicture(&img);
     if (!store) {
         LogPath("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s\n", path);
@@ -80,6 +95,7 @@ int LoadImageStrip(const char* path, int count, int xNum, int yNum, int cellW, i
         LogPath("右記のグラフィックファイルのロードに失敗しました：%s\n", path);
         return -1;
     }
+    LogReaderNotes(path, img.notes);
     PixelStore* store = StoreFromPicture(&img);
     if (!store) {
         LogPath("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s\n", path);

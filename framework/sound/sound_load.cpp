@@ -41,7 +41,8 @@ ReadResult ReadWhole(const char* path, std::string* out) {
     return result;
 }
 
-bool Decode(const std::string& file, Loaded* out) {
+// `notes` gets what the decoder skipped or repaired, a line each.
+bool Decode(const std::string& file, Loaded* out, std::string* notes) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(file.data());
     size_t size = file.size();
     AudioPcm pcm{};
@@ -52,10 +53,11 @@ bool Decode(const std::string& file, Loaded* out) {
         out->frames = pcm.frames;
         out->pcm = std::move(pcm.samples);
         out->ogg = false;
+        *notes = std::move(pcm.notes);
         return true;
     }
     if (r == AUDIO_BROKEN) return false;
-    r = AudioProbeOgg(data, size, &out->format, &out->frames);
+    r = AudioProbeOgg(data, size, &out->format, &out->frames, notes);
     if (r == AUDIO_DECODED) {
         out->ogg = true;
         return true;
@@ -66,7 +68,20 @@ bool Decode(const std::string& file, Loaded* out) {
     out->frames = pcm.frames;
     out->pcm = std::move(pcm.samples);
     out->ogg = false;
+    *notes = std::move(pcm.notes);
     return true;
+}
+
+// What the decoder skipped or repaired to read the file, a line each.
+void LogDecoderNotes(const char* path, const std::string& notes) {
+    size_t at = 0;
+    while (at < notes.size()) {
+        size_t end = notes.find('\n', at);
+        if (end == std::string::npos) end = notes.size();
+        LogFmt("右記の音声ファイルを補って読み込みました：%s (%.*s)", path, (int)(end - at < 160 ? end - at : 160),
+               notes.data() + at);
+        at = end + 1;
+    }
 }
 
 int LoadSoundImpl(const char* path, int bufferCount) {
@@ -91,11 +106,13 @@ int LoadSoundImpl(const char* path, int bufferCount) {
     }
 
     Loaded loaded{};
-    if (!Decode(file, &loaded)) {
+    std::string notes;
+    if (!Decode(file, &loaded, &notes)) {
         LogFmt("音声ファイルのＰＣＭへの変換に失敗しました");
         LogFmt("右記の音声ファイルのロードに失敗しました_2：%s", path);
         return -1;
     }
+    LogDecoderNotes(path, notes);
 
     int handle = SoundMakeHandle(slot);
     SoundRecord* r = &g_sound.table[slot];

@@ -228,11 +228,16 @@ TEST(ImageReaders, TgaUncompressedAndRle) {
     EXPECT_EQ(img.pixels[0], 0x80030201u);
     EXPECT_EQ(img.pixels[2], 0x80030201u);
     EXPECT_EQ(img.pixels[3], 0x40070809u);
-    // A run longer than the picture, and runs cut short by the footer.
+    // A last run longer than the picture: its surplus is dropped, and noted.
     auto over = header(10, 2, 1, 32, 0x20);
     for (uint8_t b : {0x85, 1, 2, 3, 4}) over.push_back(b);
     footer(over);
-    EXPECT_FALSE(Decode(DecodeTga, over, &img));
+    DecodedImage overImg;
+    ASSERT_TRUE(Decode(DecodeTga, over, &overImg));
+    EXPECT_EQ(overImg.pixels[1], 0x04030201u);
+    EXPECT_NE(overImg.notes.find("4 pixels past the picture"), std::string::npos) << overImg.notes;
+    EXPECT_TRUE(img.notes.empty());
+    // Runs cut short by the footer.
     std::vector<uint8_t> body(r.begin(), r.end() - 26);
     for (size_t n = 18; n < body.size(); n++) {
         std::vector<uint8_t> cut(body.begin(), body.begin() + n);
@@ -488,6 +493,14 @@ TEST_F(ImageLoading, LogLinesAndAlphaMasks) {
     WriteBytes("junk.png", std::vector<uint8_t>(50, 7));
     EXPECT_EQ(LoadImageFile("junk.png", 0), -1);
     EXPECT_NE(LogText().find("右記のグラフィックファイルのロードに失敗しました：junk.png \r\n"), std::string::npos);
+    // A picture read with a repair loads, and the log says what was repaired.
+    WriteBytes("wide.bmp", Bmp(1, 1, 1, {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC}, {{0x80}}, false));
+    const int wide = LoadImageFile("wide.bmp", 0);
+    ASSERT_NE(wide, -1);
+    EXPECT_EQ(ImagePixel(wide, 0, 0), 0xFF445566u);
+    EXPECT_NE(LogText().find("右記のグラフィックファイルを補って読み込みました：wide.bmp (BMP: palette of 4 colours for 1 "
+                             "bits per pixel: the first 2 used)\r\n"),
+              std::string::npos);
 
     // A mask beside the picture: its blue channel becomes the alpha.
     WriteBytes("pic.bgra", BgraFile(2, 1, {0xFF204060u, 0xFF204060u}, false));
@@ -546,8 +559,9 @@ std::vector<ReferenceCase> ReferenceCases(const std::string& prefix) {
 }
 
 // Every picture of one format: read exactly as the reference (within the
-// tolerance per channel), or refused by its reader and by the loader chain;
-// a copy cut in half is refused too.
+// tolerance per channel), with a note exactly when the case says "noted" (the
+// reader repaired something), or refused by its reader and by the loader
+// chain; a copy cut in half is refused too.
 void ExpectMatchesReferences(const std::string& prefix, Reader reader) {
     const std::string dir = VORTALIS_SOURCE_DIR "/tests/data/images/";
     const auto cases = ReferenceCases(prefix);
@@ -580,6 +594,7 @@ void ExpectMatchesReferences(const std::string& prefix, Reader reader) {
             }
         }
         EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(!img.notes.empty(), c.source.find("noted") != std::string::npos) << img.notes;
         std::vector<uint8_t> half(bytes.begin(), bytes.begin() + bytes.size() / 2);
         DecodedImage cut;
         EXPECT_FALSE(Decode(reader, half, &cut));

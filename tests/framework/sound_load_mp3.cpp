@@ -1,5 +1,5 @@
 // MP3 through the loader: a file encoded on the spot, the ID3v2 tag at the start and the "TAG" block at the end skipped,
-// hand-made silent frames, and data that only looks like MP3.
+// padding after the tag skipped with a log line, hand-made silent frames, and data that only looks like MP3.
 #include <gtest/gtest.h>
 
 #include "tests/framework/sound_fixtures.h"
@@ -58,6 +58,16 @@ TEST(SoundLoadMp3, HandMadeFramesAndTags) {
     tagged[11] = '\xFB';
     WriteFile("tagged.mp3", tagged);
     EXPECT_GE(LoadSoundFile("tagged.mp3", 1, -1), 0);
+    // Padding between the tag and the first frame is skipped, and the log says
+    // how much; nothing is noted for a clean file.
+    WriteFile("padded.mp3", Id3v2(30) + std::string(21, '\0') + frames);
+    int padded = LoadSoundFile("padded.mp3", 1, -1);
+    ASSERT_GE(padded, 0);
+    for (int16_t s : PullAll(padded, 500)) ASSERT_EQ(s, 0);
+    std::string notes = ReadFile("Log.txt");
+    EXPECT_NE(notes.find("右記の音声ファイルを補って読み込みました：padded.mp3 (MP3: 21 bytes before the first frame skipped)"),
+              std::string::npos);
+    EXPECT_EQ(notes.find("補って読み込みました：tagged.mp3"), std::string::npos);
 
     const struct { const char* name; std::string bytes; } broken[] = {
         {"text.mp3", "ID3 but nothing else follows"},

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "framework/backend/audio/audio_decode.h"
 
@@ -48,7 +49,8 @@ bool LooksLikeOgg(const uint8_t* data, size_t size) { return size >= 4 && std::m
 // The game's music is one logical Vorbis stream in back-to-back pages. Files
 // that interleave or chain streams, or hide bytes between pages, are refused
 // before libogg sees them: it mishandles some chains of overlapping pages.
-// A cut last page is left to the decoder.
+// A cut last page is left to the decoder, and bytes after the page that ends
+// the stream are not looked at.
 bool SingleStreamPages(const uint8_t* data, size_t size) {
     enum { HEADER = 27 };
     size_t at = 0;
@@ -64,8 +66,28 @@ bool SingleStreamPages(const uint8_t* data, size_t size) {
         size_t body = 0;
         for (size_t i = 0; i < segments; i++) body += page[HEADER + i];
         at += HEADER + segments + body;
+        if (page[5] & 4) break;   // the stream's last page
     }
     return true;
+}
+
+// Whether no whole, intact page can be found anywhere in the bytes.
+bool NoPageIn(const uint8_t* bytes, size_t size) {
+    if (size == 0) return true;
+    ogg_sync_state rest;
+    ogg_sync_init(&rest);
+    bool none = true;
+    char* buffer = ogg_sync_buffer(&rest, (long)size);
+    if (buffer) {
+        std::memcpy(buffer, bytes, size);
+        ogg_sync_wrote(&rest, (long)size);
+        ogg_page page;
+        int r;
+        while ((r = ogg_sync_pageout(&rest, &page)) != 0)
+            if (r > 0) none = false;
+    }
+    ogg_sync_clear(&rest);
+    return none;
 }
 
 // Every page of the file, checked at load without decoding audio, so that a
@@ -75,8 +97,10 @@ bool SingleStreamPages(const uint8_t* data, size_t size) {
 // on the first page and with no page after its last, page numbers in sequence,
 // and packets joined across pages without a hole. A file cut inside its last
 // page plays what it holds and is accepted, as long as no whole page follows
-// the cut one.
-bool AllPagesSound(const uint8_t* data, size_t size) {
+// the cut one. Bytes after the page that ends the stream (a tagger's ID3v1
+// block, padding) are skipped with a note, unless a whole page hides in them:
+// a second stream chained on, which is refused.
+bool AllPagesSound(const uint8_t* data, size_t size, std::string* notes) {
     enum { CHUNK = 65536 };
     ogg_sync_state sync;
     ogg_stream_state stream;
@@ -112,26 +136,20 @@ bool AllPagesSound(const uint8_t* data, size_t size) {
             int p;
             while (ok && (p = ogg_stream_packetout(&stream, &packet)) != 0)
                 if (p < 0) ok = false;
-            if (ogg_page_eos(&page)) ended = true;
+            if (ogg_page_eos(&page)) {
+                ended = true;
+                const size_t pageEnd = fed - (size_t)(sync.fill - sync.returned);
+                ok = ok && NoPageIn(data + pageEnd, size - pageEnd);
+                if (ok && pageEnd < size && notes)
+                    *notes += "Ogg: " + std::to_string(size - pageEnd) + " bytes after the last page skipped\n";
+                break;
+            }
         }
     }
     // Bytes left over are the start of a cut page; one byte on, no whole page
     // may be found in them, or that page was damaged rather than cut.
     const long left = sync.fill - sync.returned;
-    if (ok && left > 1) {
-        ogg_sync_state rest;
-        ogg_sync_init(&rest);
-        char* buffer = ogg_sync_buffer(&rest, left - 1);
-        if (buffer) {
-            std::memcpy(buffer, sync.data + sync.returned + 1, (size_t)(left - 1));
-            ogg_sync_wrote(&rest, left - 1);
-            ogg_page page;
-            int r;
-            while ((r = ogg_sync_pageout(&rest, &page)) != 0)
-                if (r > 0) ok = false;
-        }
-        ogg_sync_clear(&rest);
-    }
+    if (ok && !ended && left > 1) ok = NoPageIn(reinterpret_cast<const uint8_t*>(sync.data) + sync.returned + 1, (size_t)(left - 1));
     if (started) ogg_stream_clear(&stream);
     ogg_sync_clear(&sync);
     return ok && started;
@@ -166,9 +184,11 @@ void OggClose(OggDecoder* dec) {
     delete dec;
 }
 
-AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, uint32_t* frames) {
+AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, uint32_t* frames,
+                         std::string* notes) {
     if (!LooksLikeOgg(data, size)) return AUDIO_NOT_THIS;
-    if (!AllPagesSound(data, size)) return AUDIO_BROKEN;
+    std::string found;
+    if (!AllPagesSound(data, size, &found)) return AUDIO_BROKEN;
     OggDecoder* d = OggOpen(data, size);
     if (!d) return AUDIO_BROKEN;
     ogg_int64_t total = ov_pcm_total(&d->vf, -1);
@@ -182,6 +202,7 @@ AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, 
         *format = {d->outChannels, (int)info->rate, 16, d->outChannels * 2};
         *frames = (uint32_t)total;
         result = AUDIO_DECODED;
+        if (notes) *notes += found;
     }
     OggClose(d);
     return result;

@@ -11,11 +11,20 @@
 // 5-bit 31 reads 255 and 16 reads 132; wider ones keep their top 8 bits.
 // A palette index past the colours the file lists reads opaque black. In
 // run-length pictures, pixels skipped by a delta or an early end of line or of
-// picture take palette entry 0; a run, an absolute block or a delta that goes
-// past the right edge or the last row refuses the file, as does data that ends
-// before the end-of-picture code with rows still to fill. Every size is
-// checked against the file before anything is allocated.
+// picture take palette entry 0; a delta that goes past the right edge or the
+// last row refuses the file, as does data that ends before the end-of-picture
+// code with rows still to fill. Every size is checked against the file before
+// anything is allocated.
+//
+// Repaired as mainstream readers do, each with a line in the notes: a palette
+// listing more colours than the depth indexes (the first 2^bpp used); no
+// colour count and room for fewer than 2^bpp entries before the pixels (as
+// many as fit); a pixel offset of 0 (the pixels follow the palette); run-length
+// runs and blocks past a row's right edge (carried on into the next rows in
+// storage order, where the next row's own pixels cover them, and dropped past
+// the picture's end).
 #include <cstring>
+#include <string>
 
 #include "framework/backend/image/image_readers.h"
 
@@ -61,6 +70,7 @@ struct BmpHeader {
     size_t paletteEntry = 4;
     uint64_t paletteAt = 0;
     uint32_t masks[4] = {0, 0, 0, 0};
+    bool offsetGuessed = false;   // the file gave 0 for the pixels' offset
 };
 
 bool ReadHeader(const uint8_t* d, size_t size, BmpHeader* b) {
@@ -134,16 +144,35 @@ bool ReadHeader(const uint8_t* d, size_t size, BmpHeader* b) {
     if (b->bpp != 1 && b->bpp != 2 && b->bpp != 4 && b->bpp != 8 && b->bpp != 16 && b->bpp != 24 &&
         b->bpp != 32)
         return false;
+    if (b->pixelOffset == 0) {
+        // No offset given: the pixels follow the palette, as readers take it.
+        const uint64_t colours = b->bpp > 8 ? 0 : b->colorsUsed ? b->colorsUsed : uint64_t(1) << b->bpp;
+        b->pixelOffset = b->paletteAt + colours * b->paletteEntry;
+        b->offsetGuessed = true;
+    }
     return b->pixelOffset <= size;
 }
 
 // Reads the palette into 2^bpp entries, those the file does not list black.
-bool ReadPalette(const uint8_t* d, size_t size, const BmpHeader& b, uint32_t palette[256]) {
+// The palette must lie before the pixel data. A file that lists more colours
+// than its depth can index has the extra ones ignored; one that gives no count
+// and leaves room for fewer than 2^bpp entries before its pixels (OS/2 1.x
+// writers size the palette that way) has as many as fit.
+bool ReadPalette(const uint8_t* d, size_t size, const BmpHeader& b, uint32_t palette[256], std::string* notes) {
     const uint64_t maxColors = uint64_t(1) << b.bpp;
-    const uint64_t count = b.colorsUsed ? b.colorsUsed : maxColors;
-    if (count > maxColors) return false;
-    const uint64_t end = b.paletteAt + count * b.paletteEntry;
-    if (end > size || end > b.pixelOffset) return false;
+    const uint64_t limit = b.pixelOffset < size ? b.pixelOffset : size;
+    const uint64_t room = limit > b.paletteAt ? (limit - b.paletteAt) / b.paletteEntry : 0;
+    uint64_t count = b.colorsUsed ? b.colorsUsed : maxColors;
+    if (count > room) {
+        if (b.colorsUsed || room == 0) return false;   // a listed palette must be whole
+        count = room;
+        *notes += "BMP: palette of " + std::to_string(room) + " colours, all that fit before the pixels\n";
+    }
+    if (count > maxColors) {
+        *notes += "BMP: palette of " + std::to_string(count) + " colours for " + std::to_string(b.bpp) +
+                  " bits per pixel: the first " + std::to_string(maxColors) + " used\n";
+        count = maxColors;
+    }
     for (uint64_t i = 0; i < 256; i++) palette[i] = 0xFF000000u;
     for (uint64_t i = 0; i < count; i++) {
         const uint8_t* p = d + b.paletteAt + i * b.paletteEntry;
@@ -154,7 +183,7 @@ bool ReadPalette(const uint8_t* d, size_t size, const BmpHeader& b, uint32_t pal
 
 // Run-length 8- and 4-bit data into palette indices. Rows run bottom-up.
 bool DecodeRle(const uint8_t* d, size_t size, const BmpHeader& b, const uint32_t palette[256],
-               PixelVector* pixels) {
+               PixelVector* pixels, std::string* notes) {
     const bool four = b.compression == BI_RLE4;
     const uint64_t w = b.w, h = b.h;
     // A sparse picture may cover many pixels with few bytes, but two bytes
@@ -164,19 +193,33 @@ bool DecodeRle(const uint8_t* d, size_t size, const BmpHeader& b, const uint32_t
     if (w * h > (dataBytes + 2) * IMAGE_MAX_SIDE) return false;
     pixels->assign(static_cast<size_t>(w * h), palette[0]);
     uint64_t at = b.pixelOffset, x = 0, y = 0;
-    auto put = [&](uint32_t index) { (*pixels)[(h - 1 - y) * w + x++] = palette[index]; };
+    // Runs and blocks that go past the right edge carry on into the rows
+    // above, in storage order, until an end-of-line code or a delta moves on
+    // (most writers pad rows that way, and the next row's own pixels then
+    // cover the spill); past the picture's last pixel they are dropped.
+    uint64_t spilled = 0;
+    auto put = [&](uint32_t index) {
+        const uint64_t at = y * w + x++;
+        if (at < w * h) (*pixels)[(h - 1 - at / w) * w + at % w] = palette[index];
+        if (x > w) spilled++;
+    };
+    auto done = [&](bool ok) {
+        if (ok && spilled)
+            *notes += "BMP: " + std::to_string(spilled) + " run-length pixels past the right edge of their row\n";
+        return ok;
+    };
     for (;;) {
-        if (at + 2 > size) return y >= h || (y == h - 1 && x == w);   // fine only when every row is done
+        if (at + 2 > size) return done(y * w + x >= w * h);   // fine only when every row is done
         const uint32_t count = d[at], code = d[at + 1];
         at += 2;
         if (count) {
-            if (y >= h || x + count > w) return false;
+            if (y >= h) return false;
             for (uint32_t i = 0; i < count; i++) put(four ? (i & 1 ? code & 15 : code >> 4) : code);
         } else if (code == 0) {
             x = 0;
             y++;
         } else if (code == 1) {
-            return true;
+            return done(true);
         } else if (code == 2) {
             if (at + 2 > size) return false;
             x += d[at];
@@ -185,7 +228,7 @@ bool DecodeRle(const uint8_t* d, size_t size, const BmpHeader& b, const uint32_t
             if (x > w || y >= h) return false;
         } else {
             const uint64_t bytes = four ? (code + 1) / 2 : code;
-            if (y >= h || x + code > w || at + bytes > size) return false;
+            if (y >= h || at + bytes > size) return false;
             for (uint32_t i = 0; i < code; i++) {
                 const uint8_t v = d[at + (four ? i / 2 : i)];
                 put(four ? (i & 1 ? v & 15 : v >> 4) : v);
@@ -204,13 +247,16 @@ bool DecodeBmp(const uint8_t* d, size_t size, DecodedImage* out) {
     const uint32_t bpp = b.bpp;
 
     uint32_t palette[256];
-    if (bpp <= 8 && !ReadPalette(d, size, b, palette)) return false;
+    std::string notes;
+    if (b.offsetGuessed) notes += "BMP: pixel data offset 0: the pixels taken to follow the palette\n";
+    if (bpp <= 8 && !ReadPalette(d, size, b, palette, &notes)) return false;
 
     if (b.compression == BI_RLE8 || b.compression == BI_RLE4) {
-        if (!DecodeRle(d, size, b, palette, &out->pixels)) {
+        if (!DecodeRle(d, size, b, palette, &out->pixels, &notes)) {
             out->pixels.clear();
             return false;
         }
+        out->notes += notes;
         out->width = static_cast<int>(w);
         out->height = static_cast<int>(h);
         out->hasAlpha = false;
@@ -256,5 +302,6 @@ bool DecodeBmp(const uint8_t* d, size_t size, DecodedImage* out) {
     out->width = static_cast<int>(w);
     out->height = static_cast<int>(h);
     out->hasAlpha = maskAlpha;
+    out->notes += notes;
     return true;
 }

@@ -12,8 +12,12 @@
 // Channels narrower than 8 bits are widened by repeating their bits; wider
 // ones keep their top 8 bits. The header must say 124 and 32 for its two
 // sizes; the top level's pixel data must be whole. Rows are packed to whole
-// bytes (the pitch field is not trusted).
+// bytes (the pitch field is not trusted). Masks with bits outside the pixel's
+// size are cut to it; a luminance mask that is then empty (or was 0) is the
+// low byte, and luminance said to be 24 or 32 bits is read as the 8-bit L (or
+// 16-bit L and A) that such files hold; each repair is noted.
 #include <cstring>
+#include <string>
 
 #include "framework/backend/image/image_readers.h"
 
@@ -321,6 +325,7 @@ bool DecodeDds(const uint8_t* d, size_t size, DecodedImage* out) {
     if ((caps2 & (DDSCAPS2_CUBEMAP | DDSCAPS2_VOLUME)) || ((flags & DDSD_DEPTH) && depth > 1)) return false;
     size_t dataAt = 128;
     DdsFormat f;
+    std::string notes;
     if (pfFlags & DDPF_FOURCC) {
         if (std::memcmp(d + 84, "DX10", 4) == 0) {
             if (size < 148) return false;
@@ -344,8 +349,32 @@ bool DecodeDds(const uint8_t* d, size_t size, DecodedImage* out) {
             f.grey = true;
             f.rm = m0;
             f.am = (pfFlags & DDPF_ALPHAPIXELS) ? m3 : 0;
+            if (f.bits > 16) {
+                // Luminance said to be 24 or 32 bits (a writer copying its RGB
+                // header): the pixels are L, or L then A, of a byte each.
+                notes = "DDS: luminance said to be " + std::to_string(f.bits) + " bits: read as " +
+                        (f.am ? "16-bit luminance and alpha\n" : "8-bit luminance\n");
+                f.bits = f.am ? 16 : 8;
+                f.rm = 0xFF;
+                f.am = f.am ? 0xFF00 : 0;
+            }
         } else {
             f.am = m3;   // alpha only: black with that alpha
+        }
+        // Masks are cut to the pixel's own bits; a luminance mask left empty
+        // by that (or given as 0) is the low byte, as every reader of such
+        // files takes it.
+        const uint32_t pixelBits = f.bits == 32 ? 0xFFFFFFFFu : (1u << f.bits) - 1;
+        bool cut = false;
+        for (uint32_t* m : {&f.rm, &f.gm, &f.bm, &f.am}) {
+            if (*m & ~pixelBits) cut = true;
+            *m &= pixelBits;
+        }
+        if (f.grey && f.rm == 0) {
+            f.rm = 0xFF;
+            notes += "DDS: luminance mask empty within the pixel's bits: the low byte taken\n";
+        } else if (cut) {
+            notes += "DDS: channel masks cut to the pixel's " + std::to_string(f.bits) + " bits\n";
         }
         f.hasAlpha = f.am != 0;
     } else {
@@ -392,5 +421,6 @@ bool DecodeDds(const uint8_t* d, size_t size, DecodedImage* out) {
     out->width = static_cast<int>(w);
     out->height = static_cast<int>(h);
     out->hasAlpha = f.hasAlpha;
+    out->notes += notes;
     return true;
 }

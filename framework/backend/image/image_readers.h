@@ -2,13 +2,18 @@
 // through the file layer and, if the bytes are its format and every size in
 // them fits the data it has, returns straight (not premultiplied) 0xAARRGGBB
 // pixels, rows top-down. Truncated, corrupt, oversized and lying files are
-// refused with false and the output left empty.
+// refused with false and the output left empty. A file that breaks its
+// format's rules in a way every mainstream decoder forgives (a palette longer
+// than the depth needs, a run past a row's end, junk before a marker) is read
+// as they read it, and each such repair is told in `notes`, one line each,
+// for the caller to write to the log.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -39,7 +44,11 @@ struct DecodedImage {
     PixelVector pixels;
     int width = 0, height = 0;
     bool hasAlpha = false;
+    std::string notes;   // what was skipped or repaired: lines ending in '\n', empty for a clean file
 };
+
+// Adds one line to the picture's notes.
+inline void AddImageNote(DecodedImage* img, const std::string& line) { img->notes += line + "\n"; }
 
 // Largest picture accepted: 16384 on a side and 64 Mi pixels (256 MiB) in all.
 enum { IMAGE_MAX_SIDE = 16384 };

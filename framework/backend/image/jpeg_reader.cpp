@@ -4,13 +4,17 @@
 // Adobe-compatible writer does, and plain otherwise; it becomes RGB as
 // (255 - C) × (255 - K) / 255 per channel.
 //
-// libjpeg's fatal errors come back through setjmp. Warnings that mean the
-// picture is incomplete or its data corrupt (data ending early, a marker or
-// bad code inside the entropy-coded data) refuse the file, so a truncated
-// JPEG is never shown half grey; harmless ones (junk bytes before a marker,
-// an odd JFIF or Adobe header) are let through.
+// libjpeg's fatal errors come back through setjmp and refuse the file, and so
+// does its warning that the file ends before its end-of-image marker: a
+// truncated JPEG is never shown half grey. Every other warning is one that
+// libjpeg reads past, as every program built on it does: junk bytes before a
+// marker, a scan whose data stops short of its last blocks (its end left
+// flat), a damaged code or restart marker (the blocks up to the next restart
+// lost), an odd JFIF or Adobe header. Such files are read, and each kind of
+// warning is told once in the picture's notes in libjpeg's own words.
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -22,26 +26,35 @@ namespace {
 struct JpegError {
     jpeg_error_mgr mgr;
     jmp_buf jump;
+    bool endedEarly;
+    int seen[4];        // warning codes already in the notes
+    int seenCount;
+    std::string* notes;   // kept outside, so that the struct stays a plain one for the cast below
 };
 
 void OnJpegError(j_common_ptr info) {
     longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
-// Warnings (level −1) about missing or damaged picture data are counted;
-// other warnings and trace messages are dropped.
+// Warnings (level −1): the end of the file coming early marks the picture
+// incomplete; any other goes into the notes, once per kind. Trace messages are
+// dropped.
 void OnJpegMessage(j_common_ptr info, int level) {
     if (level >= 0) return;
-    switch (info->err->msg_code) {
-        case JWRN_JPEG_EOF:
-        case JWRN_HIT_MARKER:
-        case JWRN_MUST_RESYNC:
-        case JWRN_HUFF_BAD_CODE:
-        case JWRN_ARITH_BAD_CODE:
-            info->err->num_warnings++;
-            break;
-        default:
-            break;
+    JpegError* err = reinterpret_cast<JpegError*>(info->err);
+    const int code = err->mgr.msg_code;
+    if (code == JWRN_JPEG_EOF) {
+        err->endedEarly = true;
+        return;
     }
+    for (int i = 0; i < err->seenCount; i++)
+        if (err->seen[i] == code) return;
+    if (err->seenCount == 4) return;
+    err->seen[err->seenCount++] = code;
+    char text[JMSG_LENGTH_MAX];
+    err->mgr.format_message(info, text);
+    *err->notes += "JPEG: ";
+    *err->notes += text;
+    *err->notes += '\n';
 }
 
 // Adobe's (a × b + 127) / 255, exact for bytes.
@@ -61,6 +74,10 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
     err.mgr.error_exit = OnJpegError;
     err.mgr.emit_message = OnJpegMessage;
     err.mgr.output_message = OnJpegOutput;
+    err.endedEarly = false;
+    err.seenCount = 0;
+    std::string notes;
+    err.notes = &notes;
     std::vector<uint8_t> row;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&info);
@@ -108,14 +125,14 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
     }
     const bool complete = info.output_scanline == info.output_height;
     if (complete) jpeg_finish_decompress(&info);
-    const bool warned = err.mgr.num_warnings != 0;
     jpeg_destroy_decompress(&info);
-    if (!complete || warned) {
+    if (!complete || err.endedEarly) {
         out->pixels.clear();
         return false;
     }
     out->width = w;
     out->height = h;
     out->hasAlpha = false;
+    out->notes += notes;
     return true;
 }

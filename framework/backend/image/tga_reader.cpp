@@ -9,8 +9,12 @@
 // a 16-bit pixel or map entry is alpha only when the descriptor gives one
 // attribute bit (opaque when set); grey with alpha keeps its second byte.
 // 5-bit channels are widened by repeating their top bits. An index outside the
-// map reads opaque black. Pixel data must end before the footer.
+// map reads opaque black. Pixel data must end before the footer. Run-length
+// packets may run on from one row into the next; a last packet that reaches
+// past the picture has its surplus dropped, with a line in the notes.
+// Version-1 files (no footer) are not read: nothing else marks them as TGA.
 #include <cstring>
+#include <string>
 
 #include "framework/backend/image/image_readers.h"
 
@@ -91,25 +95,32 @@ bool DecodeTga(const uint8_t* d, size_t size, DecodedImage* out) {
     if (!rle && count * bytes > end - at) return false;
     if (rle && count > (end - at) / (1 + bytes) * 128 + 128) return false;
     std::vector<uint32_t> linear(count);
+    std::string notes;
     if (!rle) {
         for (size_t i = 0; i < count; i++) linear[i] = TgaPixel(f, d + at + i * bytes);
     } else {
-        size_t i = 0;
+        // Packets may run on from one row into the next. The last one may
+        // reach past the picture: its surplus pixels are dropped.
+        size_t i = 0, surplus = 0;
         while (i < count) {
             if (at >= end) return false;
             const uint8_t head = d[at++];
-            const size_t run = (head & 0x7F) + 1;
-            if (run > count - i) return false;
+            size_t run = (head & 0x7F) + 1;
+            const size_t stored = head & 0x80 ? 1 : run;
+            if (stored * bytes > end - at) return false;
+            if (run > count - i) {
+                surplus = run - (count - i);
+                run = count - i;
+            }
             if (head & 0x80) {
-                if (bytes > end - at) return false;
                 const uint32_t px = TgaPixel(f, d + at);
-                at += bytes;
                 for (size_t k = 0; k < run; k++) linear[i++] = px;
             } else {
-                if (run * bytes > end - at) return false;
-                for (size_t k = 0; k < run; k++, at += bytes) linear[i++] = TgaPixel(f, d + at);
+                for (size_t k = 0; k < run; k++) linear[i++] = TgaPixel(f, d + at + k * bytes);
             }
+            at += stored * bytes;
         }
+        if (surplus) notes = "TGA: last run-length packet reaches " + std::to_string(surplus) + " pixels past the picture: dropped\n";
     }
     const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
     out->pixels.assign(count, 0u);
@@ -121,5 +132,6 @@ bool DecodeTga(const uint8_t* d, size_t size, DecodedImage* out) {
     out->width = static_cast<int>(w);
     out->height = static_cast<int>(h);
     out->hasAlpha = hasAlpha;
+    out->notes += notes;
     return true;
 }
