@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The long soak run: the headless game for N frames (default 1,000,000) with
-# seeded random input, through the test program's Soak test, which fails when
-# the image, sound, font or file tables or the resident memory drift between
-# returns to the title. Figures (every 1000 frames) go to soak-N.txt.
+# seeded random input, through the test program's two Soak tests: the first
+# fails when the image, sound, font or file tables or the resident memory
+# drift between returns to the title (figures every 1000 frames go to
+# soak-N.txt); the second plays a player's whole session of every feature for
+# N / 10 frames and fails unless every replay it saved verifies in a fresh
+# process, every score entry names its own run's replay or none, and the
+# settings file holds what was last set.
 #
 #   scripts/soak.sh [frames] [build folder] [seed]
 #
@@ -29,6 +33,7 @@ start=$(date +%s)
 cd "$work"
 status=0
 VORTALIS_SOAK_FRAMES=$frames VORTALIS_SOAK_SEED=$seed VORTALIS_SOAK_REPORT=$report \
+  VORTALIS_SESSION_FRAMES=$((frames / 10)) VORTALIS_SESSION_SEED=$seed \
   "$dir/tests/vortalis_tests" --gtest_filter='Soak.*' || status=$?
 end=$(date +%s)
 echo "soak: $frames frames in $((end - start)) s; figures in $report"

@@ -141,6 +141,8 @@ void ResetPauseCursors(void) {
 
 int PauseBackdrop(void) { return g_menus.backdrop; }
 
+int TitleCursor(void) { return g_menus.titleCursor; }
+
 void DrawPauseBackdrop(void) { DrawImageAt(0, 0, g_menus.backdrop, 0); }
 
 void RunMenu(const char* const* items, const char* title, int* cursor) {
@@ -210,6 +212,8 @@ int TitleEntryY(int i, int n) {
 }
 
 } // namespace
+
+int TitleEntries(void) { return TitleEntryCount(); }
 
 void StepTitleScreen(void) {
     DrawImageAt(0, 0, g_assets.titleBack, 1);

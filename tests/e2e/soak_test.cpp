@@ -8,6 +8,9 @@
 // and VORTALIS_SOAK_REPORT (scripts/soak.sh).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,8 +24,17 @@
 #include "framework/graphics/font.h"
 #include "framework/graphics/image_table.h"
 #include "framework/sound/sound_internal.h"
+#include "game/files/player_files.h"
 #include "game/player/boss.h"
 #include "game/player/player.h"
+#include "game/records/records.h"
+#include "game/replay/replay_list.h"
+#include "game/run/run.h"
+#include "game/screens/settings_screen.h"
+#include "game/settings/settings.h"
+#include "game/shell/menus.h"
+#include "tests/game/replay_fixture.h"
+#include "tests/support/console_text.h"
 #include "game/app/vortalis_main.h"
 #include "game/common/game_state.h"
 #include "tests/support/files.h"
@@ -75,7 +87,7 @@ Tables CountTables() {
 // only ever confirmed on "start", and the pause menus' "終了する" is never chosen.
 class Player {
 public:
-    explicit Player(unsigned seed) : rng_(seed) {}
+    explicit Player(unsigned seed, bool everything = false) : rng_(seed), everything_(everything) {}
 
     void Next(int scene, uint8_t keys[PLATFORM_KEYS]) {
         std::memset(keys, 0, PLATFORM_KEYS);
@@ -94,6 +106,7 @@ public:
             wait_--;
             return;
         }
+        if (everything_ && Everything(scene, keys)) return;
         switch (scene) {
         case 1:    // logo
         case 10:   // title: the cursor is never moved, so Shot starts a game
@@ -142,6 +155,78 @@ public:
     }
 
 private:
+    // A person who uses every part of the game: every title entry (おわる and
+    // 終了する end the program, which the session starts again), the practice
+    // menu, the replay list and the records with their replays watched, fast
+    // and stopped, and the settings' volumes and start-up question. True when
+    // the frame's keys are chosen.
+    bool Everything(int scene, uint8_t keys[PLATFORM_KEYS]) {
+        if (RunPlayingBack()) {
+            if (Roll(600) == 0) Press({KEY_ESCAPE});
+            else if (Roll(3) == 0) keys[KEY_LCONTROL] = 1;
+            return true;
+        }
+        switch (scene) {
+        case 1:
+            Press({KEY_Z});
+            return true;
+        case 10: {
+            // スタート mostly; 練習, リプレイ, 記録, 設定 now and then; おわる rarely.
+            static const int WEIGHTS[] = {40, 14, 14, 10, 12, 3};
+            const int entries = TitleEntries();
+            int roll = Roll(93), entry = 0;
+            while (entry < 5 && roll >= WEIGHTS[entry]) roll -= WEIGHTS[entry++];
+            const int target = entry == 5 ? entries - 1 : entry;
+            for (int k = TitleCursor(); k != target; k = (k + 1) % entries) Press({KEY_DOWN});
+            Press({KEY_Z});
+            wait_ = 10;
+            return true;
+        }
+        case 201:
+        case 301:
+            // 終了する now and then (the last item, one up from the first),
+            // タイトルへ戻る often, else back to the game.
+            if (Roll(20) == 0) {
+                Press({KEY_UP});
+                Press({KEY_Z});
+            } else if (Roll(2) == 0) {
+                if (scene == 301) Press({KEY_DOWN});
+                Press({KEY_Z});
+            } else {
+                Press({KEY_ESCAPE});
+            }
+            wait_ = 10;
+            return true;
+        case 302:   // half the time a continue
+            if (Roll(2) == 0) Press({KEY_DOWN});
+            Press({KEY_Z});
+            wait_ = 30;
+            return true;
+        case 30:
+            if (Roll(700) != 0) return false;
+            Press({KEY_ESCAPE});
+            wait_ = 5;
+            return true;
+        case SCENE_PRACTICE_MENU:
+        case SCENE_REPLAY_LIST:
+        case SCENE_RECORDS:
+            for (int k = Roll(4); k > 0; k--) Press({KEY_DOWN});
+            Press({Roll(4) == 0 ? KEY_ESCAPE : (Roll(2) ? KEY_Z : KEY_RETURN)});
+            wait_ = 20;
+            return true;
+        case SCENE_SETTINGS: {
+            const int row = SettingsMenuRow();
+            if (Roll(12) == 0) Press({KEY_ESCAPE});
+            else if (row == 0 || row == 1 || row == 3) Press({Roll(3) == 0 ? KEY_DOWN : (Roll(2) ? KEY_LEFT : KEY_RIGHT)});
+            else Press({row < 3 ? KEY_DOWN : KEY_UP});
+            wait_ = 2;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
     void Press(std::vector<int> down) {
         queue_.push_back(down);
         queue_.push_back({-1});
@@ -175,6 +260,7 @@ private:
     int Roll(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
 
     std::mt19937 rng_;
+    bool everything_;
     std::vector<std::vector<int>> queue_;
     int wait_ = 0;
     int lastScene_ = -1;
@@ -304,4 +390,87 @@ TEST(Soak, RandomPlayKeepsTablesAndMemoryFlat) {
 #endif
     const std::string log = ReadBytes("Log.txt");
     EXPECT_NE(log.find("フレームワークを終了しました\r\n"), std::string::npos);
+}
+
+#ifdef SOAK_UNDER_ASAN
+const long DEFAULT_SESSION_FRAMES = 8000;
+#else
+const long DEFAULT_SESSION_FRAMES = 30000;
+#endif
+
+// A player's whole session, seeded and random: games, practice, continues,
+// game overs, quitting from the pause menus (and starting again), charge
+// shots, settings changed, replays watched from the list and from the records
+// and stopped. Afterwards every replay the session saved verifies in a fresh
+// process, every score entry names a replay of its own run or none, and the
+// settings file holds what the session last set. Frames and seed come from
+// VORTALIS_SESSION_FRAMES and VORTALIS_SESSION_SEED (scripts/soak.sh runs a
+// long one).
+TEST(Soak, AWholeSessionHoldsAndEveryReplayItSavedVerifiesAnywhere) {
+    ASSERT_TRUE(LinkGameData()) << "build the dat target first";
+    const long frames = EnvLong("VORTALIS_SESSION_FRAMES", DEFAULT_SESSION_FRAMES);
+    const unsigned seed = static_cast<unsigned>(EnvLong("VORTALIS_SESSION_SEED", 1));
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    setenv("XDG_CONFIG_HOME", (std::string(here) + "/config").c_str(), 1);
+    Player person(seed, true);
+    std::string lastSettings;   // the settings as the session last left the settings screen
+    int starts = 0, games = 0, practices = 0, watched = 0, settingsVisits = 0, lastScene = -1;
+    long played = 0;
+    bool watching = false;
+    uint8_t keys[PLATFORM_KEYS];
+    ForgetRun();
+    ForgetRecords();
+    while (played < frames) {
+        HeadlessSelect();
+        HeadlessSetAnswer(0);
+        ResetMenus();
+        starts++;
+        HeadlessOnPresent([&](int, const uint32_t*, int, int) {
+            const int scene = fucn_state;
+            if (scene != lastScene) {
+                if (scene == 30 && lastScene == 29 && !RunPlayingBack()) (RunIsPractice() ? practices : games)++;
+                if (lastScene == SCENE_SETTINGS) lastSettings = FormatSettings(g_settings);
+                if (scene == SCENE_SETTINGS) settingsVisits++;
+                lastScene = scene;
+            }
+            if (RunPlayingBack() && !watching) watched++;
+            watching = RunPlayingBack();
+            person.Next(scene, keys);
+            HeadlessSetKeysNow(keys);
+            if (++played == frames) HeadlessPostEventAtFrame(HeadlessFrameCount() + 1, PLATFORM_EVENT_CLOSE_REQUEST);
+        });
+        ASSERT_EQ(VortalisMain(), 0);
+        HeadlessOnPresent(nullptr);
+        EXPECT_EQ(NoticesJoined().find("保存できませんでした"), std::string::npos) << NoticesJoined();
+    }
+    std::printf("session: %ld frames, seed %u: %d starts, %d games, %d practices, %d replays watched, "
+                "%d visits to the settings\n",
+                played, seed, starts, games, practices, watched, settingsVisits);
+
+    // Every replay the session saved plays back exactly in a process of its own.
+    const std::vector<ReplayListEntry> replays = ReadReplayList("replays");
+    EXPECT_FALSE(replays.empty());
+    for (const ReplayListEntry& e : replays) {
+        ASSERT_TRUE(e.readable) << e.name << ": " << e.problem;
+        EXPECT_EQ(VerifyInFreshProcess("replays/" + e.name), 0) << e.name;
+    }
+    // Every entry of the table names its own run's replay, or none.
+    ForgetRecords();
+    const ScoreTable& table = ScoresInPlay();
+    for (int i = 0; i < table.count; i++) {
+        const ScoreEntry& entry = table.entries[i];
+        if (!entry.replay[0]) continue;
+        const auto it = std::find_if(replays.begin(), replays.end(),
+                                     [&](const ReplayListEntry& e) { return e.name == entry.replay; });
+        ASSERT_NE(it, replays.end()) << entry.replay << " is named but not there";
+        EXPECT_EQ(it->header.finalScore, entry.score) << entry.replay;
+        EXPECT_EQ(it->header.stageReached + 1, entry.stage) << entry.replay;
+        EXPECT_EQ(entry.continues, 0) << entry.replay << ": a run with a continue saves no replay";
+    }
+    // The settings file holds what was last set.
+    if (settingsVisits > 0) EXPECT_EQ(ReadBytes("config/vortalis/settings.ini"), lastSettings);
+    EXPECT_GE(starts, 1);
+    EXPECT_GE(games + practices, 2);
+    unsetenv("XDG_CONFIG_HOME");
 }

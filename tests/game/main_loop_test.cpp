@@ -13,6 +13,7 @@
 #include "game/player/player.h"
 #include "game/app/vortalis_main.h"
 #include "game/common/game_state.h"
+#include "game/common/notice.h"
 #include "tests/support/console_text.h"
 #include "tests/support/files.h"
 
@@ -103,6 +104,26 @@ TEST(MainLoop, UnknownSceneIsReportedEveryFrameAndTheLoopGoesOn) {
     for (int i = 0; i < 5; i++) expect += "不明なfucn_state";
     EXPECT_EQ(line, expect);
     EXPECT_EQ(fucn_state, 4242);
+}
+
+// A feature's message shows for a few seconds and goes, and is kept in
+// Log.txt; the designed console keeps its lines.
+TEST(MainLoop, NoticesGoAfterAFewSecondsAndTheConsoleKeepsItsLines) {
+    HeadlessSelect();
+    int shownAt = -1, goneAt = -1;
+    std::string console;
+    RunGame(400, [&](int frame) {
+        if (frame == 2) {
+            Notify("a passing notice");
+            ScreenPrintF("a designed line");
+            shownAt = GetTickMs();
+        }
+        if (frame > 2 && goneAt < 0 && NoticeCount() == 0) goneAt = GetTickMs(), console = ConsoleJoined();
+    });
+    EXPECT_GE(goneAt - shownAt, NOTICE_MS);
+    EXPECT_LT(goneAt - shownAt, NOTICE_MS + 100);
+    EXPECT_EQ(console, "a designed line");
+    EXPECT_NE(ReadBytes("Log.txt").find("a passing notice\r\n"), std::string::npos);
 }
 
 TEST(MainLoop, LogoFadeRunsFiveHundredFramesOrEndsOnShot) {

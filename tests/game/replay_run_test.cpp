@@ -239,9 +239,10 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
     std::vector<int> scenes;
     bool sawPlayback = false;
     int titleStep = 0;
-    std::string console;
+    std::string console, firstNotice;
     d.act = [&](ReplayDriver& r, int) {
         console = NoticesJoined();
+        if (firstNotice.empty()) firstNotice = console;
         if (scenes.empty() || scenes.back() != fucn_state) scenes.push_back(fucn_state);
         sawPlayback = sawPlayback || RunPlayingBack();
         if (fucn_state == 1) r.Tap(KEY_Z);
@@ -261,8 +262,11 @@ TEST_F(ReplayRun, TheTitleEntryOpensTheListAndADesyncedReplayStopsBackAtTheList)
     EXPECT_EQ(scenes, (std::vector<int>{1, 9, 10, 1000, 1001, 27, 28, 29, 1001, 9, 10}));
     EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
     EXPECT_EQ(LastReplayResult().frame, 60u);
-    EXPECT_NE(console.find("リプレイを止めました: desync at frame 60: the scene state differs"), std::string::npos)
+    EXPECT_NE(console.find("リプレイを止めました: desync at frame 60: the scene state differs (recorded by vortalis "
+                           "test, played by " + std::string(LaunchVersion()) + ")"),
+              std::string::npos)
         << console;
+    EXPECT_NE(firstNotice.find("このリプレイは vortalis test で記録されました"), std::string::npos) << firstNotice;
 }
 
 namespace {
