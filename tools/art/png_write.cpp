@@ -1,5 +1,7 @@
 // Deterministic PNG writer over libpng: fixed compression level, fixed filter,
-// no time or text chunks. Called by art_build.
+// no time or text chunks. The PNG is made in memory and written with the
+// framework's atomic writer, so an interrupted build never leaves half a
+// picture that looks up to date. Called by art_build.
 #include "png_write.h"
 
 #include <png.h>
@@ -7,24 +9,31 @@
 #include <cstdio>
 #include <vector>
 
+#include "framework/framework.h"
+
 namespace {
 
-struct PngFile {
-    FILE* file = nullptr;
+struct PngWriter {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    ~PngFile() {
+    ~PngWriter() {
         if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-        if (file) fclose(file);
     }
 };
 
+void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void NoFlush(png_structp) {}
+
 // Kept apart from the caller so that nothing it owns lives across libpng's
 // longjmp on error.
-bool WriteImage(png_structp png, png_infop info, FILE* file, const uint8_t* packed, int width, int height,
-                bool opaque) {
+bool WriteImage(png_structp png, png_infop info, std::vector<uint8_t>* bytes, const uint8_t* packed, int width,
+                int height, bool opaque) {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_init_io(png, file);
+    png_set_write_fn(png, bytes, AppendBytes, NoFlush);
     png_set_compression_level(png, 9);
     png_set_compression_strategy(png, 0);
     // Unfiltered rows: the flat-coloured art compresses as well without the
@@ -55,12 +64,7 @@ bool WritePngRgba(const std::string& path, const uint8_t* rgba, int width, int h
     for (size_t p = 0; p < size_t(width) * height; ++p)
         for (int c = 0; c < channels; ++c) packed[p * channels + c] = rgba[p * 4 + c];
 
-    PngFile out;
-    out.file = fopen(path.c_str(), "wb");
-    if (!out.file) {
-        error = "cannot open for writing";
-        return false;
-    }
+    PngWriter out;
     out.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!out.png) {
         error = "libpng write struct";
@@ -71,14 +75,13 @@ bool WritePngRgba(const std::string& path, const uint8_t* rgba, int width, int h
         error = "libpng info struct";
         return false;
     }
-    if (!WriteImage(out.png, out.info, out.file, packed.data(), width, height, opaque)) {
+    std::vector<uint8_t> bytes;
+    if (!WriteImage(out.png, out.info, &bytes, packed.data(), width, height, opaque)) {
         error = "libpng error while writing";
         return false;
     }
-    FILE* file = out.file;
-    out.file = nullptr;
-    if (fclose(file) != 0) {
-        error = "cannot finish writing";
+    if (FileWriteAtomic(path.c_str(), bytes.data(), static_cast<int>(bytes.size())) != 0) {
+        error = FileErrorText();
         return false;
     }
     return true;

@@ -2,6 +2,8 @@
 // line reader its parsers share. Called by audio_tool.cpp, sfx.cpp and score.cpp.
 #include "tools/audio/audio_io.h"
 
+#include "framework/framework.h"
+
 #include <vorbis/codec.h>
 #include <vorbis/vorbisenc.h>
 #include <vorbis/vorbisfile.h>
@@ -18,15 +20,15 @@ void PutLe(std::string& s, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; i++) s.push_back((char)((v >> (8 * i)) & 0xFF));
 }
 
-bool Commit(const std::string& path, const std::string& tmp, bool ok) {
+// A finished file goes to disk in one piece with the framework's atomic
+// writer: an interrupted build never leaves half a sound that looks up to date.
+bool Commit(const std::string& path, const std::string& bytes, bool ok) {
     if (!ok) {
-        std::fprintf(stderr, "%s: cannot write\n", path.c_str());
-        std::remove(tmp.c_str());
+        std::fprintf(stderr, "%s: cannot encode\n", path.c_str());
         return false;
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "%s: cannot rename the finished file into place\n", path.c_str());
-        std::remove(tmp.c_str());
+    if (FileWriteAtomic(path.c_str(), bytes.data(), static_cast<int>(bytes.size())) != 0) {
+        std::fprintf(stderr, "%s: cannot write: %s\n", path.c_str(), FileErrorText());
         return false;
     }
     return true;
@@ -135,25 +137,17 @@ bool WriteWav(const std::string& path, const std::vector<int16_t>& pcm) {
     s += "data";
     PutLe(s, dataBytes, 4);
     for (int16_t v : pcm) PutLe(s, (uint16_t)v, 2);
-    std::string tmp = path + ".tmp";
-    std::ofstream f(tmp, std::ios::binary);
-    f.write(s.data(), (std::streamsize)s.size());
-    f.close();
-    return Commit(path, tmp, (bool)f);
+    return Commit(path, s, true);
 }
 
 bool WriteOgg(const std::string& path, const std::vector<int16_t>& pcm, float quality, int serial,
               const std::string& title) {
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return Commit(path, tmp, false);
-
+    std::string bytes;
     vorbis_info vi;
     vorbis_info_init(&vi);
     if (vorbis_encode_init_vbr(&vi, 2, kRate, quality) != 0) {
         vorbis_info_clear(&vi);
-        std::fclose(f);
-        return Commit(path, tmp, false);
+        return Commit(path, bytes, false);
     }
     vorbis_comment vc;
     vorbis_comment_init(&vc);
@@ -166,10 +160,9 @@ bool WriteOgg(const std::string& path, const std::vector<int16_t>& pcm, float qu
     ogg_stream_state os;
     ogg_stream_init(&os, serial);
 
-    bool ok = true;
     auto writePage = [&](const ogg_page& og) {
-        ok = ok && std::fwrite(og.header, 1, og.header_len, f) == (size_t)og.header_len;
-        ok = ok && std::fwrite(og.body, 1, og.body_len, f) == (size_t)og.body_len;
+        bytes.append(reinterpret_cast<const char*>(og.header), static_cast<size_t>(og.header_len));
+        bytes.append(reinterpret_cast<const char*>(og.body), static_cast<size_t>(og.body_len));
     };
     ogg_packet hdr, hdrComm, hdrCode;
     vorbis_analysis_headerout(&vd, &vc, &hdr, &hdrComm, &hdrCode);
@@ -211,8 +204,7 @@ bool WriteOgg(const std::string& path, const std::vector<int16_t>& pcm, float qu
     vorbis_dsp_clear(&vd);
     vorbis_comment_clear(&vc);
     vorbis_info_clear(&vi);
-    ok = std::fclose(f) == 0 && ok;
-    return Commit(path, tmp, ok);
+    return Commit(path, bytes, true);
 }
 
 bool ReadAudioFile(const std::string& path, DecodedAudio& out, std::string& error) {
