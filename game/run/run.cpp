@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "framework/framework.h"
 #include "game/common/assets.h"
@@ -49,6 +50,7 @@ std::string g_lastReplayName;
 struct CommandLineEnd {
     bool finished;
     int exitCode;
+    double started;      // wall time in seconds, for the verdict's line only
 };
 CommandLineEnd g_commandLine;
 
@@ -89,10 +91,21 @@ void AbandonRun() {
     g_run = NO_RUN;
 }
 
+double WallSeconds() {
+    std::timespec t{};
+    std::timespec_get(&t, TIME_UTC);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
 void ReportCommandLineEnd(const ReplayResult& r) {
     const std::string line = DescribeReplayResult(r);
-    if (r.outcome == REPLAY_DESYNC) std::fprintf(stderr, "vortalis: %s: %s\n", g_launch.replayFile.c_str(), line.c_str());
-    else std::printf("%s: %s\n", g_launch.replayFile.c_str(), line.c_str());
+    const double took = WallSeconds() - g_commandLine.started;
+    const double seconds = took > 0 ? took : 1e-9;
+    if (r.outcome == REPLAY_DESYNC)
+        std::fprintf(stderr, "vortalis: %s: %s\n", g_launch.replayFile.c_str(), line.c_str());
+    else
+        std::printf("%s: %s in %.2f s (%.0f frames/s)\n", g_launch.replayFile.c_str(), line.c_str(), seconds,
+                    r.frame / seconds);
     std::fflush(stdout);
     g_commandLine.finished = true;
     g_commandLine.exitCode = r.outcome == REPLAY_DESYNC ? 1 : 0;
@@ -270,6 +283,7 @@ bool WatchReplay(const ReplayData& replay, int mode, int afterScene, std::string
     g_run.commandLine = afterScene == RUN_AFTER_EXIT;
     g_run.afterScene = afterScene;
     g_commandLine = CommandLineEnd{};
+    g_commandLine.started = WallSeconds();
     switch (replay.start) {
     case REPLAY_START_PROLOGUE:
         ClearPlayState();
