@@ -1,7 +1,7 @@
 // The draw target and the screen's back and front buffers; the draw state reset.
 #pragma once
 
-#include "framework/graphics/surface.h"
+#include "framework/backend/raster/surface.h"
 
 // The buffers, once every recorded draw has run.
 Surface* GraphicsBackBuffer(void);
