@@ -2,7 +2,9 @@
 # Frames per second of the real game presented on a virtual X display (no
 # graphics card): window ×1 and full screen on a 1920×1080 desktop, taken in
 # turns within one run so that both see the same machine, first as the machine
-# is, then with one busy process per extra core beside the game.
+# is ("alone"), then with one busy process per extra core beside the game
+# ("busy"). Each line gives the load average, since other work on the machine
+# counts too.
 #
 #   scripts/present-rate.sh [seconds per turn [turns [vortalis binary [dat folder]]]]
 #
@@ -10,7 +12,7 @@
 # folder whose dat points at the build's, lets it sit on its title and demo for
 # the given seconds, ends it with SIGTERM and reads the pacing log txt.txt: per
 # window of 60 frames the game logs the wait of slot 0, so a window took
-# max(1000, 1000 − wait) ms. The first two windows (start-up) are left out.
+# max(1000, 1000 − wait) ms. The first window (the logo fading in) is left out.
 # Prints one line per turn and the median of each mode and load.
 #
 # Exit codes: 0 measured, 1 failed, 77 skipped (a tool is missing).
@@ -55,15 +57,15 @@ rate() {
   for ((i = 0; i < 100; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill -KILL "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  awk -F: '$1 == 0 { n++; if (n > 3) { w = 1000 - $2; t += (w > 1000 ? w : 1000); k++ } }
+  awk -F: '$1 == 0 { n++; if (n > 2) { w = 1000 - $2; t += (w > 1000 ? w : 1000); k++ } }
            END { if (k > 0) printf "%.1f\n", 60000 * k / t; else print "-" }' "$run/txt.txt" 2>/dev/null || echo -
 }
 
 median() { tr ' ' '\n' | grep -v '^-\?$' | sort -n | awk '{a[NR] = $1} END { if (NR == 0) print "-"; else if (NR % 2) print a[(NR + 1) / 2]; else printf "%.1f\n", (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 
 cores=$(nproc)
-for load in idle loaded; do
-  if [ "$load" = loaded ]; then
+for load in alone busy; do
+  if [ "$load" = busy ]; then
     # One busy loop per core but the game's, each ending by itself.
     for ((c = 1; c < cores; c++)); do
       timeout $((turns * 2 * (seconds + 5) + 10)) sh -c 'while :; do :; done' &
