@@ -2,7 +2,8 @@
 // control bytes 7, 8, 11, 12, 13 and '?' are dropped, a tab is four spaces, a
 // line feed ends the line, and a line also ends before a character that would
 // fill its 255 bytes or reach the screen's width in the console font. Text is
-// in the program's encoding (Shift-JIS, or UTF-8 when chosen).
+// in the program's encoding (Shift-JIS, or UTF-8 when chosen). The lines are
+// drawn by the graphics module (graphics/console_draw.cpp).
 #include "framework/core/console.h"
 
 #include <algorithm>
@@ -14,9 +15,6 @@
 #include "framework/core/state.h"
 #include "framework/core/text_encoding.h"
 #include "framework/framework.h"
-#include "framework/graphics/draw_internal.h"
-#include "framework/graphics/draw_target.h"
-#include "framework/graphics/text_internal.h"
 
 namespace {
 
@@ -86,21 +84,6 @@ void ConsoleWrite(const char* text) {
         PutChar(reinterpret_cast<const char*>(p + i), len);
         i += len - 1;
     }
-}
-
-// The console goes on the back buffer, the picture that is presented, whatever
-// the caller draws into at the time; its target and draw state come back after.
-void ConsoleDraw(void) {
-    if (!g_console.inUse) return;
-    DrawStateSave saved;
-    GraphicsSaveDrawState(&saved);
-    const int target = GraphicsTargetHandle();
-    if (target != -2) SetDrawTarget(-2);
-    const int n = ConsoleVisibleLines();
-    for (int i = 0; i < n; i++)
-        if (g_console.lines[i][0]) FontConsoleDrawLine(0, i * CONSOLE_FONT_SIZE, g_console.lines[i]);
-    if (target != -2) SetDrawTarget(target);
-    GraphicsRestoreDrawState(&saved);
 }
 
 int ScreenPrintF(const char* format, ...) {

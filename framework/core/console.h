@@ -10,4 +10,11 @@ int ConsoleInUse(void);
 int ConsoleVisibleLines(void);
 const char* ConsoleLine(int i);        // line i, 0..CONSOLE_LINES−1
 int ConsoleCurrentLine(void);
-void ConsoleDraw(void);                // from FlipScreen
+// Draws the shown lines over the back buffer (from FlipScreen). Defined by the
+// graphics module, graphics/console_draw.cpp.
+void ConsoleDraw(void);
+
+// What the console takes from the text module (graphics/text.cpp), named
+// here so that core includes nothing of the floors above it: the width of
+// one character (1 or 2 Shift-JIS bytes) in the console font.
+int FontConsoleCharWidth(const char* ch, int len);

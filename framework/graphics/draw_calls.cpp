@@ -1,6 +1,6 @@
-// The draw state (blend mode and parameter, brightness, scale filter) and the
-// draw calls: each validates its handle, works out the geometry and hands one
-// draw to the rasterizer. Also the drawing side of the text module's contract.
+// The draw-state setters (blend mode and parameter, brightness, scale filter)
+// and the draw calls: each validates its handle, works out the geometry and
+// hands one draw to the rasterizer. Also the coverage draws of the text module.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -16,12 +16,8 @@
 
 namespace {
 
-struct DrawState {
-    RasterState raster;
-    int filterMode;     // as set; only 1 selects bilinear
-};
-
-DrawState g_draw = {{0, 255, {255, 255, 255}, 0}, 0};
+// The draw state lives with the target (draw_target.cpp).
+DrawState& Draw() { return *GraphicsDrawState(); }
 
 // How the rasterizer reads an image: alpha images blend by alpha with
 // transFlag 1; images without alpha key out black with transFlag 1.
@@ -62,8 +58,8 @@ bool VisiblePart(const ImageRecord* rec, int kind, Surface* part, int* dx, int* 
 }
 
 RasterState StateWithFilter(bool filtered) {
-    RasterState st = g_draw.raster;
-    st.bilinear = filtered && g_draw.filterMode == 1;
+    RasterState st = Draw().raster;
+    st.bilinear = filtered && Draw().filterMode == 1;
     return st;
 }
 
@@ -91,31 +87,29 @@ int DrawRotated(double x, double y, double scale, double angle, int handle, int 
 
 } // namespace
 
-void GraphicsResetDrawState(void) { g_draw = DrawState{{0, 255, {255, 255, 255}, 0}, 0}; }
-const RasterState* GraphicsRasterState(void) { return &g_draw.raster; }
 
 int MakeColor(int r, int g, int b) { return ((r & 0xFF) >> 3) << 11 | ((g & 0xFF) >> 2) << 5 | ((b & 0xFF) >> 3); }
 
 int SetBlendMode(int mode, int parameter) {
     ApiGuard guard;
     parameter = std::clamp(parameter, 0, 255);
-    if (mode == g_draw.raster.blendMode && parameter == g_draw.raster.blendParameter) return 0;
-    g_draw.raster.blendMode = mode;
-    g_draw.raster.blendParameter = parameter;
+    if (mode == Draw().raster.blendMode && parameter == Draw().raster.blendParameter) return 0;
+    Draw().raster.blendMode = mode;
+    Draw().raster.blendParameter = parameter;
     return 0;
 }
 
 int SetDrawBrightness(int r, int g, int b) {
     ApiGuard guard;
-    g_draw.raster.brightness[0] = std::clamp(r, 0, 255);
-    g_draw.raster.brightness[1] = std::clamp(g, 0, 255);
-    g_draw.raster.brightness[2] = std::clamp(b, 0, 255);
+    Draw().raster.brightness[0] = std::clamp(r, 0, 255);
+    Draw().raster.brightness[1] = std::clamp(g, 0, 255);
+    Draw().raster.brightness[2] = std::clamp(b, 0, 255);
     return 0;
 }
 
 int SetScaleFilter(int mode) {
     ApiGuard guard;
-    g_draw.filterMode = mode;
+    Draw().filterMode = mode;
     return 0;
 }
 
@@ -130,7 +124,7 @@ int DrawImageAt(int x, int y, int handle, int transFlag) {
     int px, py;
     if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
     RasterQueueBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(std::clamp<int64_t>(int64_t(x) + px, INT32_MIN, INT32_MAX)),
-               static_cast<int>(std::clamp<int64_t>(int64_t(y) + py, INT32_MIN, INT32_MAX)), kind, g_draw.raster);
+               static_cast<int>(std::clamp<int64_t>(int64_t(y) + py, INT32_MIN, INT32_MAX)), kind, Draw().raster);
     return 0;
 }
 
@@ -146,7 +140,7 @@ int DrawImageAtF(float x, float y, int handle, int transFlag) {
     Surface part;
     int px, py;
     if (!VisiblePart(rec, kind, &part, &px, &py)) return 0;
-    RasterQueueBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(x) + px, static_cast<int>(y) + py, kind, g_draw.raster);
+    RasterQueueBlit(*dst, *GraphicsDrawArea(), part, static_cast<int>(x) + px, static_cast<int>(y) + py, kind, Draw().raster);
     return 0;
 }
 
@@ -191,14 +185,14 @@ int DrawRect(int x1, int y1, int x2, int y2, int color, int fillFlag) {
     const uint32_t rgb = ExpandColor(color);
     const ClipRect& area = *GraphicsDrawArea();
     if (fillFlag || int64_t(r) - l <= 2 || int64_t(b) - t <= 2) {
-        RasterQueueFill(*dst, area, l, t, r, b, rgb, g_draw.raster);
+        RasterQueueFill(*dst, area, l, t, r, b, rgb, Draw().raster);
         return 0;
     }
     // Four edges, each pixel once, so blended outlines have even corners.
-    RasterQueueFill(*dst, area, l, t, r, t + 1, rgb, g_draw.raster);
-    RasterQueueFill(*dst, area, l, b - 1, r, b, rgb, g_draw.raster);
-    RasterQueueFill(*dst, area, l, t + 1, l + 1, b - 1, rgb, g_draw.raster);
-    RasterQueueFill(*dst, area, r - 1, t + 1, r, b - 1, rgb, g_draw.raster);
+    RasterQueueFill(*dst, area, l, t, r, t + 1, rgb, Draw().raster);
+    RasterQueueFill(*dst, area, l, b - 1, r, b, rgb, Draw().raster);
+    RasterQueueFill(*dst, area, l, t + 1, l + 1, b - 1, rgb, Draw().raster);
+    RasterQueueFill(*dst, area, r - 1, t + 1, r, b - 1, rgb, Draw().raster);
     return 0;
 }
 
@@ -208,29 +202,6 @@ void GraphicsDrawCoverage(int x, int y, const uint8_t* coverage, int width, int 
     if (!dst || !coverage || width <= 0 || height <= 0) return;
     const uint32_t rgb = static_cast<uint32_t>(std::clamp(r, 0, 255)) << 16 |
                          static_cast<uint32_t>(std::clamp(g, 0, 255)) << 8 | static_cast<uint32_t>(std::clamp(b, 0, 255));
-    RasterQueueCoverage(*dst, *GraphicsDrawArea(), x, y, coverage, width, height, pitch, rgb, g_draw.raster);
+    RasterQueueCoverage(*dst, *GraphicsDrawArea(), x, y, coverage, width, height, pitch, rgb, Draw().raster);
 }
 
-void GraphicsSaveDrawState(DrawStateSave* save) {
-    save->area = *GraphicsDrawArea();
-    save->blendMode = g_draw.raster.blendMode;
-    save->blendParameter = g_draw.raster.blendParameter;
-    for (int i = 0; i < 3; i++) save->brightness[i] = g_draw.raster.brightness[i];
-    save->scaleFilter = g_draw.filterMode;
-}
-
-void GraphicsRestoreDrawState(const DrawStateSave* save) {
-    *GraphicsDrawArea() = save->area;
-    g_draw.raster.blendMode = save->blendMode;
-    g_draw.raster.blendParameter = save->blendParameter;
-    for (int i = 0; i < 3; i++) g_draw.raster.brightness[i] = save->brightness[i];
-    g_draw.filterMode = save->scaleFilter;
-}
-
-void GraphicsSetPlainDrawState(void) {
-    const Surface* t = GraphicsTarget();
-    if (t) *GraphicsDrawArea() = ClipRect{0, 0, t->width, t->height};
-    g_draw.raster.blendMode = 0;
-    g_draw.raster.blendParameter = 255;
-    for (int i = 0; i < 3; i++) g_draw.raster.brightness[i] = 255;
-}

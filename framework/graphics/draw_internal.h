@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/graphics/surface.h"
+#include "framework/backend/raster/surface.h"
 
 // Draws an 8-bit coverage mask (0 = nothing, 255 = solid) in colour (r, g, b)
 // with its top-left at (x, y) on the current draw target, clipped to the draw

@@ -1,6 +1,7 @@
 // The back and front buffers (640×480 by default), the current draw target (a
 // buffer or a drawable image) and its draw area, clearing, and handing the
-// finished back buffer to the platform. Called by lifecycle and every draw.
+// finished back buffer to the platform, and the draw state. Called by
+// lifecycle and every draw.
 #include "framework/graphics/draw_target.h"
 #include "framework/graphics/image_preload.h"
 
@@ -17,6 +18,7 @@
 #include "framework/core/services.h"
 #include "framework/core/state.h"
 #include "framework/framework.h"
+#include "framework/graphics/draw_internal.h"
 #include "framework/graphics/image_table.h"
 
 namespace {
@@ -28,6 +30,7 @@ struct Screen {
     Surface* target = nullptr;
     int targetHandle = -4;
     ClipRect area{};
+    DrawState draw;
 };
 
 Screen g_screen;
@@ -67,6 +70,7 @@ void GraphicsFinishDrawing(void) { RasterQueueFinish(); }
 Surface* GraphicsTarget(void) { return g_screen.target; }
 int GraphicsTargetHandle(void) { return g_screen.targetHandle; }
 ClipRect* GraphicsDrawArea(void) { return &g_screen.area; }
+DrawState* GraphicsDrawState(void) { return &g_screen.draw; }
 int GraphicsTargetIsFront(void) { return g_screen.targetHandle == -4; }
 
 int GraphicsStartup(void) {
@@ -75,7 +79,7 @@ int GraphicsStartup(void) {
     MakeBuffer(g_screen.backPixels, g_screen.back, w, h);
     MakeBuffer(g_screen.frontPixels, g_screen.front, w, h);
     g_screen.target = nullptr;
-    GraphicsResetDrawState();
+    g_screen.draw = DrawState();
     SelectSurface(&g_screen.back, g_screen.back, -2);
     Fill(&g_screen.back, 0xFF000000u);
     SelectSurface(&g_screen.front, g_screen.front, -4);   // cleared last; stays the draw target
@@ -88,7 +92,6 @@ void GraphicsShutdown(void) {
     RasterQueueFinish();
     g_screen = Screen();
     ImageTableReset();
-    GraphicsResetDrawState();
 }
 
 void GraphicsTargetImageDeleted(int handle) {
@@ -99,6 +102,32 @@ void GraphicsPresent(void) {
     RasterQueueFinish();
     const Surface& b = g_screen.back;
     if (b.pixels) PlatformGet()->Present(b.pixels, b.width, b.height, b.pitch);
+}
+
+void GraphicsSaveDrawState(DrawStateSave* save) {
+    const DrawState& d = g_screen.draw;
+    save->area = g_screen.area;
+    save->blendMode = d.raster.blendMode;
+    save->blendParameter = d.raster.blendParameter;
+    for (int i = 0; i < 3; i++) save->brightness[i] = d.raster.brightness[i];
+    save->scaleFilter = d.filterMode;
+}
+
+void GraphicsRestoreDrawState(const DrawStateSave* save) {
+    DrawState& d = g_screen.draw;
+    g_screen.area = save->area;
+    d.raster.blendMode = save->blendMode;
+    d.raster.blendParameter = save->blendParameter;
+    for (int i = 0; i < 3; i++) d.raster.brightness[i] = save->brightness[i];
+    d.filterMode = save->scaleFilter;
+}
+
+void GraphicsSetPlainDrawState(void) {
+    DrawState& d = g_screen.draw;
+    if (g_screen.target) g_screen.area = ClipRect{0, 0, g_screen.target->width, g_screen.target->height};
+    d.raster.blendMode = 0;
+    d.raster.blendParameter = 255;
+    for (int i = 0; i < 3; i++) d.raster.brightness[i] = 255;
 }
 
 int SetDrawTarget(int target) {

@@ -1,7 +1,8 @@
-// The draw target and the screen's back and front buffers; the draw state reset.
+// The draw target and the screen's back and front buffers, and the draw state.
 #pragma once
 
-#include "framework/graphics/surface.h"
+#include "framework/backend/raster/raster.h"
+#include "framework/backend/raster/surface.h"
 
 // The buffers, once every recorded draw has run.
 Surface* GraphicsBackBuffer(void);
@@ -13,8 +14,12 @@ int GraphicsTargetHandle(void);          // −2, −4 or an image handle
 ClipRect* GraphicsDrawArea(void);        // the clip rectangle of the target
 // Back to the back buffer when the image that is the target goes away.
 void GraphicsTargetImageDeleted(int handle);
-// Blend mode 0 with 255, brightness 255, nearest filter (draw_calls.cpp).
-void GraphicsResetDrawState(void);
-// The current draw state handed to the rasterizer (draw_calls.cpp).
-struct RasterState;
-const RasterState* GraphicsRasterState(void);
+// The draw state the draw calls read (draw_calls.cpp) and set: blend mode and
+// parameter and brightness as handed to the rasterizer, and the scale filter
+// as set (only 1 selects bilinear). Kept here with the target, it starts as
+// blend mode 0 with 255, brightness 255, nearest filter.
+struct DrawState {
+    RasterState raster{0, 255, {255, 255, 255}, 0};
+    int filterMode = 0;
+};
+DrawState* GraphicsDrawState(void);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/backend/image/image_readers.h"
-#include "framework/graphics/surface.h"
+#include "framework/backend/raster/surface.h"
 
 enum {
     IMAGE_SLOTS = 32768,

@@ -2,6 +2,7 @@
 // clock: time moves only when the framework sleeps or waits for the emulated
 // vertical blank (or a test advances it), so a run is the same every time.
 #include "framework/backend/headless/headless.h"
+#include "framework/backend/raster/present_scale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +55,9 @@ struct Headless {
     std::vector<std::vector<uint32_t>> kept;
     std::vector<uint32_t> last;
     std::function<void(int, const uint32_t*, int, int)> onPresent;
+    bool keepScreen = false;
+    std::vector<uint32_t> screen;  // the emulated screen, screenW × screenH
+    int screenW = 0, screenH = 0;
     int windowExists = 0;
     int windowed = 0;
     double windowScale = 1.0;
@@ -185,6 +189,24 @@ void WaitVBlank() {
     if (!PresentLocked()) AdvanceTo(NextBlank());
 }
 
+// The picture on the emulated screen; a screen of a new size starts with its
+// bars drawn.
+void ShowOnScreen(const uint32_t* pixels, int w, int hgt, int pitch) {
+    Headless& h = H();
+    const int outW = h.windowed ? static_cast<int>(std::lround(w * h.windowScale)) : h.desktopW;
+    const int outH = h.windowed ? static_cast<int>(std::lround(hgt * h.windowScale)) : h.desktopH;
+    if (outW <= 0 || outH <= 0) return;
+    const bool fresh = outW != h.screenW || outH != h.screenH;
+    if (fresh) {
+        h.screen.assign(static_cast<size_t>(outW) * outH, 0);
+        h.screenW = outW;
+        h.screenH = outH;
+    }
+    const Surface screen{h.screen.data(), outW, outH, outW};
+    const Surface picture{const_cast<uint32_t*>(pixels), w, hgt, pitch};
+    PresentCompose(screen, picture, PresentLayoutFor(w, hgt, outW, outH, false), fresh);
+}
+
 void Present(const uint32_t* pixels, int w, int hgt, int pitch) {
     Headless& h = H();
     if (PresentLocked()) {
@@ -195,6 +217,7 @@ void Present(const uint32_t* pixels, int w, int hgt, int pitch) {
     h.last.resize(static_cast<size_t>(w) * hgt);
     for (int y = 0; y < hgt; y++) std::memcpy(&h.last[static_cast<size_t>(y) * w], pixels + static_cast<size_t>(y) * pitch, w * 4);
     if (h.keepFrames) h.kept.push_back(h.last);
+    if (h.keepScreen) ShowOnScreen(pixels, w, hgt, pitch);
     if (h.onPresent) h.onPresent(h.frames, h.last.data(), w, hgt);
 }
 
@@ -293,6 +316,9 @@ void HeadlessReset(void) {
     h.kept.clear();
     h.last.clear();
     h.onPresent = nullptr;
+    h.keepScreen = false;
+    h.screen.clear();
+    h.screenW = h.screenH = 0;
     h.windowScale = 1.0;
     h.desktopW = 1920;
     h.desktopH = 1080;
@@ -341,6 +367,12 @@ int HeadlessFrameCount(void) { return H().frames; }
 void HeadlessKeepFrames(int keep) { H().keepFrames = keep != 0; }
 const std::vector<std::vector<uint32_t>>& HeadlessFrames(void) { return H().kept; }
 const std::vector<uint32_t>& HeadlessLastFrame(void) { return H().last; }
+void HeadlessKeepScreen(int keep) { H().keepScreen = keep != 0; }
+const std::vector<uint32_t>& HeadlessScreen(int* width, int* height) {
+    if (width) *width = H().screenW;
+    if (height) *height = H().screenH;
+    return H().screen;
+}
 void HeadlessOnPresent(std::function<void(int, const uint32_t*, int, int)> hook) { H().onPresent = std::move(hook); }
 
 int HeadlessWindowExists(void) { return H().windowExists; }

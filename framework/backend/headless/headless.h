@@ -59,6 +59,12 @@ const std::vector<std::vector<uint32_t>>& HeadlessFrames(void);
 const std::vector<uint32_t>& HeadlessLastFrame(void); // always kept: the last presented frame
 // Called at every present with the frame number (from 1) and the pixels.
 void HeadlessOnPresent(std::function<void(int frame, const uint32_t* pixels, int w, int h)> hook);
+// 1: every present also puts the picture on an emulated screen the size of
+// the window's output (the picture × the window scale, or the desktop in full
+// screen) as the SDL platform does without a graphics card: the whole
+// multiple, centred, black bars. Default 0.
+void HeadlessKeepScreen(int keep);
+const std::vector<uint32_t>& HeadlessScreen(int* width, int* height);
 
 // Window state as the framework left it.
 int HeadlessWindowExists(void);

@@ -30,7 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "framework/graphics/surface.h"
+#include "framework/backend/raster/surface.h"
 
 enum RasterSourceKind {
     RASTER_SOURCE_OPAQUE = 0,   // every pixel drawn in its straight colour with alpha 255
@@ -83,6 +83,11 @@ void RasterTriangle(const Surface& dst, const ClipRect& clip, const Surface& src
 // Fills left ≤ x < right, top ≤ y < bottom (already ordered) with an opaque colour.
 void RasterFill(const Surface& dst, const ClipRect& clip, int left, int top, int right, int bottom,
                 uint32_t rgb, const RasterState& st, const RasterRows* rows = nullptr);
+
+// `src` scaled by a whole `factor` with its top-left at (x, y): every source
+// pixel copied, as it is, into a factor × factor block (nearest neighbour).
+void RasterScaleWhole(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y, int factor,
+                      const RasterRows* rows = nullptr);
 
 // n pixels of a row set to value (clearing a target: no blending).
 void RasterFillRow(uint32_t* row, int n, uint32_t value);

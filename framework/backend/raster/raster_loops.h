@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "framework/graphics/surface.h"
+#include "framework/backend/raster/surface.h"
 
 enum RasterBlendOp { OP_OVER, OP_ADD, OP_INVDST, OP_MUL, OP_NONE };
 

@@ -20,19 +20,51 @@
 
 namespace {
 
-enum CmdKind { CMD_BLIT, CMD_MAPPED, CMD_TRIANGLE, CMD_FILL, CMD_COVERAGE, CMD_CLEAR };
+enum CmdKind { CMD_BLIT, CMD_MAPPED, CMD_TRIANGLE, CMD_FILL, CMD_COVERAGE, CMD_CLEAR, CMD_SCALE };
+
+// What each kind of draw takes besides the part every draw has.
+struct BlitArgs {
+    int x, y;
+};
+struct MappedArgs {
+    double ox, oy, ux, uy, vx, vy;
+};
+struct TriangleArgs {
+    int px[3], py[3];
+    double su[3], sv[3];
+};
+struct FillArgs {
+    int left, top, right, bottom;
+    uint32_t rgb;
+};
+struct CoverageArgs {
+    int x, y, width, height;      // the mask is copied with pitch = width
+    uint32_t rgb;
+    size_t mask;                  // offset of the copied mask in g_masks
+};
+struct ClearArgs {
+    uint32_t value;
+};
+struct ScaleArgs {
+    int x, y, factor;
+};
 
 struct Cmd {
-    int kind;
+    CmdKind kind;
     int top, bottom;      // the rows it may touch
     Surface dst, src;
     ClipRect clip;
     RasterState st;
     int sourceKind;
-    int n[6];             // integer arguments
-    double f[6];          // floating-point arguments
-    uint32_t rgb;
-    size_t mask;          // coverage: offset of the copied mask in g_masks
+    union {               // the one that `kind` names
+        BlitArgs blit;
+        MappedArgs mapped;
+        TriangleArgs triangle;
+        FillArgs fill;
+        CoverageArgs coverage;
+        ClearArgs clear;
+        ScaleArgs scale;
+    };
 };
 
 std::vector<Cmd> g_cmds;
@@ -63,24 +95,36 @@ int Threads() {
 
 void Run(const Cmd& c, const RasterRows* rows) {
     switch (c.kind) {
-        case CMD_BLIT: RasterBlit(c.dst, c.clip, c.src, c.n[0], c.n[1], c.sourceKind, c.st, rows); break;
-        case CMD_MAPPED:
-            RasterMapped(c.dst, c.clip, c.src, c.f[0], c.f[1], c.f[2], c.f[3], c.f[4], c.f[5], c.sourceKind, c.st, rows);
+        case CMD_BLIT: RasterBlit(c.dst, c.clip, c.src, c.blit.x, c.blit.y, c.sourceKind, c.st, rows); break;
+        case CMD_MAPPED: {
+            const MappedArgs& m = c.mapped;
+            RasterMapped(c.dst, c.clip, c.src, m.ox, m.oy, m.ux, m.uy, m.vx, m.vy, c.sourceKind, c.st, rows);
             break;
-        case CMD_TRIANGLE:
-            RasterTriangle(c.dst, c.clip, c.src, c.n, c.n + 3, c.f, c.f + 3, c.sourceKind, c.st, rows);
+        }
+        case CMD_TRIANGLE: {
+            const TriangleArgs& t = c.triangle;
+            RasterTriangle(c.dst, c.clip, c.src, t.px, t.py, t.su, t.sv, c.sourceKind, c.st, rows);
             break;
-        case CMD_FILL: RasterFill(c.dst, c.clip, c.n[0], c.n[1], c.n[2], c.n[3], c.rgb, c.st, rows); break;
-        case CMD_COVERAGE:
-            RasterCoverage(c.dst, c.clip, c.n[0], c.n[1], g_masks.data() + c.mask, c.n[2], c.n[3], c.n[2], c.rgb, c.st,
+        }
+        case CMD_FILL: {
+            const FillArgs& f = c.fill;
+            RasterFill(c.dst, c.clip, f.left, f.top, f.right, f.bottom, f.rgb, c.st, rows);
+            break;
+        }
+        case CMD_COVERAGE: {
+            const CoverageArgs& m = c.coverage;
+            RasterCoverage(c.dst, c.clip, m.x, m.y, g_masks.data() + m.mask, m.width, m.height, m.width, m.rgb, c.st,
                            rows);
             break;
+        }
         case CMD_CLEAR: {
             const int from = rows ? std::max(0, rows->top) : 0;
             const int to = rows ? std::min(c.dst.height, rows->bottom) : c.dst.height;
-            for (int y = from; y < to; y++) RasterFillRow(c.dst.pixels + static_cast<size_t>(y) * c.dst.pitch, c.dst.width, c.rgb);
+            for (int y = from; y < to; y++)
+                RasterFillRow(c.dst.pixels + static_cast<size_t>(y) * c.dst.pitch, c.dst.width, c.clear.value);
             break;
         }
+        case CMD_SCALE: RasterScaleWhole(c.dst, c.clip, c.src, c.scale.x, c.scale.y, c.scale.factor, rows); break;
     }
 }
 
@@ -210,7 +254,8 @@ void Submit(Cmd& c, int64_t top, int64_t bottom, int64_t width, const uint8_t* c
     if (alone || selfDraw) {
         if (!g_cmds.empty()) RasterQueueFinish();
         if (c.kind == CMD_COVERAGE) {
-            RasterCoverage(c.dst, c.clip, c.n[0], c.n[1], coverage, c.n[2], c.n[3], pitch, c.rgb, c.st);
+            const CoverageArgs& m = c.coverage;
+            RasterCoverage(c.dst, c.clip, m.x, m.y, coverage, m.width, m.height, pitch, m.rgb, c.st);
             return;
         }
         Run(c, nullptr);
@@ -223,16 +268,18 @@ void Submit(Cmd& c, int64_t top, int64_t bottom, int64_t width, const uint8_t* c
             RasterQueueFinish();
     }
     if (c.kind == CMD_COVERAGE) {
-        c.mask = g_masks.size();
-        const size_t w = static_cast<size_t>(c.n[2]);
-        g_masks.resize(c.mask + w * static_cast<size_t>(c.n[3]));
-        for (int y = 0; y < c.n[3]; y++) std::memcpy(g_masks.data() + c.mask + y * w, coverage + static_cast<size_t>(y) * pitch, w);
+        CoverageArgs& m = c.coverage;
+        m.mask = g_masks.size();
+        const size_t w = static_cast<size_t>(m.width);
+        g_masks.resize(m.mask + w * static_cast<size_t>(m.height));
+        for (int y = 0; y < m.height; y++)
+            std::memcpy(g_masks.data() + m.mask + y * w, coverage + static_cast<size_t>(y) * pitch, w);
     }
     g_work += static_cast<int64_t>(c.bottom - c.top) * std::clamp<int64_t>(width, 1, c.dst.width);
     g_cmds.push_back(c);
 }
 
-Cmd Make(int kind, const Surface& dst, const ClipRect& clip, const RasterState& st) {
+Cmd Make(CmdKind kind, const Surface& dst, const ClipRect& clip, const RasterState& st) {
     Cmd c{};
     c.kind = kind;
     c.dst = dst;
@@ -283,8 +330,7 @@ void RasterQueueBlit(const Surface& dst, const ClipRect& clip, const Surface& sr
     Cmd c = Make(CMD_BLIT, dst, clip, st);
     c.src = src;
     c.sourceKind = sourceKind;
-    c.n[0] = x;
-    c.n[1] = y;
+    c.blit = BlitArgs{x, y};
     Submit(c, y, static_cast<int64_t>(y) + src.height, src.width);
 }
 
@@ -293,8 +339,7 @@ void RasterQueueMapped(const Surface& dst, const ClipRect& clip, const Surface& 
     Cmd c = Make(CMD_MAPPED, dst, clip, st);
     c.src = src;
     c.sourceKind = sourceKind;
-    const double f[6] = {ox, oy, ux, uy, vx, vy};
-    std::copy(f, f + 6, c.f);
+    c.mapped = MappedArgs{ox, oy, ux, uy, vx, vy};
     // The rows of the mapped corners, widened by a pixel each way; anything
     // not finite is left to the rasterizer (which draws nothing for it).
     const double H = src.height, W = src.width;
@@ -312,11 +357,12 @@ void RasterQueueTriangle(const Surface& dst, const ClipRect& clip, const Surface
     Cmd c = Make(CMD_TRIANGLE, dst, clip, st);
     c.src = src;
     c.sourceKind = sourceKind;
+    TriangleArgs& t = c.triangle;
     for (int i = 0; i < 3; i++) {
-        c.n[i] = px[i];
-        c.n[3 + i] = py[i];
-        c.f[i] = su[i];
-        c.f[3 + i] = sv[i];
+        t.px[i] = px[i];
+        t.py[i] = py[i];
+        t.su[i] = su[i];
+        t.sv[i] = sv[i];
     }
     Submit(c, std::min({py[0], py[1], py[2]}), std::max({py[0], py[1], py[2]}),
            int64_t(std::max({px[0], px[1], px[2]})) - std::min({px[0], px[1], px[2]}));
@@ -325,11 +371,7 @@ void RasterQueueTriangle(const Surface& dst, const ClipRect& clip, const Surface
 void RasterQueueFill(const Surface& dst, const ClipRect& clip, int left, int top, int right, int bottom,
                      uint32_t rgb, const RasterState& st) {
     Cmd c = Make(CMD_FILL, dst, clip, st);
-    c.n[0] = left;
-    c.n[1] = top;
-    c.n[2] = right;
-    c.n[3] = bottom;
-    c.rgb = rgb;
+    c.fill = FillArgs{left, top, right, bottom, rgb};
     Submit(c, top, bottom, int64_t(right) - left);
 }
 
@@ -337,16 +379,21 @@ void RasterQueueCoverage(const Surface& dst, const ClipRect& clip, int x, int y,
                          int width, int height, int pitch, uint32_t rgb, const RasterState& st) {
     if (!coverage || width <= 0 || height <= 0) return;
     Cmd c = Make(CMD_COVERAGE, dst, clip, st);
-    c.n[0] = x;
-    c.n[1] = y;
-    c.n[2] = width;
-    c.n[3] = height;
-    c.rgb = rgb;
+    c.coverage = CoverageArgs{x, y, width, height, rgb, 0};
     Submit(c, y, static_cast<int64_t>(y) + height, width, coverage, pitch);
 }
 
 void RasterQueueClear(const Surface& dst, uint32_t value) {
     Cmd c = Make(CMD_CLEAR, dst, ClipRect{0, 0, dst.width, dst.height}, RasterState{});
-    c.rgb = value;
+    c.clear = ClearArgs{value};
     Submit(c, 0, dst.height, dst.width);
+}
+
+void RasterQueueScaleWhole(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y, int factor) {
+    if (factor < 1) return;
+    Cmd c = Make(CMD_SCALE, dst, clip, RasterState{});
+    c.src = src;
+    c.scale = ScaleArgs{x, y, factor};
+    const int64_t w = static_cast<int64_t>(src.width) * factor, h = static_cast<int64_t>(src.height) * factor;
+    Submit(c, y, y + h, w);
 }

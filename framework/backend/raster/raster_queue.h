@@ -39,6 +39,8 @@ void RasterQueueCoverage(const Surface& dst, const ClipRect& clip, int x, int y,
                          int width, int height, int pitch, uint32_t rgb, const RasterState& st);
 // Sets every pixel of `dst` to `value`.
 void RasterQueueClear(const Surface& dst, uint32_t value);
+// As RasterScaleWhole.
+void RasterQueueScaleWhole(const Surface& dst, const ClipRect& clip, const Surface& src, int x, int y, int factor);
 
 // Runs every recorded draw; returns when all are done.
 void RasterQueueFinish(void);

@@ -1,6 +1,7 @@
 // The real platform: SDL2 for the window, events, the question box, the clock,
 // keyboard and game controllers, and audio output. A finished frame is uploaded
-// once into a streaming texture and the GPU scales it (sdl_present.cpp):
+// once into a streaming texture and the GPU scales it, or without a graphics
+// card the drawing threads put it into the window's pixels (sdl_present.cpp):
 // windowed to the client area, full screen to a desktop-size borderless window
 // with letterboxing.
 #include <SDL.h>
@@ -362,6 +363,10 @@ int PollEvent(PlatformEvent* out) {
             out->kind = PLATFORM_EVENT_QUIT;
             return 1;
         case SDL_WINDOWEVENT:
+            // Pixels lost to another window, or a new size: the next present
+            // draws the whole window again.
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                SdlPresentRefresh();
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) { out->kind = PLATFORM_EVENT_CLOSE_REQUEST; return 1; }
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                 if (SDL_IsTextInputActive()) SDL_StopTextInput();   // should anything have restarted it

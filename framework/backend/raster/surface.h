@@ -1,4 +1,5 @@
-// A block of 32-bit pixels: the back and front buffers and every image.
+// A block of 32-bit pixels (the back and front buffers, every image, a
+// window's screen) and a clip rectangle: what the rasterizer draws from and into.
 // Pixels are 0xAARRGGBB in native byte order.
 #pragma once
 
