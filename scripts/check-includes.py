@@ -33,7 +33,7 @@ ALLOWED = {
     "game/text": {"game/common"},
     "game/app": None,   # the program: may include every floor of game/
     # framework/: the modules above the platform's back-ends
-    "framework/core": {"framework/backend", "framework/graphics", "framework/file"},
+    "framework/core": {"framework/backend", "framework/file"},
     "framework/graphics": {"framework/core", "framework/backend", "framework/file"},
     "framework/sound": {"framework/core", "framework/backend", "framework/file"},
     "framework/input": {"framework/core", "framework/backend"},

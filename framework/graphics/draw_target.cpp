@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/backend/image/png_writer.h"
+#include "framework/file/player_io.h"
 #include "framework/backend/platform.h"
 #include "framework/backend/raster/raster.h"
 #include "framework/backend/raster/raster_queue.h"
@@ -155,15 +156,13 @@ int SaveScreenPng(const char* path) {
     const Surface& b = g_screen.back;
     if (!g_core.initialised || !b.pixels || !path || !path[0]) return -1;
     RasterQueueFinish();   // the draws still pending on the drawing threads
-    // Written beside the target and renamed over it, so no half-written file
-    // is ever seen under the final name.
-    const std::string temp = std::string(path) + ".tmp";
-    if (!WritePng(temp.c_str(), b.pixels, b.width, b.height, b.pitch)) {
-        std::remove(temp.c_str());
-        return -1;
-    }
-    if (std::rename(temp.c_str(), path) != 0) {
-        std::remove(temp.c_str());
+    // Written with the player's files' atomic writer: no half-written file is
+    // ever seen under the final name, whatever else is written beside it.
+    std::vector<uint8_t> png;
+    std::string reason;
+    if (!EncodePng(&png, b.pixels, b.width, b.height, b.pitch, false)) return -1;
+    if (!player_io::WriteAtomic(path, png.data(), png.size(), &reason)) {
+        LogPrintF("%s: %s", path, reason.c_str());
         return -1;
     }
     return 0;

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+// The PNG in memory (RGB, or RGBA with straight alpha); false on bad sizes.
+bool EncodePng(std::vector<uint8_t>* out, const uint32_t* pixels, int width, int height, int pitch, bool alpha);
 // RGB only (alpha ignored): what draw targets hold.
 bool WritePng(const char* path, const uint32_t* pixels, int width, int height, int pitch);
 // RGBA, straight alpha as given.
