@@ -101,7 +101,7 @@ int SetVolumeScale(int group, int permille);   // player's volume: group 0 effec
 int SaveScreenPng(const char* path);           // the back buffer as it is now, as PNG, written atomically; 0 or −1
 enum { VOLUME_EFFECTS = 0, VOLUME_MUSIC = 1 };
 // Key codes of the switch and screenshot keys.
-enum { KEY_F11 = 0x57, KEY_F12 = 0x58, KEY_LALT = 0x38, KEY_RALT = 0xB8 };
+enum { KEY_F1 = 0x3B, KEY_F11 = 0x57, KEY_F12 = 0x58, KEY_LALT = 0x38, KEY_RALT = 0xB8 };
 
 // Random numbers and runs (core/random.cpp).
 int SeedRandom(uint32_t seed);                 // reseeds RandomUpTo's generator (1998 seeding); 0

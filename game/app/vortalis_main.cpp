@@ -12,9 +12,11 @@
 #include "game/common/notice.h"
 #include "game/common/pad.h"
 #include "game/files/player_files.h"
+#include "game/text/texts.h"
 #include "game/launch/launch_options.h"
 #include "game/replay/replay.h"
 #include "game/run/run.h"
+#include "game/screens/controls_screen.h"
 #include "game/screens/practice_menu.h"
 #include "game/screens/records_screen.h"
 #include "game/screens/replays_screen.h"
@@ -47,19 +49,26 @@ bool StepFeatureScene() {
 void SaveScreenshot() {
     std::string error;
     if (!MakeFolders("screenshots", &error)) {
-        Notify("スクリーンショットを保存できません: %s", error.c_str());
+        Notify(Text(TEXT_SCREENSHOT_FAILED), error.c_str());
         return;
     }
     const std::string path = PlayerFilePath("screenshots", NewTimestampName("screenshots", "vortalis", ".png"));
-    if (SaveScreenPng(path.c_str()) == 0) Notify("スクリーンショット: %s", path.c_str());
-    else Notify("スクリーンショットを保存できません: %s", path.c_str());
+    if (SaveScreenPng(path.c_str()) == 0) Notify(Text(TEXT_SCREENSHOT_SAVED), path.c_str());
+    else Notify(Text(TEXT_SCREENSHOT_FAILED), path.c_str());
 }
 
-// The end of every drawn frame: the screenshot key, then the notices over
-// everything (so a screenshot never shows its own notice).
+// The end of every drawn frame: the screenshot and controls keys, then the
+// notices over everything (so a screenshot never shows its own notice).
 void OnFrameDrawn() {
     if (KeyHoldCount(KEY_F12) == 1) SaveScreenshot();
+    WatchControlsKey();
     DrawNotices();
+}
+
+// Over the title, the pause menus and the continue menu.
+void DrawMenuExtras(int scene) {
+    DrawBestScore(scene);
+    DrawControlsHint(scene);
 }
 
 bool ExitRequested(int* exitCode) { return CommandLineReplayFinished(exitCode); }
@@ -72,9 +81,10 @@ const ShellHooks FEATURES = {
     RunTakePad,
     RunOnPadMerged,
     StepFeatureScene,
-    DrawBestScore,
+    DrawMenuExtras,
     RunSkipPresent,
     OnFrameDrawn,
+    StepControlsOverlay,
     ExitRequested,
     RunOnLoopLeft,
     TITLE_ENTRIES,
@@ -104,7 +114,7 @@ int VortalisMain(void) {
     if (verify) {
         UseHeadlessPlatform();
         ChangeWindowMode(1);
-    } else if (ApplySettingsBeforeInit() && AskYesNo("スクリーン設定", "フルスクリーンモードで起動しますか？") != 1) {
+    } else if (ApplySettingsBeforeInit() && AskYesNo(Text(TEXT_QUESTION_CAPTION), Text(TEXT_QUESTION)) != 1) {
         ChangeWindowMode(1);
     }
     const int wantedWindowed = GetWindowMode();
@@ -118,7 +128,7 @@ int VortalisMain(void) {
         char reason[160];
         if (StartupError(reason, sizeof reason) == STARTUP_ALREADY_RUNNING) {
             std::fprintf(stderr, "vortalis: the game is already running\n");
-            return 1;
+            return -1;
         }
         std::fprintf(stderr, "vortalis: the game could not start: %s (see Log.txt)\n", reason);
         return -1;

@@ -4,11 +4,13 @@
 #include "game/common/assets.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "framework/framework.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 
 AssetTables g_assets;
 
@@ -63,6 +65,34 @@ const StagePictures STAGE_PICTURES[] = {
 };
 static_assert(sizeof STAGE_PICTURES / sizeof STAGE_PICTURES[0] == STAGE_COUNT, "one row of pictures per stage");
 
+// The title pictures that carry words, found in the game's language.
+const char TITLE_LOGO[] = "dat/img/title/logo.png";
+const char TITLE_START[] = "dat/img/title/start.png";
+const char TITLE_END[] = "dat/img/title/end.png";
+
+// The four fonts in each language: the designed faces for Japanese; for
+// English, DejaVu Sans in its own bold, which reads well at these sizes. The
+// HUD keeps the designed face in both: its labels are English already.
+struct FontRow {
+    int AssetTables::*handle;
+    const char* face[LANGUAGES];
+    int size;
+    int thickness[LANGUAGES];
+};
+
+const FontRow FONTS[] = {
+    {&AssetTables::fontMenu, {"HGPｺﾞｼｯｸE", "DejaVu Sans"}, 15, {2, 7}},
+    {&AssetTables::fontMenuTitle, {"HGPｺﾞｼｯｸE", "DejaVu Sans"}, 20, {2, 7}},
+    {&AssetTables::fontHud, {"HGPｺﾞｼｯｸE", "HGPｺﾞｼｯｸE"}, 18, {3, 3}},
+    {&AssetTables::fontPop, {"HGP創英角ﾎﾟｯﾌﾟ体", "DejaVu Sans"}, 36, {3, 7}},
+};
+
+void CreateFonts(AssetTables& a) {
+    const int lang = GameLanguage();
+    for (const FontRow& f : FONTS)
+        a.*f.handle = CreateFontToHandle(f.face[lang], f.size, f.thickness[lang], 3, -1, -1, 0, -1, -1);
+}
+
 struct SoundEffect {
     int slot;
     const char* path;
@@ -96,9 +126,9 @@ void LoadPictures(AssetTables& a) {
 
     a.titleBack = Image("dat/img/title/back.png");
     a.titleHeroine = Image("dat/img/title/nalu.png");
-    a.titleLogo = Image("dat/img/title/logo.png");
-    a.titleMenu[0] = Image("dat/img/title/start.png");
-    a.titleMenu[1] = Image("dat/img/title/end.png");
+    a.titleLogo = Image(PicturePath(TITLE_LOGO));
+    a.titleMenu[0] = Image(PicturePath(TITLE_START));
+    a.titleMenu[1] = Image(PicturePath(TITLE_END));
     a.logoSplash = Image("dat/img/title/brix.png");
     for (int s = 0; s < STAGE_COUNT; s++)
         for (const StageLayer& l : STAGE_PICTURES[s].layers)
@@ -176,8 +206,15 @@ void LoadAssets(void) {
     for (const SoundEffect& s : SOUND_EFFECTS)
         if (s.volume) SetSoundVolume(s.volume, a.se[s.slot]);
 
-    a.fontMenu = CreateFontToHandle("HGPｺﾞｼｯｸE", 15, 2, 3, -1, -1, 0, -1, -1);
-    a.fontMenuTitle = CreateFontToHandle("HGPｺﾞｼｯｸE", 20, 2, 3, -1, -1, 0, -1, -1);
-    a.fontHud = CreateFontToHandle("HGPｺﾞｼｯｸE", 18, 3, 3, -1, -1, 0, -1, -1);
-    a.fontPop = CreateFontToHandle("HGP創英角ﾎﾟｯﾌﾟ体", 36, 3, 3, -1, -1, 0, -1, -1);
+    CreateFonts(a);
+}
+
+void ReloadLanguageAssets(void) {
+    AssetTables& a = g_assets;
+    for (int* handle : {&a.titleLogo, &a.titleMenu[0], &a.titleMenu[1]}) DeleteImage(*handle);
+    a.titleLogo = LoadImageFile(PicturePath(TITLE_LOGO), 0);
+    a.titleMenu[0] = LoadImageFile(PicturePath(TITLE_START), 0);
+    a.titleMenu[1] = LoadImageFile(PicturePath(TITLE_END), 0);
+    for (const FontRow& f : FONTS) DeleteFontHandle(a.*f.handle);
+    CreateFonts(a);
 }

@@ -52,3 +52,6 @@ void PreloadAssets(void);
 // Loads every asset into g_assets, in the fixed order (taking the pictures
 // PreloadAssets decoded; it preloads them itself when nothing is pending).
 void LoadAssets(void);
+// The language changed: the title pictures with words and the fonts again, in
+// the game's language (game/common/language.h).
+void ReloadLanguageAssets(void);

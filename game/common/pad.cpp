@@ -127,7 +127,7 @@ const Bindings& CurrentBindings(void) { return g_bindings; }
 bool IsBindableKey(int key) {
     switch (key) {
     case KEY_UP: case KEY_DOWN: case KEY_LEFT: case KEY_RIGHT:   // they move the ship
-    case KEY_F11: case KEY_F12:                                  // screen switch and screenshot
+    case KEY_F1: case KEY_F11: case KEY_F12:                     // controls, screen switch and screenshot
         return false;
     default:
         return key > 0 && key < KEY_CODES;

@@ -53,6 +53,16 @@ bool ApplyReplay(LaunchOptions* o, const char* value, std::string* error) {
     return true;
 }
 
+bool ApplyLanguage(LaunchOptions* o, const char* value, std::string* error) {
+    if (std::strcmp(value, "ja") == 0) o->language = 0;
+    else if (std::strcmp(value, "en") == 0) o->language = 1;
+    else {
+        *error = std::string("--lang wants ja or en, not \"") + value + "\"";
+        return false;
+    }
+    return true;
+}
+
 bool ApplyVerify(LaunchOptions* o, const char*, std::string*) { return o->verify = true; }
 bool ApplyVersion(LaunchOptions* o, const char*, std::string*) { return o->showVersion = true; }
 bool ApplyHelp(LaunchOptions* o, const char*, std::string*) { return o->showHelp = true; }
@@ -62,6 +72,7 @@ const OptionRow OPTIONS[] = {
     {"fullscreen", NO_VALUE, ApplyFullscreen},
     {"scale", TAKES_VALUE, ApplyScale},
     {"replay", TAKES_VALUE, ApplyReplay},
+    {"lang", TAKES_VALUE, ApplyLanguage},
     {"verify", NO_VALUE, ApplyVerify},
     {"version", NO_VALUE, ApplyVersion},
     {"help", NO_VALUE, ApplyHelp},
@@ -118,8 +129,21 @@ const char* LaunchUsage(void) {
            "  --replay FILE --verify\n"
            "                    check a replay without a window; exit 0 when it plays\n"
            "                    back exactly, 1 at the first difference\n"
+           "  --lang ja|en      the language: Japanese or English (the default: settings.ini,\n"
+           "                    else the locale: Japanese for ja_*, C and POSIX)\n"
            "  --version         print the version and exit\n"
-           "  --help            print this text and exit\n";
+           "  --help            print this text and exit\n"
+           "\n"
+           "controls (the keys and pad buttons can be changed in the settings):\n"
+           "  arrow keys, stick, d-pad      move; choose in menus\n"
+           "  Z, button 1                   shot: tap to shoot, hold to charge and\n"
+           "                                release for a beam; choose in menus\n"
+           "  Left Ctrl, button 3           fast-forward stories and replays\n"
+           "  Left Shift, button 8          switch the options' formation\n"
+           "  Escape, button 12             pause and resume; back in menus\n"
+           "  F1                            the controls screen\n"
+           "  F11, Alt+Enter                window or full screen\n"
+           "  F12                           save a screenshot\n";
 }
 
 const char* LaunchVersion(void) { return "vortalis " VORTALIS_VERSION; }

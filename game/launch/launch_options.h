@@ -12,6 +12,7 @@ struct LaunchOptions {
     int scale = 0;              // --scale N: window scale 1..8; 0 when not given
     std::string replayFile;     // --replay FILE: watch (or verify) a replay
     bool verify = false;        // --verify: check the replay headless and exit
+    int language = -1;          // --lang ja|en (a Language); −1 when not given
     bool showVersion = false;   // --version
     bool showHelp = false;      // --help
 };

@@ -7,6 +7,7 @@
 
 #include "game/common/notice.h"
 #include "game/files/player_files.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -33,15 +34,15 @@ void Load() {
     if (read == READ_OK && ParseScoreTable(bytes.data(), bytes.size(), &g_records.table, &why)) return;
     if (read == READ_FAILED && why != "too large") {
         g_records.writable = false;
-        Notify("%s を読めないため、記録は保存されません: %s", SCORES_FILE, why.c_str());
+        Notify(Text(TEXT_SCORES_UNREADABLE), SCORES_FILE, why.c_str());
         return;
     }
     std::string taken;
     if (MoveAside(SCORES_FILE, &taken, &error)) {
-        Notify("%s が壊れていたので %s に移し、新しい記録を始めます (%s)", SCORES_FILE, taken.c_str(), why.c_str());
+        Notify(Text(TEXT_SCORES_MOVED_ASIDE), SCORES_FILE, taken.c_str(), why.c_str());
     } else {
         g_records.writable = false;
-        Notify("%s が壊れていて移せないため、記録は保存されません: %s", SCORES_FILE, error.c_str());
+        Notify(Text(TEXT_SCORES_NOT_MOVABLE), SCORES_FILE, error.c_str());
     }
 }
 
@@ -50,7 +51,7 @@ void Save() {
     const std::string text = FormatScoreTable(g_records.table);
     std::string error;
     if (!WriteFileAtomic(SCORES_FILE, text.data(), text.size(), &error))
-        Notify("%s を保存できませんでした: %s", SCORES_FILE, error.c_str());
+        Notify(Text(TEXT_SCORES_NOT_SAVED), SCORES_FILE, error.c_str());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include "framework/framework.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 #include "game/common/pad.h"
 #include "game/files/player_files.h"
 #include "game/launch/launch_options.h"
@@ -73,6 +74,7 @@ void StartRecording(int start) {
     r.dataDigest = LogicDataDigest();
     r.start = static_cast<uint8_t>(start);
     r.startStage = static_cast<uint8_t>(stage_number);
+    r.language = static_cast<uint8_t>(StoryLanguage());
     r.startFrameCounter = frame_counter;
     for (int i = 0; i < REPLAY_PAD_SLOTS; i++) r.startCounts[i] = g_rec.counts[i] = CheckStatePad(i);
     SeedRandom(r.seed);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 
 namespace {
 
@@ -178,7 +179,8 @@ std::vector<unsigned char> EncodeReplay(const ReplayData& r) {
     w.U32(static_cast<uint32_t>(body.size()));
     w.U32(static_cast<uint32_t>(packed.size()));
     for (int32_t c : r.startCounts) w.U32(static_cast<uint32_t>(c));
-    w.U64(0);   // reserved
+    w.U8(r.language);
+    for (int i = 0; i < 7; i++) w.U8(0);   // reserved
     w.Bytes(packed.data(), packed.size());
     w.U32(static_cast<uint32_t>(crc32(0, w.b.data(), static_cast<uInt>(w.b.size()))));
     return w.b;
@@ -214,9 +216,11 @@ bool DecodeReplay(const unsigned char* data, std::size_t size, ReplayData* out, 
     const uint32_t bodySize = h.U32();
     const uint32_t packedSize = h.U32();
     for (int32_t& c : r.startCounts) c = static_cast<int32_t>(h.U32());
+    r.language = static_cast<uint8_t>(h.U8());
 
     if (r.start > REPLAY_START_PRACTICE || r.startStage > LAST_STAGE || r.stageReached > LAST_STAGE)
         return Refuse(error, "the header names a start or stage that does not exist");
+    if (r.language >= LANGUAGES) return Refuse(error, "the header names a language this game does not have");
     if (frames > REPLAY_MAX_FRAMES) return Refuse(error, "the run is longer than any replay can be");
     if (checks != ReplayCheckCount(frames)) return Refuse(error, "the number of check values does not fit the length");
     for (int32_t c : r.startCounts)

@@ -70,6 +70,7 @@ struct ReplayData {
     int32_t finalScore = 0;
     int32_t startFrameCounter = 0;   // the frame counter when the run began
     int32_t startCounts[REPLAY_PAD_SLOTS] = {};   // pad hold counts when the run began
+    uint8_t language = 0;            // the story's Language (0 Japanese, 1 English): its pages take their frames
     uint32_t frames = 0;             // length of the run (decoding fills it; encoding uses masks)
     std::vector<uint16_t> masks;     // held mask of every frame of the run
     std::vector<ReplayCountFix> fixes;            // in frame order

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "game/files/player_files.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ std::vector<ReplayListEntry> ReadReplayList(const std::string& folder) {
 std::string DescribeReplayEntry(const ReplayListEntry& e) {
     char line[200];
     if (!e.readable) {
-        std::snprintf(line, sizeof line, "%s  (壊れています: %s)", e.name.c_str(), e.problem.c_str());
+        std::snprintf(line, sizeof line, Text(TEXT_REPLAY_DAMAGED), e.name.c_str(), e.problem.c_str());
         return line;
     }
     const std::time_t t = static_cast<std::time_t>(e.header.date);
@@ -68,7 +69,7 @@ std::string DescribeReplayEntry(const ReplayListEntry& e) {
     char date[32] = "----------- --:--";
     if (local) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", local);
     const unsigned seconds = e.header.frames / 60;
-    std::snprintf(line, sizeof line, "%s  score %9d  stage %d  %u:%02u", date, e.header.finalScore,
-                  e.header.stageReached + 1, seconds / 60, seconds % 60);
+    std::snprintf(line, sizeof line, Text(TEXT_REPLAY_ROW), date, e.header.finalScore, e.header.stageReached + 1,
+                  seconds / 60, seconds % 60);
     return line;
 }

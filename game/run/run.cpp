@@ -8,6 +8,7 @@
 #include "framework/framework.h"
 #include "game/common/assets.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 #include "game/common/notice.h"
 #include "game/common/pad.h"
 #include "game/launch/launch_options.h"
@@ -21,11 +22,12 @@
 #include "game/state_hash.h"
 #include "game/story/map_story.h"
 #include "game/story/story.h"
+#include "game/text/texts.h"
 
 // A run's end and the replay header's byte for it are the same numbers.
-static_assert(RUN_CLEARED == REPLAY_ENDED_CLEARED && RUN_GAME_OVER == REPLAY_ENDED_GAME_OVER &&
-              RUN_RETURNED == REPLAY_ENDED_RETURNED && RUN_QUIT == REPLAY_ENDED_QUIT &&
-              RUN_CLOSED == REPLAY_ENDED_CLOSED);
+static_assert(int{RUN_CLEARED} == int{REPLAY_ENDED_CLEARED} && int{RUN_GAME_OVER} == int{REPLAY_ENDED_GAME_OVER} &&
+              int{RUN_RETURNED} == int{REPLAY_ENDED_RETURNED} && int{RUN_QUIT} == int{REPLAY_ENDED_QUIT} &&
+              int{RUN_CLOSED} == int{REPLAY_ENDED_CLOSED});
 
 namespace {
 
@@ -70,7 +72,7 @@ void BeginRecordedRun(int start) {
 void EndPlayerRun(RunEnd how) {
     std::string saved, error;
     if (FinishRecording(how) && g_saving && player.continues == 0 && !SaveReplay(LastRecordedRun(), &saved, &error))
-        Notify("リプレイを保存できませんでした: %s", error.c_str());
+        Notify(Text(TEXT_REPLAY_NOT_SAVED), error.c_str());
     if (!g_run.practice) {
         ScoreEntry e{};
         e.score = player.score;
@@ -116,8 +118,9 @@ void ReportCommandLineEnd(const ReplayResult& r) {
 void LeavePlayback() {
     const ReplayResult& r = LastReplayResult();
     if (r.outcome == REPLAY_DESYNC && PlaybackMode() == REPLAY_WATCH)
-        Notify("リプレイを止めました: %s", DescribeReplayResult(r).c_str());
+        Notify(Text(TEXT_REPLAY_STOPPED), DescribeReplayResult(r).c_str());
     EndPlayback();
+    SetStoryLanguage(GameLanguage());
     const Run run = g_run;
     g_run = NO_RUN;
     ResetToTitle();
@@ -261,15 +264,19 @@ void BeginNewGameAt(int stage) {
 
 bool WatchReplay(const ReplayData& replay, int mode, int afterScene, std::string* error) {
     if (g_run.going && !g_run.playback) AbandonRun();
+    if (replay.language >= LANGUAGES) {
+        *error = "the replay names a language this game does not have";
+        return false;
+    }
     if (!StartPlayback(replay, mode)) {
         *error = "the replay's check values do not fit its frames";
         return false;
     }
     if (!SameVersion(replay))
-        Notify("このリプレイは %s で記録されました (このゲームは %s)", replay.gameVersion[0] ? replay.gameVersion : "?",
+        Notify(Text(TEXT_REPLAY_OTHER_VERSION), replay.gameVersion[0] ? replay.gameVersion : "?",
                LaunchVersion());
     if (replay.dataDigest != LogicDataDigest())
-        Notify("このリプレイは別のステージデータで記録されています (%s)", replay.gameVersion);
+        Notify(Text(TEXT_REPLAY_OTHER_DATA), replay.gameVersion);
     // Every recorded run began after the title reset (pad bindings, bullet
     // kinds), with the pause menus' cursors on their first item and the
     // stories at their start.
@@ -284,6 +291,8 @@ bool WatchReplay(const ReplayData& replay, int mode, int afterScene, std::string
     g_run.afterScene = afterScene;
     g_commandLine = CommandLineEnd{};
     g_commandLine.started = WallSeconds();
+    // The run's story in the language it was played in, whatever the menus' is.
+    SetStoryLanguage(replay.language);
     switch (replay.start) {
     case REPLAY_START_PROLOGUE:
         ClearPlayState();
@@ -323,6 +332,7 @@ bool CommandLineReplayFinished(int* exitCode) {
 
 void ForgetRun(void) {
     CancelRecording();
+    SetStoryLanguage(GameLanguage());
     if (PlaybackOn()) EndPlayback();
     g_run = NO_RUN;
     g_commandLine = CommandLineEnd{};

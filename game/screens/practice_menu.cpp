@@ -11,12 +11,13 @@
 #include "game/run/run.h"
 #include "game/screens/screen_draw.h"
 #include "game/shell/menus.h"
+#include "game/text/texts.h"
 
 namespace {
 
 struct Practice {
     int cursor;
-    int button = -2;    // −2 until loaded once
+    LanguageButton button = {"dat/img/title/practice.png"};
 };
 
 Practice g_practice;
@@ -32,17 +33,14 @@ int MenuItems(const char** items) {
         std::snprintf(names[i], sizeof names[i], "stage%d", i + 1);
         items[i] = names[i];
     }
-    items[reached] = "タイトルへ戻る";
+    items[reached] = Text(TEXT_BACK_TO_TITLE);
     items[reached + 1] = "";
     return reached;
 }
 
 } // namespace
 
-int PracticeButtonImage(void) {
-    if (g_practice.button == -2) g_practice.button = LoadImageFile("dat/img/title/practice.png", 0);
-    return g_practice.button;
-}
+int PracticeButtonImage(void) { return ButtonImage(&g_practice.button); }
 
 void OpenPracticeMenu(void) {
     g_practice.cursor = 0;
@@ -56,7 +54,8 @@ void StepPracticeMenu(void) {
     const int stages = MenuItems(items);
     int& cursor = g_practice.cursor;
     if (cursor < 0 || cursor > stages) cursor = 0;
-    RunMenu(items, "練習", &cursor);
+    RunMenu(items, Text(TEXT_PRACTICE), &cursor);
+    DrawHint(HintText(TEXT_HINT_SELECT));
     if (Confirmed()) {
         if (cursor < stages) BeginPracticeRun(cursor);
         else fucn_state = SCENE_TITLE;

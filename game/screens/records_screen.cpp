@@ -14,6 +14,7 @@
 #include "game/replay/replay.h"
 #include "game/run/run.h"
 #include "game/screens/screen_draw.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ enum {
 
 struct RecordsScreen {
     int cursor;         // 0..count−1 an entry, count the back row
-    int button = -2;    // −2 until loaded once
+    LanguageButton button = {"dat/img/title/records.png"};
 };
 
 RecordsScreen g_screen;
@@ -42,7 +43,7 @@ void DrawEntry(const ScoreEntry& e, int rank, int y, bool newest) {
     std::snprintf(text, sizeof text, "%d.", rank);
     DrawRightText(COL_RANK_RIGHT, y, color, text);
     DrawTextFontFmt(COL_SCORE, y, color, font, "%09d", e.score);
-    if (e.cleared) DrawTextFontFmt(COL_STAGE, y, color, font, "クリア");
+    if (e.cleared) DrawTextFontFmt(COL_STAGE, y, color, font, "%s", Text(TEXT_CLEARED));
     else DrawTextFontFmt(COL_STAGE, y, color, font, "stage%d", e.stage);
     DrawTextFontFmt(COL_CONTINUES, y, color, font, "%d", e.continues);
     DrawTextFontFmt(COL_DATE, y, color, font, "%s", e.date);
@@ -51,12 +52,15 @@ void DrawEntry(const ScoreEntry& e, int rank, int y, bool newest) {
 
 void DrawHeadings(int y) {
     const int font = g_assets.fontMenu, white = g_assets.white;
-    DrawRightText(COL_RANK_RIGHT, y, white, "順位");
-    DrawTextFontFmt(COL_SCORE, y, white, font, "スコア");
-    DrawTextFontFmt(COL_STAGE, y, white, font, "到達");
-    DrawTextFontFmt(COL_CONTINUES - 43, y, white, font, "コンティニュー");
-    DrawTextFontFmt(COL_DATE, y, white, font, "日付");
-    DrawTextFontFmt(COL_REPLAY - 16, y, white, font, "リプレイ");
+    DrawRightText(COL_RANK_RIGHT, y, white, Text(TEXT_RANK));
+    DrawTextFontFmt(COL_SCORE, y, white, font, "%s", Text(TEXT_SCORE));
+    DrawTextFontFmt(COL_STAGE, y, white, font, "%s", Text(TEXT_REACHED));
+    // Headings over a column of one character stand centred over it.
+    const int continuesWidth = TextWidthFontFmt(font, "%s", Text(TEXT_CONTINUES));
+    DrawTextFontFmt(COL_CONTINUES + 4 - continuesWidth / 2, y, white, font, "%s", Text(TEXT_CONTINUES));
+    DrawTextFontFmt(COL_DATE, y, white, font, "%s", Text(TEXT_DATE));
+    const int replayWidth = TextWidthFontFmt(font, "%s", Text(TEXT_REPLAY));
+    DrawTextFontFmt(COL_REPLAY + 8 - replayWidth / 2, y, white, font, "%s", Text(TEXT_REPLAY));
 }
 
 // Replays are saved under replays/ beside Log.txt; the table keeps the name.
@@ -64,7 +68,7 @@ void PlayEntry(const ScoreEntry& e) {
     if (!e.replay[0]) return;
     std::string error;
     if (!WatchReplayFile(PlayerFilePath("replays", e.replay), REPLAY_WATCH, SCENE_RECORDS, &error))
-        Notify("リプレイ %s を再生できませんでした: %s", e.replay, error.c_str());
+        Notify(Text(TEXT_REPLAY_NOT_PLAYED), e.replay, error.c_str());
 }
 
 void Leave() {
@@ -74,10 +78,7 @@ void Leave() {
 
 } // namespace
 
-int RecordsButtonImage(void) {
-    if (g_screen.button == -2) g_screen.button = LoadImageFile("dat/img/title/records.png", 0);
-    return g_screen.button;
-}
+int RecordsButtonImage(void) { return ButtonImage(&g_screen.button); }
 
 void OpenRecordsScreen(void) {
     g_screen.cursor = 0;
@@ -92,18 +93,17 @@ void StepRecordsScreen(void) {
     if (PadPressed(PadConfig.up)) cursor = cursor > 0 ? cursor - 1 : rows - 1;
     if (PadPressed(PadConfig.down)) cursor = cursor < rows - 1 ? cursor + 1 : 0;
 
-    DrawScreenBackdrop("記録");
+    DrawScreenBackdrop(Text(TEXT_RECORDS));
     DrawCursorBar(ROW_LEFT, ROW_RIGHT, cursor < t.count ? ROW_TOP + ROW_STEP * cursor : BACK_Y);
-    if (t.count == 0) DrawCentredText(ROW_TOP + ROW_STEP * 3, g_assets.white, "まだ記録がありません");
+    if (t.count == 0) DrawCentredText(ROW_TOP + ROW_STEP * 3, g_assets.white, Text(TEXT_NO_RECORDS_YET));
     else DrawHeadings(ROW_TOP - ROW_STEP);
     const int newest = NewestScoreEntry(t);
     for (int i = 0; i < t.count; i++) DrawEntry(t.entries[i], i + 1, ROW_TOP + ROW_STEP * i, i == newest);
-    DrawCentredText(BACK_Y, g_assets.white, "タイトルへ戻る");
+    DrawCentredText(BACK_Y, g_assets.white, Text(TEXT_BACK_TO_TITLE));
     if (cursor < t.count)
-        DrawHint(t.entries[cursor].replay[0] ? ShotKeyName() + ": リプレイを再生   " + PauseKeyName() + ": 戻る"
-                                             : std::string("この記録のリプレイはありません"));
+        DrawHint(t.entries[cursor].replay[0] ? HintText(TEXT_HINT_WATCH_REPLAY) : Text(TEXT_NO_REPLAY_OF_RUN));
     else
-        DrawHint(ShotKeyName() + ": 決定   " + PauseKeyName() + ": 戻る");
+        DrawHint(HintText(TEXT_HINT_SELECT));
 
     if (Cancelled()) {
         Leave();
@@ -118,9 +118,9 @@ void DrawBestScore(int scene) {
     const int best = BestScore();
     if (best < 0) return;
     const int font = g_assets.fontMenu;
-    const int w = TextWidthFontFmt(font, "ハイスコア %09d", best);
+    const int w = TextWidthFontFmt(font, Text(TEXT_HIGH_SCORE), best);
     if (scene == SCENE_TITLE)
-        DrawTextFontFmt(TITLE_BEST_RIGHT - w, TITLE_BEST_Y, g_assets.white, font, "ハイスコア %09d", best);
+        DrawTextFontFmt(TITLE_BEST_RIGHT - w, TITLE_BEST_Y, g_assets.white, font, Text(TEXT_HIGH_SCORE), best);
     else if (scene == SCENE_CONTINUE)
-        DrawTextFontFmt(320 - w / 2, CONTINUE_BEST_Y, g_assets.white, font, "ハイスコア %09d", best);
+        DrawTextFontFmt(320 - w / 2, CONTINUE_BEST_Y, g_assets.white, font, Text(TEXT_HIGH_SCORE), best);
 }

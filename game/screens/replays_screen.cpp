@@ -2,6 +2,8 @@
 // plain cursor over the rows.
 #include "game/screens/replays_screen.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "game/run/run.h"
 #include "game/screens/screen_draw.h"
 #include "game/shell/scenes.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -25,7 +28,7 @@ struct ListScreen {
     std::vector<ReplayListEntry> entries;
     int cursor = 0;
     int top = 0;
-    int button = -2;    // −2 until loaded once
+    LanguageButton button = {"dat/img/title/replay.png"};
 };
 
 ListScreen g_list;
@@ -48,18 +51,22 @@ void PlayChosen() {
     }
     std::string error;
     if (!WatchReplayFile(PlayerFilePath(REPLAYS_FOLDER, e.name), REPLAY_WATCH, SCENE_REPLAY_LIST_OPEN, &error))
-        Notify("%s: %s", e.name.c_str(), error.c_str());
+        Notify(Text(TEXT_REPLAY_NOT_PLAYED), e.name.c_str(), error.c_str());
 }
 
 void StepList() {
-    DrawScreenBackdrop("リプレイ");
+    DrawScreenBackdrop(Text(TEXT_REPLAYS));
     const int n = static_cast<int>(g_list.entries.size());
     if (n == 0) {
-        DrawCentredText(ROW_TOP + ROW_STEP * 3, g_assets.white, "リプレイはまだありません");
-        DrawHint(PauseKeyName() + ": 戻る");
+        DrawCentredText(ROW_TOP + ROW_STEP * 3, g_assets.white, Text(TEXT_NO_REPLAYS_YET));
+        char hint[80];
+        std::snprintf(hint, sizeof hint, Text(TEXT_HINT_BACK), PauseKeyName().c_str());
+        DrawHint(hint);
     } else {
         if (Repeats(PadConfig.up)) g_list.cursor = g_list.cursor > 0 ? g_list.cursor - 1 : n - 1;
         if (Repeats(PadConfig.down)) g_list.cursor = g_list.cursor < n - 1 ? g_list.cursor + 1 : 0;
+        if (Repeats(PadConfig.left)) g_list.cursor = std::max(0, g_list.cursor - REPLAY_LIST_SHOWN);
+        if (Repeats(PadConfig.right)) g_list.cursor = std::min(n - 1, g_list.cursor + REPLAY_LIST_SHOWN);
         if (g_list.cursor < g_list.top) g_list.top = g_list.cursor;
         if (g_list.cursor >= g_list.top + REPLAY_LIST_SHOWN) g_list.top = g_list.cursor - REPLAY_LIST_SHOWN + 1;
         for (int row = 0; row < REPLAY_LIST_SHOWN && g_list.top + row < n; row++) {
@@ -69,9 +76,17 @@ void StepList() {
             const ReplayListEntry& e = g_list.entries[i];
             DrawTextFontFmt(SCREEN_LEFT, y, e.readable ? g_assets.white : g_assets.red, g_assets.fontMenu, "%s",
                             DescribeReplayEntry(e).c_str());
+            if (e.readable && e.header.start == REPLAY_START_PRACTICE)
+                DrawRightText(SCREEN_RIGHT, y, g_assets.yellow, Text(TEXT_PRACTICE_MARK));
         }
-        DrawHint(std::to_string(g_list.cursor + 1) + " / " + std::to_string(n) + "   " + ShotKeyName() + ": 再生   " +
-                 PauseKeyName() + ": 戻る");
+        // Arrows at the list's ends say that more rows lie beyond them.
+        if (g_list.top > 0) DrawCentredText(ROW_TOP - ROW_STEP + 6, g_assets.white, "^");
+        if (g_list.top + REPLAY_LIST_SHOWN < n)
+            DrawCentredText(ROW_TOP + ROW_STEP * static_cast<int>(REPLAY_LIST_SHOWN), g_assets.white, "v");
+        char hint[120];
+        std::snprintf(hint, sizeof hint, Text(TEXT_HINT_WATCH), g_list.cursor + 1, n, ShotKeyName().c_str(),
+                      PauseKeyName().c_str());
+        DrawHint(hint);
         if (Confirmed()) {
             PlayChosen();
             return;
@@ -85,10 +100,7 @@ void StepList() {
 
 } // namespace
 
-int ReplayTitleImage(void) {
-    if (g_list.button == -2) g_list.button = LoadImageFile("dat/img/title/replay.png", 0);
-    return g_list.button;
-}
+int ReplayTitleImage(void) { return ButtonImage(&g_list.button); }
 
 void OpenReplayList(void) { fucn_state = SCENE_REPLAY_LIST_OPEN; }
 

@@ -2,9 +2,13 @@
 #include "game/screens/screen_draw.h"
 
 #include "framework/framework.h"
+#include <cstdio>
+
 #include "game/common/assets.h"
+#include "game/common/language.h"
 #include "game/common/pad.h"
 #include "game/settings/settings.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -52,3 +56,17 @@ bool Repeats(int slot) {
 std::string ShotKeyName(void) { return KeyName(ActionKey(ACTION_SHOT)); }
 
 std::string PauseKeyName(void) { return KeyName(ActionKey(ACTION_PAUSE)); }
+
+std::string HintText(int textId) {
+    char text[200];
+    std::snprintf(text, sizeof text, Text(textId), ShotKeyName().c_str(), PauseKeyName().c_str());
+    return text;
+}
+
+int ButtonImage(LanguageButton* b) {
+    if (b->language == GameLanguage()) return b->handle;
+    if (b->language >= 0) DeleteImage(b->handle);
+    b->handle = LoadImageFile(PicturePath(b->path), 0);
+    b->language = GameLanguage();
+    return b->handle;
+}

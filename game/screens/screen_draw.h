@@ -24,6 +24,18 @@ void DrawHint(const std::string& text);           // centred at the foot
 bool Confirmed(void);
 bool Cancelled(void);
 bool Repeats(int slot);
-// "Z", "Esc", … : the key bound to the shot and pause actions now.
+// "Z", "Escape", … : the key bound to the shot and pause actions now.
 std::string ShotKeyName(void);
 std::string PauseKeyName(void);
+// A hint line's text: a Text whose two fields are the shot key's and the
+// pause key's names.
+std::string HintText(int textId);
+
+// A title button that carries words: loaded on first use in the game's
+// language, and again once the language has changed.
+struct LanguageButton {
+    const char* path;    // the designed (Japanese) picture
+    int handle = -1;
+    int language = -1;   // the language it was loaded in; −1 before the first load
+};
+int ButtonImage(LanguageButton* button);

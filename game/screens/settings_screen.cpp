@@ -3,15 +3,18 @@
 #include "game/screens/settings_screen.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "framework/framework.h"
 #include "game/common/assets.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 #include "game/common/notice.h"
 #include "game/common/pad.h"
 #include "game/screens/screen_draw.h"
 #include "game/settings/settings.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -24,20 +27,20 @@ struct Menu {
     int capture;
     int captureAction;
     unsigned lastButtons;
-    int buttonImage;
-    bool imageLoaded;
+    LanguageButton button = {"dat/img/title/settings.png"};
     std::string note;          // one line under the rows: the last refusal or hint
 };
 
 Menu g_menu;
 
-const char* const ACTION_LABELS[PAD_ACTIONS] = {"ショット", "スキップ", "フォーメーション", "ポーズ"};
+const int ACTION_LABELS[PAD_ACTIONS] = {TEXT_ACTION_SHOT, TEXT_ACTION_SKIP, TEXT_ACTION_FORMATION, TEXT_ACTION_PAUSE};
 
 // ---- Values shown and changed by each row ----
 
 std::string VolumeText(int v) {
+    const bool english = GameLanguage() == LANGUAGE_EN;
     std::string bar;
-    for (int i = 0; i < VOLUME_STEPS; i++) bar += i < v ? "■" : "□";
+    for (int i = 0; i < VOLUME_STEPS; i++) bar += i < v ? (english ? "=" : "■") : (english ? "-" : "□");
     return bar + " " + std::to_string(v);
 }
 
@@ -56,8 +59,10 @@ int ScreenLimit() {
 }
 
 std::string ScreenText() {
-    if (g_settings.fullscreen) return "フルスクリーン";
-    return "ウインドウ ×" + std::to_string(g_settings.windowScale);
+    if (g_settings.fullscreen) return Text(TEXT_FULL_SCREEN);
+    char text[40];
+    std::snprintf(text, sizeof text, Text(TEXT_WINDOW_SCALE), g_settings.windowScale);
+    return text;
 }
 
 void StepScreen(int dir) {
@@ -69,7 +74,7 @@ void StepScreen(int dir) {
         g_settings.fullscreen = true;
         if (ChangeWindowMode(0) != 0) {
             g_settings.fullscreen = false;
-            g_menu.note = "フルスクリーンにできませんでした。ウインドウで続けます";
+            g_menu.note = Text(TEXT_FULL_SCREEN_FAILED);
         }
         return;
     }
@@ -81,8 +86,7 @@ void StepScreen(int dir) {
 void StartCapture(int kind, int action) {
     g_menu.capture = kind;
     g_menu.captureAction = action;
-    g_menu.note = kind == CAPTURE_KEY ? "新しいキーを押してください（Escで取り消し）"
-                                      : "パッドの新しいボタンを押してください（Escで取り消し）";
+    g_menu.note = Text(kind == CAPTURE_KEY ? TEXT_PRESS_NEW_KEY : TEXT_PRESS_NEW_BUTTON);
 }
 
 void ResetToDefaults() {
@@ -93,12 +97,12 @@ void ResetToDefaults() {
     g_settings.effectVolume = d.effectVolume;
     g_settings.askAtStart = d.askAtStart;
     ApplyVolumes();
-    g_menu.note = "初期設定に戻しました";
+    g_menu.note = Text(TEXT_DEFAULTS_BACK);
 }
 
 void Leave() {
     std::string error;
-    if (!SaveSettings(&error)) Notify("設定を保存できません: %s", error.c_str());
+    if (!SaveSettings(&error)) Notify(Text(TEXT_SETTINGS_NOT_SAVED), error.c_str());
     g_menu.capture = CAPTURE_NONE;
     g_menu.note.clear();
     fucn_state = SCENE_TITLE;
@@ -107,7 +111,7 @@ void Leave() {
 // ---- The rows ----
 
 struct Row {
-    const char* label;
+    int label;                                   // a TextId; for the binding rows, with the action's name in it
     int action;                                  // for the binding rows
     std::string (*value)(int action);
     void (*change)(int action, int dir);         // left/right; null when none
@@ -117,35 +121,50 @@ struct Row {
 std::string MusicValue(int) { return VolumeText(g_settings.musicVolume); }
 std::string EffectValue(int) { return VolumeText(g_settings.effectVolume); }
 std::string ScreenValue(int) { return ScreenText(); }
-std::string AskValue(int) { return g_settings.askAtStart ? "する" : "しない"; }
+std::string AskValue(int) { return Text(g_settings.askAtStart ? TEXT_ASK : TEXT_DO_NOT_ASK); }
+// Each language by its own name, whatever the screen's language.
+std::string LanguageValue(int) { return GameLanguage() == LANGUAGE_EN ? "English" : "日本語"; }
 std::string KeyValue(int a) { return KeyName(ActionKey(a)); }
-std::string ButtonValue(int a) { return "ボタン" + std::to_string(ActionButton(a)); }
+std::string ButtonValue(int a) {
+    char text[40];
+    std::snprintf(text, sizeof text, Text(TEXT_BUTTON), ActionButton(a));
+    return text;
+}
 std::string NoValue(int) { return ""; }
 
 void ChangeMusic(int, int dir) { StepVolume(&g_settings.musicVolume, dir); }
 void ChangeEffect(int, int dir) { StepVolume(&g_settings.effectVolume, dir); }
 void ChangeScreen(int, int dir) { StepScreen(dir); }
 void ChangeAsk(int, int) { g_settings.askAtStart = !g_settings.askAtStart; }
+// The language changes at once: the pictures with words and the fonts come
+// again in it, and the choice is kept in the file from now on.
+void ChangeLanguage(int, int) {
+    g_settings.language = GameLanguage() == LANGUAGE_EN ? LANGUAGE_JA : LANGUAGE_EN;
+    SetGameLanguage(g_settings.language);
+    ReloadLanguageAssets();
+    g_menu.note.clear();
+}
 void ConfirmKey(int a) { StartCapture(CAPTURE_KEY, a); }
 void ConfirmButton(int a) { StartCapture(CAPTURE_BUTTON, a); }
 void ConfirmDefaults(int) { ResetToDefaults(); }
 void ConfirmBack(int) { Leave(); }
 
 const Row ROWS[] = {
-    {"音楽の音量", 0, MusicValue, ChangeMusic, nullptr},
-    {"効果音の音量", 0, EffectValue, ChangeEffect, nullptr},
-    {"画面", 0, ScreenValue, ChangeScreen, nullptr},
-    {"起動時に画面を確認", 0, AskValue, ChangeAsk, nullptr},
-    {"キー：ショット", ACTION_SHOT, KeyValue, nullptr, ConfirmKey},
-    {"キー：スキップ", ACTION_SKIP, KeyValue, nullptr, ConfirmKey},
-    {"キー：フォーメーション", ACTION_FORMATION, KeyValue, nullptr, ConfirmKey},
-    {"キー：ポーズ", ACTION_PAUSE, KeyValue, nullptr, ConfirmKey},
-    {"パッド：ショット", ACTION_SHOT, ButtonValue, nullptr, ConfirmButton},
-    {"パッド：スキップ", ACTION_SKIP, ButtonValue, nullptr, ConfirmButton},
-    {"パッド：フォーメーション", ACTION_FORMATION, ButtonValue, nullptr, ConfirmButton},
-    {"パッド：ポーズ", ACTION_PAUSE, ButtonValue, nullptr, ConfirmButton},
-    {"初期設定に戻す", 0, NoValue, nullptr, ConfirmDefaults},
-    {"もどる", 0, NoValue, nullptr, ConfirmBack},
+    {TEXT_MUSIC_VOLUME, 0, MusicValue, ChangeMusic, nullptr},
+    {TEXT_EFFECT_VOLUME, 0, EffectValue, ChangeEffect, nullptr},
+    {TEXT_SCREEN, 0, ScreenValue, ChangeScreen, nullptr},
+    {TEXT_ASK_AT_START, 0, AskValue, ChangeAsk, nullptr},
+    {TEXT_LANGUAGE, 0, LanguageValue, ChangeLanguage, nullptr},
+    {TEXT_KEY_ROW, ACTION_SHOT, KeyValue, nullptr, ConfirmKey},
+    {TEXT_KEY_ROW, ACTION_SKIP, KeyValue, nullptr, ConfirmKey},
+    {TEXT_KEY_ROW, ACTION_FORMATION, KeyValue, nullptr, ConfirmKey},
+    {TEXT_KEY_ROW, ACTION_PAUSE, KeyValue, nullptr, ConfirmKey},
+    {TEXT_PAD_ROW, ACTION_SHOT, ButtonValue, nullptr, ConfirmButton},
+    {TEXT_PAD_ROW, ACTION_SKIP, ButtonValue, nullptr, ConfirmButton},
+    {TEXT_PAD_ROW, ACTION_FORMATION, ButtonValue, nullptr, ConfirmButton},
+    {TEXT_PAD_ROW, ACTION_PAUSE, ButtonValue, nullptr, ConfirmButton},
+    {TEXT_RESET_DEFAULTS, 0, NoValue, nullptr, ConfirmDefaults},
+    {TEXT_BACK, 0, NoValue, nullptr, ConfirmBack},
 };
 const int ROW_COUNT = static_cast<int>(sizeof ROWS / sizeof ROWS[0]);
 
@@ -156,14 +175,16 @@ void StepCapture() {
     const int action = g_menu.captureAction;
     if (KeyHoldCount(KEY_ESCAPE) == 1) {
         g_menu.capture = CAPTURE_NONE;
-        g_menu.note = "取り消しました";
+        g_menu.note = Text(TEXT_CANCELLED);
         return;
     }
     if (g_menu.capture == CAPTURE_KEY) {
         for (int code = 1; code < KEY_CODES; code++) {
             if (KeyHoldCount(code) != 1) continue;
             if (!BindActionKey(action, code)) {
-                g_menu.note = KeyName(code) + " は使えません（移動・F11・F12）";
+                char note[120];
+                std::snprintf(note, sizeof note, Text(TEXT_KEY_NOT_USABLE), KeyName(code).c_str());
+                g_menu.note = note;
                 return;
             }
             g_menu.capture = CAPTURE_NONE;
@@ -186,29 +207,26 @@ void StepCapture() {
 
 void Draw() {
     const int white = g_assets.white;
-    DrawScreenBackdrop("設定");
+    DrawScreenBackdrop(Text(TEXT_SETTINGS));
     for (int i = 0; i < ROW_COUNT; i++) {
         const int y = ROW_TOP + ROW_STEP * i;
         if (i == g_menu.row) DrawCursorBar(ROW_LEFT, ROW_RIGHT, y);
-        DrawTextFontFmt(LABEL_X, y, white, g_assets.fontMenu, "%s", ROWS[i].label);
+        const Row& r = ROWS[i];
+        DrawTextFontFmt(LABEL_X, y, white, g_assets.fontMenu, Text(r.label), Text(ACTION_LABELS[r.action]));
         const bool waiting = g_menu.capture != CAPTURE_NONE && i == g_menu.row;
-        const std::string value = waiting ? "…" : ROWS[i].value(ROWS[i].action);
-        if (ROWS[i].change) DrawTextFontFmt(VALUE_X, y, white, g_assets.fontMenu, "＜ %s ＞", value.c_str());
+        const std::string value = waiting ? "..." : r.value(r.action);
+        if (r.change)
+            DrawTextFontFmt(VALUE_X, y, white, g_assets.fontMenu, GameLanguage() == LANGUAGE_EN ? "< %s >" : "＜ %s ＞",
+                            value.c_str());
         else DrawTextFontFmt(VALUE_X, y, white, g_assets.fontMenu, "%s", value.c_str());
     }
     if (!g_menu.note.empty()) DrawCentredText(ROW_TOP + ROW_STEP * ROW_COUNT + 8, g_assets.yellow, g_menu.note.c_str());
-    DrawHint("↑↓: 選ぶ   ←→: 変える   " + ShotKeyName() + ": 決定   " + PauseKeyName() + ": 保存して戻る");
+    DrawHint(HintText(TEXT_SETTINGS_HINT));
 }
 
 } // namespace
 
-int SettingsButtonImage(void) {
-    if (!g_menu.imageLoaded) {
-        g_menu.imageLoaded = true;
-        g_menu.buttonImage = LoadImageFile("dat/img/title/settings.png", 0);
-    }
-    return g_menu.buttonImage;
-}
+int SettingsButtonImage(void) { return ButtonImage(&g_menu.button); }
 
 void OpenSettingsMenu(void) {
     g_menu.row = 0;

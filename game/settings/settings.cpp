@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "framework/framework.h"
+#include "game/common/language.h"
 #include "game/common/notice.h"
 #include "game/launch/launch_options.h"
 #include "game/settings/settings.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -27,7 +29,11 @@ void ApplyVolumes(void) {
 
 bool ApplySettingsBeforeInit(void) {
     g_problems.clear();
+    // The locale's language first, so that problems of the file are told in it.
+    SetGameLanguage(LanguageOfEnvironment());
     LoadSettings(&g_problems);
+    if (g_settings.language >= 0) SetGameLanguage(g_settings.language);
+    if (g_launch.language >= 0) SetGameLanguage(g_launch.language);
     ResetBindings();
     for (int a = 0; a < PAD_ACTIONS; a++) {
         BindActionKey(a, g_settings.bindings.keys[a]);
@@ -45,7 +51,7 @@ bool ApplySettingsBeforeInit(void) {
 void ApplySettingsAfterInit(int wantedWindowed) {
     for (const std::string& p : g_problems) Notify("%s", p.c_str());
     g_problems.clear();
-    if (!wantedWindowed && GetWindowMode()) Notify("フルスクリーンにできませんでした。ウインドウで続けます");
+    if (!wantedWindowed && GetWindowMode()) Notify("%s", Text(TEXT_FULL_SCREEN_FAILED));
     ApplyVolumes();
     SetModeSwitchKeys(1);
 }

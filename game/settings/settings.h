@@ -19,6 +19,7 @@ struct Settings {
     int windowScale = 1;               // 1..3 when windowed
     bool askAtStart = true;            // no: the saved screen choice is used
     Bindings bindings = DEFAULT_BINDINGS;
+    int language = -1;                 // a Language once chosen; −1: the locale decides
 };
 
 extern Settings g_settings;
@@ -40,8 +41,9 @@ void LoadSettings(std::vector<std::string>* problems);
 bool SaveSettings(std::string* error);
 
 // ---- Applying them (settings.cpp) ----
-// Before FrameworkInit: the bindings, the window scale and the screen choice;
-// returns true when the start-up question is still to be asked.
+// Before FrameworkInit: the language (--lang, else the file's, else the
+// locale's), the bindings, the window scale and the screen choice; returns
+// true when the start-up question is still to be asked.
 bool ApplySettingsBeforeInit(void);
 // After FrameworkInit: volumes, the Alt+Enter / F11 switch, and the console
 // lines of a damaged file; wantedWindowed is the mode asked for before init

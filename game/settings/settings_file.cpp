@@ -2,11 +2,14 @@
 // takes any bytes: lines longer than the buffer of a value, missing '=',
 // unknown keys and out-of-range values are each skipped with one problem
 // line, and nothing of them reaches the next save (which writes the record).
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "game/common/language.h"
 #include "game/files/player_files.h"
 #include "game/settings/settings.h"
+#include "game/text/texts.h"
 
 Settings g_settings;
 
@@ -100,6 +103,12 @@ bool ApplyPair(const std::string& key, const std::string& value, Settings* s, in
     if (key == "effect_volume") return ParseInt(value, 0, VOLUME_STEPS, &s->effectVolume);
     if (key == "window_scale") return ParseInt(value, 1, WINDOW_SCALE_CHOICES, &s->windowScale);
     if (key == "ask_at_start") return ParseYesNo(value, &s->askAtStart);
+    if (key == "language") {
+        const int language = LanguageFromCode(value.c_str());
+        if (language < 0) return false;
+        s->language = language;
+        return true;
+    }
     if (key == "screen") {
         if (value == "fullscreen") s->fullscreen = true;
         else if (value == "window") s->fullscreen = false;
@@ -149,9 +158,10 @@ void ParseSettings(const char* text, std::size_t size, Settings* out, std::vecto
         pos = end + 1;
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         const std::size_t eq = line.find('=');
-        const std::string where = "settings.ini " + std::to_string(lineNo) + "行目: ";
+        char problem[200];
         if (eq == std::string::npos) {
-            problems->push_back(where + "\"key = value\" の形ではないので無視しました");
+            std::snprintf(problem, sizeof problem, Text(TEXT_SETTINGS_LINE_FORM), lineNo);
+            problems->push_back(problem);
             continue;
         }
         std::string rest = line.substr(eq + 1);
@@ -159,7 +169,9 @@ void ParseSettings(const char* text, std::size_t size, Settings* out, std::vecto
         if (comment != std::string::npos) rest.resize(comment);
         const std::string key = Trim(line.substr(0, eq)), value = Trim(rest);
         if (!ApplyPair(key, value, out, keys, buttons)) {
-            problems->push_back(where + Shown(key) + " = " + Shown(value) + " は使えないので無視しました");
+            std::snprintf(problem, sizeof problem, Text(TEXT_SETTINGS_LINE_VALUE), lineNo, Shown(key).c_str(),
+                          Shown(value).c_str());
+            problems->push_back(problem);
             continue;
         }
         keysGiven |= key.compare(0, 4, "key_") == 0;
@@ -169,11 +181,11 @@ void ParseSettings(const char* text, std::size_t size, Settings* out, std::vecto
     // without a key, or one key on two actions.
     if (keysGiven) {
         if (KeysUsable(keys)) std::memcpy(out->bindings.keys, keys, sizeof keys);
-        else problems->push_back("settings.ini: キーの割り当てが重なるか使えないキーなので、元の割り当てのままにしました");
+        else problems->push_back(Text(TEXT_SETTINGS_KEYS_REFUSED));
     }
     if (buttonsGiven) {
         if (ButtonsUsable(buttons)) std::memcpy(out->bindings.buttons, buttons, sizeof buttons);
-        else problems->push_back("settings.ini: パッドのボタンの割り当てが重なるので、元の割り当てのままにしました");
+        else problems->push_back(Text(TEXT_SETTINGS_BUTTONS_REFUSED));
     }
 }
 
@@ -184,12 +196,14 @@ std::string FormatSettings(const Settings& s) {
     t += "; Volumes 0..10 (10 = the game's own balance). screen: fullscreen or window;\n";
     t += "; window_scale 1..3; ask_at_start: yes asks \"fullscreen?\" at every start,\n";
     t += "; no starts with the saved screen. Keys by name (Z, X, LCtrl, LShift, Space,\n";
-    t += "; Escape, Enter, A..Z, F1..F10, ...); pad buttons 1..24.\n";
+    t += "; Escape, Enter, A..Z, F2..F10, ...); pad buttons 1..24. language: ja or en\n";
+    t += "; (without it, the locale chooses).\n";
     t += "music_volume = " + std::to_string(s.musicVolume) + "\n";
     t += "effect_volume = " + std::to_string(s.effectVolume) + "\n";
     t += std::string("screen = ") + (s.fullscreen ? "fullscreen" : "window") + "\n";
     t += "window_scale = " + std::to_string(s.windowScale) + "\n";
     t += std::string("ask_at_start = ") + (s.askAtStart ? "yes" : "no") + "\n";
+    if (s.language >= 0) t += std::string("language = ") + LanguageCode(s.language) + "\n";
     for (int a = 0; a < PAD_ACTIONS; a++) t += std::string("key_") + ACTION_NAMES[a] + " = " + KeyName(s.bindings.keys[a]) + "\n";
     for (int a = 0; a < PAD_ACTIONS; a++)
         t += std::string("pad_") + ACTION_NAMES[a] + " = " + std::to_string(s.bindings.buttons[a]) + "\n";
@@ -215,7 +229,9 @@ void LoadSettings(std::vector<std::string>* problems) {
         // The file is there but not read: it is kept as it is, and this
         // session's changes are not saved over it.
         g_settingsKeep = error;
-        problems->push_back("settings.ini を読めないので初期設定で始め、この回の変更は保存しません: " + error);
+        char problem[300];
+        std::snprintf(problem, sizeof problem, Text(TEXT_SETTINGS_UNREADABLE), error.c_str());
+        problems->push_back(problem);
         return;
     case READ_OK:
         ParseSettings(reinterpret_cast<const char*>(bytes.data()), bytes.size(), &g_settings, problems);

@@ -41,6 +41,10 @@ struct ShellHooks {
     // (fast playback); the frame is drawn (before pacing and present).
     bool (*skipPresent)(void);
     void (*frameDrawn)(void);
+    // An overlay that holds the game where it is (the controls screen): true
+    // when it takes this frame, which then runs no scene, music or menu, reads
+    // no pad and moves no counter; the overlay draws the frame.
+    bool (*overlay)(void);
     // The main loop: asked before every frame whether the program is to end
     // with a code of its own; told when the loop is left with the window.
     bool (*exitRequested)(int* exitCode);

@@ -39,6 +39,12 @@ int RunMainLoop(void) {
     const ShellHooks& h = InstalledShellHooks();
     int exitCode = 0;
     while (!ExitRequested(h, &exitCode) && ProcessMessage() == 0 && ClearDrawTarget() == 0) {
+        if (h.overlay && h.overlay()) {
+            if (h.frameDrawn) h.frameDrawn();
+            PaceFrame();
+            FlipScreen();
+            continue;
+        }
         PollPad(h);
         if (fucn_state == SCENE_QUIT) FlushPacingLog();
         if (!RunScene()) return 0;   // scene 900 has ended the framework

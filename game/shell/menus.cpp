@@ -12,6 +12,7 @@
 #include "game/player/charge.h"
 #include "game/player/player.h"
 #include "game/shell/hooks.h"
+#include "game/text/texts.h"
 #include "game/common/assets.h"
 #include "game/common/pad.h"
 
@@ -31,9 +32,6 @@ struct Menus {
 
 Menus g_menus;
 
-const char* const STORY_PAUSE_ITEMS[] = {"タイトルへ戻る", "終了する", ""};
-const char* const PLAY_PAUSE_ITEMS[] = {"ゲームに戻る", "タイトルへ戻る", "終了する", ""};
-const char* const CONTINUE_ITEMS[] = {"はい", "いいえ", ""};
 
 // The features' points (game/shell/hooks.h).
 void OnRunEnded(RunEnd how) {
@@ -72,7 +70,9 @@ void OpenMenuOverPlay(int scene) {
 // Each text menu's step tells whether Shot made a choice this frame: a choice
 // ends the menu's frame, so a Pause pressed with it cannot undo it.
 bool StepStoryPauseMenu() {
-    RunMenu(STORY_PAUSE_ITEMS, "一時停止", &g_menus.storyPauseCursor);
+    const char* const items[] = {Text(TEXT_BACK_TO_TITLE), Text(TEXT_QUIT), ""};
+    RunMenu(items, Text(TEXT_PAUSED), &g_menus.storyPauseCursor);
+    DrawMenuExtras(SCENE_STORY_PAUSE);
     if (!PadPressed(PadConfig.shot)) return false;
     switch (g_menus.storyPauseCursor) {
     case 0: fucn_state = SCENE_TITLE_FADE; break;
@@ -84,7 +84,9 @@ bool StepStoryPauseMenu() {
 }
 
 bool StepPlayPauseMenu() {
-    RunMenu(PLAY_PAUSE_ITEMS, "一時停止", &g_menus.playPauseCursor);
+    const char* const items[] = {Text(TEXT_RESUME), Text(TEXT_BACK_TO_TITLE), Text(TEXT_QUIT), ""};
+    RunMenu(items, Text(TEXT_PAUSED), &g_menus.playPauseCursor);
+    DrawMenuExtras(SCENE_PLAY_PAUSE);
     if (!PadPressed(PadConfig.shot)) return false;
     switch (g_menus.playPauseCursor) {
     case 0: fucn_state = SCENE_PLAY; break;
@@ -98,16 +100,17 @@ bool StepPlayPauseMenu() {
 
 bool StepContinueMenu(int resumeScene) {
     int& cursor = g_menus.continueCursor;
-    RunMenu(CONTINUE_ITEMS, "コンティニューしますか？", &cursor);
+    const char* const items[] = {Text(TEXT_YES), Text(TEXT_NO), ""};
+    RunMenu(items, Text(TEXT_CONTINUE_QUESTION), &cursor);
     const int left = MAX_CONTINUES - player.continues;
     if (left != 0) {
-        const int w = TextWidthFontFmt(g_assets.fontMenu, "残り%d回コンティニューできます", left);
-        DrawTextFontFmt(320 - w / 2, 240, g_assets.white, g_assets.fontMenu, "残り%d回コンティニューできます", left);
+        const int w = TextWidthFontFmt(g_assets.fontMenu, Text(TEXT_CONTINUES_LEFT), left);
+        DrawTextFontFmt(320 - w / 2, 240, g_assets.white, g_assets.fontMenu, Text(TEXT_CONTINUES_LEFT), left);
     } else {
-        DrawCentred(g_assets.fontMenu, 240, "コンティニューできません");
+        DrawCentred(g_assets.fontMenu, 240, Text(TEXT_NO_CONTINUES_LEFT));
     }
     if (left <= 0 && cursor == 0) cursor = 1;
-    DrawCentred(g_assets.fontMenu, 260, "＊コンティニューするとリプレイは保存されません");
+    DrawCentred(g_assets.fontMenu, 260, Text(TEXT_CONTINUE_NOT_SAVED));
     DrawMenuExtras(SCENE_CONTINUE);
     if (!PadPressed(PadConfig.shot)) return false;
     switch (cursor) {

@@ -196,5 +196,7 @@ void DrawHud(void) {
     DrawDigit(430, 470, POWER_DIGIT_SCALE, power % 10);
     DrawDigit(419, 470, POWER_DIGIT_SCALE, power / 10 % 10);
     DrawDigit(396, 470, POWER_DIGIT_SCALE, power / 100 % 10);
-    DrawTextAt(405, 461, ".", white, 0);
+    // The decimal point in the labels' outlined font: the default font's dot
+    // was a faint speck between the digits, and 5.00 read as "5  00".
+    DrawTextFontFmt(403, 460, white, g_assets.fontHud, ".");
 }

@@ -17,6 +17,7 @@
 #include "game/player/shots.h"
 #include "game/player/player.h"
 #include "game/common/assets.h"
+#include "game/common/language.h"
 #include "game/shell/hooks.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
@@ -25,6 +26,7 @@
 #include "game/shell/playfield.h"
 #include "game/story/map_story.h"
 #include "game/story/story.h"
+#include "game/text/texts.h"
 
 namespace {
 
@@ -83,8 +85,9 @@ void StepPlay() {
 void StepEnding() {
     StepLogoFade(SCENE_TITLE_RESET);
     if (fucn_state == SCENE_TITLE_RESET) OnRunEnded(RUN_CLEARED);
-    const int width = TextWidthFontFmt(g_assets.fontPop, "おわり");
-    DrawTextFontFmt(320 - width / 2, 240, g_assets.white, g_assets.fontPop, "おわり");
+    const char* const theEnd = Text(TEXT_THE_END);
+    const int width = TextWidthFontFmt(g_assets.fontPop, "%s", theEnd);
+    DrawTextFontFmt(320 - width / 2, 240, g_assets.white, g_assets.fontPop, "%s", theEnd);
 }
 
 } // namespace
@@ -202,7 +205,7 @@ bool RunScene(void) {
         StepTitleScreen();
         break;
     case SCENE_PROLOGUE_LOAD:
-        LoadStoryScript("dat/csv/adv1.csv");
+        LoadStoryScript(StoryPath("dat/csv/adv1.csv"));
         fucn_state = SCENE_PROLOGUE;
         break;
     case SCENE_PROLOGUE:
@@ -273,7 +276,7 @@ bool RunScene(void) {
         break;
     case SCENE_EPILOGUE_LOAD:
         StopSoundHandle(g_assets.se[SE_CHARGE]);
-        LoadStoryScript("dat/csv/adv3.csv");
+        LoadStoryScript(StoryPath("dat/csv/adv3.csv"));
         fucn_state = SCENE_EPILOGUE;
         break;
     case SCENE_EPILOGUE:

@@ -8,6 +8,7 @@
 #include "framework/framework.h"
 #include "game/common/assets.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 
 Typewriter g_mapWriter;
 MapSlot g_mapSlots[MAP_SLOTS];
@@ -62,7 +63,7 @@ void LoadMapStory(void) {
     char path[64];
     std::snprintf(path, sizeof path, "dat/csv/madv_%d.csv", stage_number);
     ResetTypewriter(&g_mapWriter);
-    LoadScriptRows(path, SCRIPT_FORMAT_MAP);
+    LoadScriptRows(StoryPath(path), SCRIPT_FORMAT_MAP);
 }
 
 void RunMapStory(void) {

@@ -469,7 +469,9 @@ TEST(Soak, AWholeSessionHoldsAndEveryReplayItSavedVerifiesAnywhere) {
         EXPECT_EQ(entry.continues, 0) << entry.replay << ": a run with a continue saves no replay";
     }
     // The settings file holds what was last set.
-    if (settingsVisits > 0) EXPECT_EQ(ReadBytes("config/vortalis/settings.ini"), lastSettings);
+    if (settingsVisits > 0) {
+        EXPECT_EQ(ReadBytes("config/vortalis/settings.ini"), lastSettings);
+    }
     EXPECT_GE(starts, 1);
     EXPECT_GE(games + practices, 2);
     unsetenv("XDG_CONFIG_HOME");

@@ -398,9 +398,9 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
     const Step steps[] = {
         {KEY_LEFT, 0}, {KEY_DOWN, 1}, {KEY_LEFT, 1}, {KEY_DOWN, 2}, {KEY_LEFT, 2},   // ×1 stays ×1
         {KEY_RIGHT, 2}, {0, 2}, {KEY_RIGHT, 2},                                      // ×2, then full screen
-        {KEY_DOWN, 3}, {KEY_RIGHT, 3}, {KEY_DOWN, 4}, {KEY_Z, 4}, {KEY_X, 4},         // shot → X
-        {KEY_DOWN, 5}, {KEY_X, 5}, {KEY_UP, 5}, {KEY_ESCAPE, 5}, {0, 5},             // skip: Up refused, cancelled
-        {KEY_ESCAPE, 5},
+        {KEY_DOWN, 3}, {KEY_RIGHT, 3}, {KEY_DOWN, 4}, {0, 4}, {KEY_DOWN, 5}, {KEY_Z, 5}, {KEY_X, 5},   // shot → X
+        {KEY_DOWN, 6}, {KEY_X, 6}, {KEY_UP, 6}, {KEY_ESCAPE, 6}, {0, 6},             // skip: Up refused, cancelled
+        {KEY_ESCAPE, 6},
     };
     size_t next = 0;
     int titleStep = 0;

@@ -148,7 +148,8 @@ void SetUpHud() {
     for (int d = 0; d < 10; d++) g_assets.digits[d] = Solid(20, 20, DigitRgb(d));
     g_assets.lifeIcon = Solid(10, 10, 0x00FFFF);
     g_assets.white = MakeColor(255, 255, 255);
-    g_assets.fontHud = -1;
+    // The HUD's labels and its decimal point are drawn in the HUD font.
+    g_assets.fontHud = CreateFontToHandle("HGPｺﾞｼｯｸE", 18, 3, 3, -1, -1, 0, -1, -1);
 }
 
 std::vector<int> ScoreShown() {
@@ -196,7 +197,8 @@ TEST_F(PlayFieldDraw, HudShowsNineScoreDigitsLivesAndPower) {
     // Score digits are drawn at 1.0: 20 rows (460..479).
     EXPECT_EQ(DigitAt(625, 460), 2);
     EXPECT_EQ(DigitAt(625, 479), 2);
-    // The decimal point in white between the hundreds and the tens.
+    // The decimal point in white between the hundreds and the tens, below the
+    // digits' middle (it reads 0.35, not 0 35).
     int whiteDot = 0;
     for (int y = 461; y < 480; y++)
         for (int x = 403; x < 412; x++) {
