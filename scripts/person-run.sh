@@ -6,7 +6,10 @@
 # of play and of the pause menu are taken and checked (not black, enough
 # colours, different from one another, the pause menu's red veil), and so are
 # the exit code and Log.txt's start-up and shut-down lines. It runs twice: with
-# SDL's usual audio driver and with SDL_AUDIODRIVER=dummy; no joypad is present.
+# SDL's usual audio driver, and with SDL_AUDIODRIVER=dummy and --lang en, where
+# the question, the title's buttons and the prologue's first page must be the
+# English ones (the title and the page match the headless golden frames); no
+# joypad is present.
 #
 #   scripts/person-run.sh [vortalis binary] [dat folder] [output folder]
 #
@@ -38,8 +41,21 @@ shot() {   # shot NAME: the game window's picture into $dir/NAME.png
 }
 
 
+# The differing pixels of one region of two pictures, small colour changes
+# (a blinking dot, the logo's sway) aside, as a share in percent.
+differ_in() {
+  local n
+  n=$(compare -metric AE -fuzz 15% "$1[$3]" "$2[$3]" null: 2>&1 >/dev/null | cut -d' ' -f1)
+  local w=${3%%x*} rest=${3#*x}
+  local h=${rest%%+*}
+  echo $(( ${n%.*} * 100 / (w * h) ))
+}
+
 one_run() {
   label=$1
+  shift   # the rest are the game's options
+  local lang=ja caption="スクリーン設定"
+  [ "${1:-}" = "--lang" ] && [ "${2:-}" = en ] && { lang=en; caption="Screen settings"; }
   dir="$out/$label"
   rm -rf "$dir"; mkdir -p "$dir"
   ln -s "$dat" "$dir/dat"
@@ -51,7 +67,7 @@ one_run() {
   # Built with the sanitizers, the game keeps its checks but not LeakSanitizer's:
   # D-Bus and the X11 libraries that SDL loads keep allocations to the end of
   # the process. The headless tests and the soak check the game's own leaks.
-  (cd "$dir" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" XDG_RUNTIME_DIR="$dir" exec "$exe") \
+  (cd "$dir" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" XDG_RUNTIME_DIR="$dir" exec "$exe" "$@") \
     >"$dir/stdout.txt" 2>&1 &
   local gpid=$!
 
@@ -63,7 +79,7 @@ one_run() {
   # is the run's failure, said at once, and no retry or second run mends it.
   local box="" nobox=""
   for ((i = 0; i < 600; i++)); do
-    box=$(find_window "スクリーン設定" 0) && break
+    box=$(find_window "$caption" 0) && break
     nobox=$(grep -a -m1 "the question box cannot be shown" "$dir/stdout.txt") && break
     kill -0 "$gpid" 2>/dev/null || { nobox="the game ended before asking: $(head -c 300 "$dir/stdout.txt" | tr '\n' ' ')"; break; }
   done
@@ -103,7 +119,8 @@ one_run() {
     sleep 1.5
     shot title
     key z                 # "start"
-    sleep 1
+    sleep 3
+    shot story            # the prologue's first page, typed out
     hold 10 Control_L     # the story, page by page; in play it does nothing
     sleep 4               # loading and the stage card
     hold 1.5 Right z
@@ -158,11 +175,23 @@ one_run() {
   [ $((qr - qg)) -gt $((pr - pg + 20)) ] || fail "the pause menu has no red veil (play r-g $((pr - pg)), pause $((qr - qg)))"
   # Its three items sit in the middle: light text on the veil.
   [ "$(colours "$dir/pause.png[200x70+220+186]")" -ge 8 ] || fail "no items in the pause menu"
+  # The words on the title's buttons, and in English the prologue's first
+  # page, are those of the language asked for, as the headless game draws them.
+  local golden="$root/tests/golden" d
+  if [ "$lang" = en ]; then
+    d=$(differ_in "$dir/title.png" "$golden/e2e_en_title.png" 200x270+20+195)
+    [ "$d" -le 3 ] || fail "the title's buttons are not the English ones ($d % of the pixels differ)"
+    d=$(differ_in "$dir/story.png" "$golden/e2e_en_story_page.png" 560x90+40+385)
+    [ "$d" -le 3 ] || fail "the prologue's first page is not the English one ($d % of the pixels differ)"
+  else
+    d=$(differ_in "$dir/title.png" "$golden/e2e_title.png" 200x270+20+195)
+    [ "$d" -le 3 ] || fail "the title's buttons are not the Japanese ones ($d % of the pixels differ)"
+  fi
 }
 
 box_failed=0
 one_run audio-default
-[ "$box_failed" = 1 ] || SDL_AUDIODRIVER=dummy one_run audio-dummy
+[ "$box_failed" = 1 ] || SDL_AUDIODRIVER=dummy one_run audio-dummy-english --lang en
 
 if [ "$box_failed" = 1 ]; then
   echo "person-run: the machine cannot show the start-up question (see above); logs in $out"

@@ -1,6 +1,7 @@
 // Runs every test from a fresh temporary working directory, so that Log.txt,
 // txt.txt and any file a test writes never land in the source tree, and no
-// test sees the files of another when several run in one process.
+// test sees the files of another when several run in one process; with the
+// locale and the settings folder of nobody in particular.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -35,6 +36,12 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     char dir[] = "/tmp/vortalis-test-XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0) return 2;
+    // The designed game, whoever runs the tests: the locale leaves the language
+    // Japanese, and the player's own settings are never read or written.
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "C", 1);
+    setenv("XDG_CONFIG_HOME", (std::string(dir) + "/config").c_str(), 1);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshDirectory(dir));
     int result = RUN_ALL_TESTS();
     if (chdir("/tmp") != 0) return result;

@@ -12,7 +12,7 @@ struct TextRow {
 };
 
 const TextRow TEXTS[] = {
-    {TEXT_QUESTION_CAPTION, "スクリーン設定", "Vortalis"},
+    {TEXT_QUESTION_CAPTION, "スクリーン設定", "Screen settings"},
     {TEXT_QUESTION, "フルスクリーンモードで起動しますか？", "Start in full screen?"},
     {TEXT_PAUSED, "一時停止", "Paused"},
     {TEXT_RESUME, "ゲームに戻る", "Back to the game"},

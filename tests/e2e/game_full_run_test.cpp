@@ -15,6 +15,9 @@
 #include "game/player/player.h"
 #include "game/app/vortalis_main.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
+#include "game/launch/launch_options.h"
+#include "game/screens/controls_screen.h"
 #include "game/shell/menus.h"
 #include "tests/support/game_data.h"
 #include "tests/support/image_test_support.h"
@@ -143,6 +146,50 @@ TEST_F(GameEndToEnd, FromTheLogoThroughFiveStagesToTheEndingAndBackToTheTitle) {
     EXPECT_EQ(player.continues, 1);
     EXPECT_EQ(stage_number, 4);
     EXPECT_EQ(continueFrames, 3) << "two frames of menu, the third makes the choice";
+}
+
+// In English: the title with its English buttons and hints, the controls
+// screen that F1 opens over it, the prologue's first page once typed, and play
+// with its HUD, each against its golden frame.
+TEST_F(GameEndToEnd, InEnglishTheTitleTheControlsAStoryPageAndTheHudReadInEnglish) {
+    g_launch = LaunchOptions{};
+    g_launch.language = LANGUAGE_EN;
+    GameRun g;
+    int inScene = 0, lastScene = -1, overlayFrames = 0;
+    std::vector<std::string> goldens;
+    auto golden = [&](const char* name) {
+        EXPECT_TRUE(MatchesGolden(name)) << name;
+        goldens.push_back(name);
+    };
+    g.act = [&](GameRun& r, int scene) {
+        inScene = scene == lastScene ? inScene + 1 : 1;
+        lastScene = scene;
+        switch (scene) {
+        case 1: r.Tap(KEY_Z); break;
+        case 10:
+            if (inScene == 60) golden("e2e_en_title");
+            if (inScene == 61) r.Tap(KEY_F1);
+            if (ControlsOpen() && ++overlayFrames == 5) golden("e2e_en_controls");
+            if (overlayFrames == 6 && ControlsOpen()) r.Tap(KEY_ESCAPE);
+            if (!ControlsOpen() && overlayFrames >= 6 && inScene % 4 == 0) r.Tap(KEY_Z);
+            break;
+        case 20:
+            if (inScene == 100) golden("e2e_en_story_page");
+            if (inScene > 100) fucn_state = 27;
+            break;
+        case 30:
+            r.Hold(KEY_Z);
+            if (scene_timer == 600) golden("e2e_en_play");
+            if (scene_timer == 601) fucn_state = 900;
+            break;
+        default:
+            break;
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    g_launch = LaunchOptions{};
+    EXPECT_EQ(goldens, (std::vector<std::string>{"e2e_en_title", "e2e_en_controls", "e2e_en_story_page", "e2e_en_play"}));
+    SetGameLanguage(LANGUAGE_JA);
 }
 
 TEST_F(GameEndToEnd, QuitOnTheTitleReturnsZero) {

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "game/common/language.h"
 #include "game/launch/launch_options.h"
 
 namespace {
@@ -26,14 +27,18 @@ TEST(LaunchOptions, ParsesEveryOptionAndRefusesBadOnesWithAReason) {
     EXPECT_EQ(o.scale, 3);
     EXPECT_EQ(o.replayFile, "r.vrp");
     EXPECT_TRUE(o.verify);
-    ASSERT_EQ(Parse({"--fullscreen", "--fullscreen", "--scale=8", "--version", "--help"}, &o, &error), 0);
+    EXPECT_EQ(o.language, -1);
+    ASSERT_EQ(Parse({"--fullscreen", "--fullscreen", "--scale=8", "--version", "--help", "--lang", "en"}, &o, &error), 0);
     EXPECT_EQ(o.screen, SCREEN_FULL);
     EXPECT_TRUE(o.showVersion && o.showHelp);
+    EXPECT_EQ(o.language, LANGUAGE_EN);
+    ASSERT_EQ(Parse({"--lang=ja"}, &o, &error), 0);
+    EXPECT_EQ(o.language, LANGUAGE_JA);
 
     const std::vector<std::vector<const char*>> bad = {
         {"--bogus"}, {"-w"}, {"file"}, {"--"}, {"--scale"}, {"--scale", "0"}, {"--scale", "9"},
         {"--scale", "2x"}, {"--scale="}, {"--windowed", "--fullscreen"}, {"--verify"},
-        {"--replay="}, {"--help=yes"}, {"--scalefoo"},
+        {"--replay="}, {"--help=yes"}, {"--scalefoo"}, {"--lang"}, {"--lang", "fr"}, {"--lang=EN"},
     };
     for (const auto& args : bad) {
         LaunchOptions kept;
@@ -43,4 +48,31 @@ TEST(LaunchOptions, ParsesEveryOptionAndRefusesBadOnesWithAReason) {
         EXPECT_FALSE(error.empty()) << args[0];
         EXPECT_EQ(kept.scale, 5) << "a refused command line leaves the record untouched";
     }
+}
+
+// The locale's language: the first of LC_ALL, LC_MESSAGES and LANG that is set
+// and not empty decides; Japanese for ja*, C, POSIX or none, else English.
+TEST(LaunchOptions, TheLocaleChoosesTheLanguageWhenNothingElseDoes) {
+    const struct {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        int language;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, LANGUAGE_JA},
+        {"", "", "", LANGUAGE_JA},
+        {nullptr, nullptr, "C", LANGUAGE_JA},
+        {nullptr, nullptr, "C.UTF-8", LANGUAGE_JA},
+        {nullptr, nullptr, "POSIX", LANGUAGE_JA},
+        {nullptr, nullptr, "ja_JP.UTF-8", LANGUAGE_JA},
+        {nullptr, nullptr, "en_US.UTF-8", LANGUAGE_EN},
+        {nullptr, nullptr, "de_DE.UTF-8", LANGUAGE_EN},
+        {nullptr, "ja_JP.UTF-8", "en_GB.UTF-8", LANGUAGE_JA},
+        {"fr_FR.UTF-8", "ja_JP.UTF-8", "C", LANGUAGE_EN},
+        {"", "en_US.UTF-8", "ja_JP.eucJP", LANGUAGE_EN},
+        {"C", "en_US.UTF-8", nullptr, LANGUAGE_JA},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LanguageFromLocale(c.all, c.messages, c.lang), c.language)
+            << (c.all ? c.all : "-") << " " << (c.messages ? c.messages : "-") << " " << (c.lang ? c.lang : "-");
 }

@@ -30,6 +30,7 @@ struct ReplayDriver {
     uint8_t keys[256] = {};
     uint8_t lastKeys[256] = {};
     int frameLimit = 40000;
+    int language = -1;   // --lang, or −1 for the locale (C under the tests: Japanese)
     std::function<void(ReplayDriver&, int frame)> act;
 
     void Tap(int code) {
@@ -40,6 +41,7 @@ struct ReplayDriver {
     int Run() {
         g_launch = LaunchOptions{};
         g_launch.screen = SCREEN_WINDOW;
+        g_launch.language = language;
         HeadlessSetKeysNow(keys);
         HeadlessOnPresent([this](int frame, const uint32_t*, int, int) {
             std::memcpy(lastKeys, keys, sizeof keys);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/files/player_files.h"
+#include "game/common/language.h"
 #include "game/player/charge.h"
 #include "game/player/player.h"
 #include "game/replay/replay_list.h"
@@ -443,4 +444,32 @@ TEST_F(ReplayRun, AReplayWatchedFromTheCommandLineEndsTheProgramWhenItEnds) {
     EXPECT_EQ(LastReplayResult().outcome, REPLAY_PASSED);
     EXPECT_LT(HeadlessFrameCount(), static_cast<int>(frames) + 600) << "the program went on after the replay";
     EXPECT_EQ(titleFrames, 0);
+}
+
+// A replay plays its story in the language it was recorded in: a run read in
+// English verifies in a fresh process started with no language (Japanese
+// here), and the corpus's Japanese prologue verifies where the locale asks
+// for English. The pages differ in length, so the wrong script would desync.
+TEST_F(ReplayRun, AReplayKeepsTheLanguageItWasPlayedIn) {
+    ReplayDriver d;
+    d.language = LANGUAGE_EN;
+    int step = 0;
+    bool begun = false;
+    d.act = [&](ReplayDriver& r, int frame) {
+        if (fucn_state == 1 && !begun) r.Tap(KEY_Z);
+        if (fucn_state == 10 && !begun) BeginPrologueRun(), begun = true;
+        if ((fucn_state == 20 || fucn_state == 33) && frame % 8 == 0) r.Tap(KEY_Z);
+        if (fucn_state == 30 && scene_timer == 300 && step == 0) r.Tap(KEY_ESCAPE), step = 1;
+        if (fucn_state == 301) ReturnToTitle(r, &step);
+        if (fucn_state == 1 && step == 3) fucn_state = 900;
+    };
+    ASSERT_EQ(d.Run(), 0);
+    SetGameLanguage(LANGUAGE_JA);
+    ASSERT_EQ(LastRecordedRun().language, LANGUAGE_EN);
+    ASSERT_EQ(LastRecordedRun().start, REPLAY_START_PROLOGUE);
+    EXPECT_EQ(VerifyInFreshProcess("replays/" + LastRunReplayName()), 0);
+
+    setenv("LANG", "en_US.UTF-8", 1);
+    EXPECT_EQ(VerifyInFreshProcess(std::string(VORTALIS_SOURCE_DIR) + "/tests/replays/prologue-read-return.vrp"), 0);
+    setenv("LANG", "C", 1);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/files/player_files.h"
+#include "game/common/language.h"
 #include "game/settings/settings.h"
 #include "tests/support/files.h"
 
@@ -48,6 +49,7 @@ TEST(SettingsFile, DefaultsAreWrittenExactlyAndEveryValueRoundTrips) {
     s.fullscreen = false;
     s.windowScale = 3;
     s.askAtStart = false;
+    s.language = LANGUAGE_EN;
     const int keys[PAD_ACTIONS] = {0x2D, 0x39, 0x1E, 0x19};   // X, Space, A, P
     const int buttons[PAD_ACTIONS] = {24, 2, 1, 10};
     for (int a = 0; a < PAD_ACTIONS; a++) {
@@ -61,6 +63,8 @@ TEST(SettingsFile, DefaultsAreWrittenExactlyAndEveryValueRoundTrips) {
     EXPECT_EQ(FormatSettings(back), written);
     EXPECT_EQ(back.windowScale, 3);
     EXPECT_EQ(back.bindings.keys[ACTION_PAUSE], 0x19);
+    EXPECT_NE(written.find("\nlanguage = en\n"), std::string::npos) << "a chosen language is kept; without one, the locale decides";
+    EXPECT_EQ(back.language, LANGUAGE_EN);
     // Names and numbers both name keys; unnamed codes come back as "Key%d".
     for (int code = 1; code < 256; code++) EXPECT_EQ(KeyFromName(KeyName(code)), code) << code;
 }
