@@ -47,6 +47,7 @@ const Run NO_RUN = {false, false, false, false, SCENE_TITLE_RESET, -1};
 
 Run g_run = NO_RUN;
 bool g_saving = true;
+bool g_replayMark = true;
 std::string g_lastReplayName;
 
 struct CommandLineEnd {
@@ -220,7 +221,7 @@ bool RunSkipPresent(void) {
         fastPhase = (fastPhase + 1) % 4;
         if (fastPhase != 0) return true;
     }
-    DrawTextAt(640 - 62, 6, "REPLAY", MakeColor(255, 255, 255), MakeColor(160, 0, 0));
+    if (g_replayMark) DrawTextAt(640 - 62, 6, "REPLAY", MakeColor(255, 255, 255), MakeColor(160, 0, 0));
     return false;
 }
 
@@ -340,5 +341,7 @@ void ForgetRun(void) {
 }
 
 void SetReplaySaving(bool on) { g_saving = on; }
+
+void ShowReplayMark(bool shown) { g_replayMark = shown; }
 
 const std::string& LastRunReplayName(void) { return g_lastReplayName; }

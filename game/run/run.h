@@ -56,6 +56,9 @@ bool RunIsPractice(void);
 bool CommandLineReplayFinished(int* exitCode);
 // Drops a run going without ending it, as a new start of the game would.
 void ForgetRun(void);
+// The REPLAY mark over a watched replay; shown by default, tools that take
+// pictures of play switch it off.
+void ShowReplayMark(bool shown);
 // Saving replays after every run; on by default, tools switch it off.
 void SetReplaySaving(bool on);
 // The file name under replays/ of the replay the last finished run saved, ""

@@ -29,6 +29,7 @@
 #include "game/common/language.h"
 #include "game/launch/launch_options.h"
 #include "game/player/player.h"
+#include "game/run/run.h"
 #include "game/settings/settings.h"
 
 namespace {
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
         if (!WritePng(name, pixels, w, h, w)) std::fprintf(stderr, "cannot write %s\n", name);
         else std::printf("%s\n", name);
     });
+    ShowReplayMark(false);   // the pictures show the game, not the player watching it
+    SetReplaySaving(false);
     const int code = VortalisMain();
     // A replay that ends before the last shot ends the program: that is no fault.
     return code == 0 || !g_launch.replayFile.empty() ? 0 : code;
