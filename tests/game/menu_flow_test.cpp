@@ -24,6 +24,7 @@
 #include "game/common/assets.h"
 #include "game/app/vortalis_main.h"
 #include "game/common/game_state.h"
+#include "game/common/language.h"
 #include "game/common/notice.h"
 #include "game/shell/menus.h"
 #include "game/shell/music.h"
@@ -398,13 +399,14 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
     const Step steps[] = {
         {KEY_LEFT, 0}, {KEY_DOWN, 1}, {KEY_LEFT, 1}, {KEY_DOWN, 2}, {KEY_LEFT, 2},   // ×1 stays ×1
         {KEY_RIGHT, 2}, {0, 2}, {KEY_RIGHT, 2},                                      // ×2, then full screen
-        {KEY_DOWN, 3}, {KEY_RIGHT, 3}, {KEY_DOWN, 4}, {0, 4}, {KEY_DOWN, 5}, {KEY_Z, 5}, {KEY_X, 5},   // shot → X
+        {KEY_DOWN, 3}, {KEY_RIGHT, 3}, {KEY_DOWN, 4}, {KEY_RIGHT, 4},                 // English, at once
+        {KEY_DOWN, 5}, {KEY_Z, 5}, {KEY_X, 5},                                       // shot → X
         {KEY_DOWN, 6}, {KEY_X, 6}, {KEY_UP, 6}, {KEY_ESCAPE, 6}, {0, 6},             // skip: Up refused, cancelled
         {KEY_ESCAPE, 6},
     };
     size_t next = 0;
     int titleStep = 0;
-    std::vector<int> rows, scales, windowed;
+    std::vector<int> rows, scales, windowed, languages;
     g.act = [&](GameDriver& d, int) {
         if (fucn_state == 1) d.Tap(KEY_Z);
         // Up, Up (round to おわる, then 設定 just before it), Z, a frame apart.
@@ -414,6 +416,7 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
             titleStep++;
         } else if (fucn_state == SCENE_SETTINGS && next < sizeof steps / sizeof steps[0]) {
             if (next > 0) rows.push_back(SettingsMenuRow());
+            languages.push_back(GameLanguage());
             scales.push_back(static_cast<int>(HeadlessWindowScale()));
             windowed.push_back(HeadlessWindowed());
             if (steps[next].key) d.Tap(steps[next].key);
@@ -434,8 +437,11 @@ TEST_F(Menus, SettingsScreenChangesEachRowAndSavesOnTheWayOut) {
     EXPECT_EQ(windowed[8], 0) << "then full screen";
     const std::string saved = ReadBytes("vortalis/settings.ini");
     for (const char* line : {"music_volume = 9\n", "effect_volume = 9\n", "screen = fullscreen\n", "window_scale = 2\n",
-                             "ask_at_start = no\n", "key_shot = X\n", "key_skip = LCtrl\n"})
+                             "ask_at_start = no\n", "language = en\n", "key_shot = X\n", "key_skip = LCtrl\n"})
         EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+    EXPECT_EQ(languages[11], LANGUAGE_JA);
+    EXPECT_EQ(languages[12], LANGUAGE_EN) << "the language changes at once";
+    SetGameLanguage(LANGUAGE_JA);
     ResetBindings();
     ChangeWindowMode(0);
     unsetenv("XDG_CONFIG_HOME");
