@@ -20,9 +20,9 @@ bool Playable(const Settings& s) {
     if (s.effectVolume < 0 || s.effectVolume > VOLUME_STEPS) return false;
     if (s.windowScale < 1 || s.windowScale > WINDOW_SCALE_CHOICES) return false;
     for (int a = 0; a < PAD_ACTIONS; a++) {
-        if (!IsBindableKey(s.keys[a]) || s.buttons[a] < 1 || s.buttons[a] > PAD_BUTTON_COUNT) return false;
+        if (!IsBindableKey(s.bindings.keys[a]) || s.bindings.buttons[a] < 1 || s.bindings.buttons[a] > PAD_BUTTON_COUNT) return false;
         for (int b = 0; b < a; b++)
-            if (s.keys[a] == s.keys[b] || s.buttons[a] == s.buttons[b]) return false;
+            if (s.bindings.keys[a] == s.bindings.keys[b] || s.bindings.buttons[a] == s.bindings.buttons[b]) return false;
     }
     return true;
 }
