@@ -25,21 +25,7 @@ if [ ! -d "$dat" ]; then
 fi
 
 seeds="$dir/seeds"
-rm -rf "$seeds"
-"$dir/fuzz/fuzz_make_seeds" "$seeds"
-while read -r target pattern; do
-  case "$target" in ''|'#'*) continue ;; esac
-  mkdir -p "$seeds/$target"
-  for f in "$dat"/$pattern; do
-    [ -f "$f" ] || continue
-    head -c 65536 "$f" > "$seeds/$target/dat_$(echo "${f#"$dat"/}" | tr / _)"
-  done
-done < "$root/fuzz/dat_seeds.txt"
-# The replay corpus seeds the replay reader.
-mkdir -p "$seeds/replay_file"
-for f in "$root"/tests/replays/*.vrp; do
-  [ -f "$f" ] && head -c 65536 "$f" > "$seeds/replay_file/$(basename "$f")"
-done
+"$root/fuzz/gather-seeds.sh" "$seeds" "$dir/fuzz/fuzz_make_seeds" "$dat"
 
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
