@@ -59,6 +59,11 @@ TEST(ScoreTable, WritesItsTextFormAndReadsItBackUnchanged) {
                       "entry 2 98765 clear 0 2026-12-08 17:05 -",
                       &loose));
     EXPECT_EQ(FormatScoreTable(loose), text);
+    // Equal scores written newest first read back oldest first.
+    ASSERT_TRUE(Parse("vortalis-scores 1\nentry 9 700 1 0 2026-12-08 17:09 -\nentry 4 700 2 0 2026-12-08 17:04 -\n",
+                      &loose));
+    EXPECT_EQ(loose.entries[0].serial, 4);
+    EXPECT_EQ(loose.entries[1].serial, 9);
 }
 
 TEST(ScoreTable, RefusesEveryDamagedFileAndLeavesTheTableUntouched) {
