@@ -161,6 +161,14 @@ void SpawnEnemies(void) {
     if (boss.state != 0) return;
     for (int k = 0; k < story_count; k++) {
         if (story[k].frame != scene_timer) continue;
+        // The reader's conversion accepts "nan" and "inf" and overflows to infinity:
+        // such a row has no place on the field. An enemy at NaN would never pass
+        // the removal bounds and would hold its slot, and its bullet its shot
+        // group, until the stage ends.
+        if (!std::isfinite(story[k].x) || !std::isfinite(story[k].y) || !std::isfinite(story[k].speed)) {
+            ScreenPrintF("enemy[i].x, y, speedの%g, %g, %g値が不正です。", story[k].x, story[k].y, story[k].speed);
+            continue;
+        }
         const int i = FindFreeEnemy();
         if (i == -1) continue;
         FillEnemy(enemy[i], story[k]);

@@ -1,7 +1,9 @@
 // The ten rows of the boss pattern table at their key frames: the five movements
 // (stage 0's drift, the homing, the bounces, stage 3's scripted path and its tail)
 // and the five shot patterns (timings, fields written, inherited slot fields,
-// ballistic switches, homing bullets and accelerating rings).
+// ballistic switches, homing bullets and accelerating rings). Where bullets go is
+// judged from where they fly: the directions they take from the boss, the arc a
+// thrown bullet draws, the spread of a volley.
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +20,58 @@ constexpr double DEG = 0.017453292519943334;
 void ShotFrame() {
     UpdateBoss();
     g_frame++;
+}
+
+// The directions in which the flying bullets of `kind` have gone from (x, y), as
+// offsets from `centre` in (−π, π], sorted.
+std::vector<double> HeadingsFrom(double x, double y, int kind, double centre) {
+    std::vector<double> out;
+    for (const BulletRecord& b : boss_bullets.bullet)
+        if (b.state == 1 && b.kind == kind)
+            out.push_back(std::remainder(std::atan2(b.y - y, b.x - x) - centre, 2 * PI));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Where each bullet in `slots` was after every frame it flew, from its first frame
+// (count 1) until it was gone; `frame` runs the game one frame.
+using Flight = std::vector<std::pair<double, double>>;
+template <typename Frame>
+std::vector<Flight> Follow(const std::vector<int>& slots, Frame frame) {
+    std::vector<Flight> flights(slots.size());
+    std::vector<bool> gone(slots.size(), false);
+    for (int n = 0; n < 1000; n++) {
+        bool flying = false;
+        for (size_t k = 0; k < slots.size(); k++) {
+            const BulletRecord& b = boss_bullets.bullet[slots[k]];
+            gone[k] = gone[k] || b.state != 1;
+            if (!gone[k]) flights[k].push_back({b.x, b.y}), flying = true;
+        }
+        if (!flying) break;
+        frame();
+    }
+    return flights;
+}
+
+// A thrown bullet's whole flight from (x0, y0): thrown upwards at 10 pixels a
+// frame and pulled down by 0.16 a frame, it tops out 307.52 pixels up after 62
+// frames and is back at the height it left from after 124; across, it drifts at
+// one steady speed of at most 5 a frame (besides `carried`, from a heading its
+// slot kept). It outlives its keep of 125 frames and has gone by the time it falls
+// off the bottom (149 frames).
+void ExpectThrownArc(const Flight& f, double x0, double y0, double carried) {
+    ASSERT_GE(f.size(), 125u) << "left before its keep";
+    EXPECT_LT(f.size(), 149u) << "still there below the screen";
+    const double step = f[0].first - x0;
+    EXPECT_LE(std::abs(step - carried), 5);
+    size_t top = 0;
+    for (size_t n = 1; n < f.size(); n++) {
+        EXPECT_NEAR(f[n].first - f[n - 1].first, step, 1e-9) << n;
+        if (f[n].second < f[top].second) top = n;
+    }
+    EXPECT_EQ(top + 1, 62u);
+    EXPECT_NEAR(y0 - f[top].second, 307.52, 1e-9);
+    EXPECT_NEAR(f[123].second, y0, 1e-9);
 }
 
 } // namespace
@@ -66,21 +120,18 @@ TEST_F(BossTest, Stage0FiresAStreamThenAFanOfEight) {
     EXPECT_EQ(first.speed, 4);
     EXPECT_EQ(first.count, 1);
     EXPECT_NEAR(first.x, 596, 1e-9);
-    for (int k = 1; k <= 230; k++) ShotFrame();
-    // The fan went out at t = 230 into the lowest free slots (the oldest stream
-    // bullets have left on the left), 140° to 210° in steps of 10°.
-    std::vector<double> fan;
-    for (const BulletRecord& b : boss_bullets.bullet)
-        if (b.state == 1 && b.kind == 1) {
-            fan.push_back(b.angle);
-            EXPECT_EQ(b.speed, 4);
-            EXPECT_EQ(b.count, 1);
-        }
+    for (int k = 1; k < 250; k++) ShotFrame();
+    // The fan went out at t = 230: after 20 frames of flight its eight bullets are 80
+    // pixels out, 10° apart and symmetric about 175° (140° to 210°).
+    const std::vector<double> fan = HeadingsFrom(600, 240, 1, 175 * DEG);
     ASSERT_EQ(fan.size(), 8u);
-    for (int k = 0; k < 8; k++) EXPECT_DOUBLE_EQ(fan[k], 2.443460952792067 + k * 0.17453292519943334) << k;
-    EXPECT_NEAR(fan[0], 140 * DEG, 1e-12);
-    EXPECT_NEAR(fan[7], 210 * DEG, 1e-12);
-    for (int k = 231; k < 480; k++) ShotFrame();
+    for (int k = 0; k < 8; k++) EXPECT_NEAR(fan[k], (k - 3.5) * 10 * DEG, 1e-9) << k;
+    for (const BulletRecord& b : boss_bullets.bullet) {
+        if (b.state == 1 && b.kind == 1) {
+            EXPECT_NEAR(std::hypot(b.x - 600, b.y - 240), 80, 1e-9);
+        }
+    }
+    for (int k = 250; k < 480; k++) ShotFrame();
     std::vector<int> expected;
     for (int t = 0; t <= 180; t += 20) expected.push_back(t);
     expected.push_back(230);
@@ -109,45 +160,48 @@ TEST_F(BossTest, Stage1InPhase8AimsEvery20FramesAndThrowsFiveBallisticBullets) {
     player.y = 100;
     // Aimed bullets leave keep as the slot had it: these never leave the screen.
     for (BulletRecord& b : boss_bullets.bullet) b.keep = 1000000;
-    const std::vector<int> r = NextDraws(77, 1);
-    ShotFrame();
-    EXPECT_EQ(boss.phase, 8);
-    const BulletRecord& b0 = boss_bullets.bullet[0];
+    // Where each aimed bullet heads on its first frame, 1 pixel out from the boss,
+    // from 10° past the aim at the ship.
     const double aim = std::atan2(100.0 - 240, 20.0 - 600);
-    const double angle = aim + 10 * DEG + (r[0] * 2 * (PI / 3) / 10000 - PI / 3);
-    EXPECT_DOUBLE_EQ(b0.angle, angle);
-    EXPECT_EQ(b0.kind, 0);
-    EXPECT_EQ(b0.speed, 1);
-    EXPECT_EQ(b0.motion, 0);
-    EXPECT_DOUBLE_EQ(b0.x, 600 + std::cos(angle));
-    EXPECT_DOUBLE_EQ(b0.y, 240 + std::sin(angle));
-    for (int k = 1; k < 480; k++) ShotFrame();
+    std::vector<double> scatter;
+    auto frame = [&scatter, aim] {
+        ShotFrame();
+        for (const BulletRecord& b : boss_bullets.bullet)
+            if (b.state == 1 && b.kind == 0 && std::abs(std::hypot(b.x - 600, b.y - 240) - 1) < 1e-9)
+                scatter.push_back(std::remainder(std::atan2(b.y - 240, b.x - 600) - aim - 10 * DEG, 2 * PI));
+    };
+    frame();
+    EXPECT_EQ(boss.phase, 8);
+    EXPECT_EQ(boss_bullets.bullet[0].motion, 0);
+    for (int k = 1; k < 480; k++) frame();
     std::vector<int> aimed;
     for (int t = 0; t <= 460; t += 20) aimed.push_back(t);
     EXPECT_EQ(FramesOf(SE_TAMA), aimed);
     ASSERT_EQ(FlyingBossBullets(), 24);
 
-    // t = 480: five ballistic bullets into fresh slots 24..28, falling at once.
-    const std::vector<int> v = NextDraws(91, 5);
-    ShotFrame();
+    // t = 480: five ballistic bullets into fresh slots 24..28, each thrown on its arc.
+    frame();
     EXPECT_EQ(Plays(SE_TAMA), 25);
     for (int k = 0; k < 5; k++) {
         const BulletRecord& b = boss_bullets.bullet[24 + k];
-        const double vx = v[k] * 10 / 10000.0 - 5;
         EXPECT_EQ(b.kind, 1);
         EXPECT_EQ(b.motion, 1);
-        EXPECT_EQ(b.keep, 125);
-        EXPECT_EQ(b.count, 1);
-        EXPECT_DOUBLE_EQ(b.vx, vx);
-        EXPECT_DOUBLE_EQ(b.vy, -10 + 0.16);
-        EXPECT_DOUBLE_EQ(b.x, 600 + vx);
-        EXPECT_DOUBLE_EQ(b.y, 240 - 9.84);
     }
-    ShotFrame();
-    EXPECT_DOUBLE_EQ(boss_bullets.bullet[24].vy, -10 + 0.16 + 0.16);
-    EXPECT_DOUBLE_EQ(boss_bullets.bullet[24].y, 240 - 9.84 + (-10 + 0.16 + 0.16));
+    for (const Flight& f : Follow({24, 25, 26, 27, 28}, frame)) ExpectThrownArc(f, 600, 240, 0);
     // Motion 0 bullets are not ballistic in stage 1, whatever their vx and vy.
     EXPECT_EQ(boss_bullets.bullet[0].vy, 0);
+
+    // Over four cycles the aimed bullets scatter up to 60° either side, filling both.
+    while (boss_bullets.count < 4 * 600) frame();
+    ASSERT_EQ(scatter.size(), 4 * 24u);
+    std::sort(scatter.begin(), scatter.end());
+    double mean = 0;
+    for (double a : scatter) mean += a / scatter.size();
+    EXPECT_GE(scatter.front(), -60 * DEG - 1e-9);
+    EXPECT_LE(scatter.back(), 60 * DEG + 1e-9);
+    EXPECT_LT(scatter.front(), -50 * DEG);
+    EXPECT_GT(scatter.back(), 50 * DEG);
+    EXPECT_NEAR(mean, 0, 10 * DEG);
 
     // Phase 0: every 100 frames instead.
     ClearBossBullets();
@@ -210,24 +264,31 @@ TEST_F(BossTest, Stage2ColumnAndBallisticRainWithTheInheritedHeading) {
     EXPECT_EQ(Plays(SE_TAMA), 1);
 
     // t = 305: the first drop takes slot 0, which last held a column bullet
-    // heading π at speed 5: it falls and drifts 5 pixels left per frame too.
-    const std::vector<int> v = NextDraws(5, 1);
-    ShotFrame();
+    // heading π at speed 5: it is thrown on the usual arc and drifts 5 pixels a
+    // frame further left along the heading it kept.
+    std::vector<double> throws;   // the horizontal speed each drop is thrown with
+    auto frame = [&throws] {
+        ShotFrame();
+        for (const BulletRecord& d : boss_bullets.bullet)
+            if (d.state == 1 && d.kind == 1 && d.count == 1) throws.push_back(d.vx);
+    };
+    frame();
     const BulletRecord& b = boss_bullets.bullet[0];
-    const double vx = v[0] * 10 / 10000.0 - 5;
     EXPECT_EQ(b.kind, 1);
     EXPECT_EQ(b.motion, 0);
-    EXPECT_EQ(b.keep, 125);
-    EXPECT_EQ(b.count, 1);
     EXPECT_EQ(b.speed, 5);
     EXPECT_EQ(b.angle, PI);
-    EXPECT_DOUBLE_EQ(b.x, 600 + vx + std::cos(PI) * 5);
-    EXPECT_DOUBLE_EQ(b.y, 240 + (-10 + 0.16) + std::sin(PI) * 5);
-    const double x1 = b.x;
-    ShotFrame();
-    EXPECT_NEAR(b.x - x1, vx - 5, 1e-9);
-    EXPECT_EQ(Plays(SE_TAMA), 2);
-    for (int t = 307; t < 600; t++) ShotFrame();
+    ExpectThrownArc(Follow({0}, frame)[0], 600, 240, -5);
+    while (boss_bullets.count < 600) frame();
+    // One drop every 5 frames, thrown sideways at anything from −5 to 5 a frame.
+    ASSERT_EQ(throws.size(), 59u);
+    double mean = 0;
+    for (double vx : throws) mean += vx / throws.size();
+    EXPECT_GE(*std::min_element(throws.begin(), throws.end()), -5);
+    EXPECT_LE(*std::max_element(throws.begin(), throws.end()), 5);
+    EXPECT_LT(*std::min_element(throws.begin(), throws.end()), -4);
+    EXPECT_GT(*std::max_element(throws.begin(), throws.end()), 4);
+    EXPECT_NEAR(mean, 0, 1);
     EXPECT_EQ(Plays(SE_TAMA), 1 + 59);   // 305, 310, …, 595
 }
 
@@ -386,16 +447,20 @@ TEST_F(BossTest, Stage4AtPhase7FiresEightHomingBulletsAndTwoRingsOf34) {
     const double hx = h.x - std::cos(h.angle), hy = h.y - std::sin(h.angle);
     EXPECT_NEAR(h.angle, std::atan2(400 - hy, 20 - hx), 1e-9);
 
-    const double aim = std::atan2(400.0 - 240, 20.0 - 600);
     for (int i = 0; i < 34; i++) {
         const BulletRecord& b = boss_bullets.bullet[8 + i];
         EXPECT_EQ(b.kind, 1) << i;
         EXPECT_EQ(b.motion, 1) << i;
         EXPECT_EQ(b.erase, 0) << i;
-        EXPECT_DOUBLE_EQ(b.angle, aim + i * (6.2831853071796 / 34)) << i;
-        EXPECT_DOUBLE_EQ(b.speed, 0.2) << i;   // accelerates from the frame it is fired
-        EXPECT_DOUBLE_EQ(b.x, 600 + std::cos(b.angle) * 0.2) << i;
+        // Accelerating from the frame it is fired: 0.2 pixels out.
+        EXPECT_NEAR(std::hypot(b.x - 600, b.y - 240), 0.2, 1e-12) << i;
     }
+    // The ring goes out evenly all round, one bullet straight at the ship.
+    const double aim = std::atan2(400.0 - 240, 20.0 - 600);
+    const std::vector<double> spokes = HeadingsFrom(600, 240, 1, aim);
+    ASSERT_EQ(spokes.size(), 34u);
+    for (size_t i = 1; i < spokes.size(); i++) EXPECT_NEAR(spokes[i] - spokes[i - 1], 2 * PI / 34, 1e-9) << i;
+    EXPECT_TRUE(std::any_of(spokes.begin(), spokes.end(), [](double a) { return std::abs(a) < 1e-9; }));
     for (int t = 201; t < 400; t++) ShotFrame();
     EXPECT_EQ(Plays(SE_TAMA), 10);
     EXPECT_EQ(FramesOf(SE_TAMA)[9], 220);

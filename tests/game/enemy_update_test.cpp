@@ -263,3 +263,21 @@ TEST_F(EnemyModule, TimelineRunFrameByFrame) {
     }
     EXPECT_EQ(ConsoleText(), "");
 }
+
+TEST_F(EnemyModule, RowsWithoutAFinitePlaceOrSpeedAreReportedAndNotSpawned) {
+    // The reader's conversion accepts these, but none is a place on the field: a
+    // NaN enemy would never pass the removal bounds and would keep its slot.
+    const std::string tail = ",1,0,0,10,0,0,-1,-1,-1,-1,-1,-1\n";
+    WriteFile("dat/csv/storyH0.csv", "h\nh\n0,9,0,nan,240,0" + tail + "0,9,0,600,1e999,0" + tail +
+                                         "0,9,0,600,240,-inf" + tail + "0,9,0,600,240,0" + tail);
+    LoadStory();
+    ASSERT_EQ(story_count, 4);
+    SpawnEnemies();
+    EXPECT_EQ(ConsoleText(), "enemy[i].x, y, speedのnan, 240, 0値が不正です。"
+                             "enemy[i].x, y, speedの600, inf, 0値が不正です。"
+                             "enemy[i].x, y, speedの600, 240, -inf値が不正です。");
+    EXPECT_EQ(enemy[0].state, 1);
+    EXPECT_EQ(enemy[0].x, 600);
+    EXPECT_EQ(enemy[0].y, 240);
+    EXPECT_EQ(enemy[1].state, 0);
+}
