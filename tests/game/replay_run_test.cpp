@@ -512,12 +512,12 @@ TEST_F(ReplayRun, AReplayKeepsTheLanguageItWasPlayedIn) {
 }
 
 // A session of runs, each after different activity: a new game, a practice
-// run, a new game with a continue, the practice run watched to its end, and a
-// new game again. Every new game starts from the same state (its first 60
-// frames of play, untouched, hash alike: nothing of an earlier run, practice
-// or playback is left over), and each score entry names the replay its own run
-// saved, or none when a continue was used: the named file is there, its
-// header is that run's, and it verifies.
+// run of stage 3, a new game with a continue, that practice run watched to its
+// end, and a new game again. Every new game starts from the same state (its
+// first 60 frames of play, untouched, hash alike: nothing of an earlier run,
+// practice or playback is left over), and each score entry names the replay
+// its own run saved, or none when a continue was used: the named file is
+// there, its header is that run's, and it verifies.
 TEST_F(ReplayRun, EveryRunStartsAlikeAndEachScoreEntryNamesItsOwnRunsReplay) {
     enum { GAME, PRACTICE, CONTINUED, WATCH, GAME_AGAIN, DONE };
     ReplayDriver d;
@@ -538,7 +538,7 @@ TEST_F(ReplayRun, EveryRunStartsAlikeAndEachScoreEntryNamesItsOwnRunsReplay) {
         }
         if (fucn_state == 10) {
             std::string error;
-            if (run == PRACTICE && !begun) BeginPracticeRun(0);
+            if (run == PRACTICE && !begun) BeginPracticeRun(2);
             else if (run == WATCH && !begun) EXPECT_TRUE(WatchReplayFile(practice, REPLAY_WATCH, 0, &error)) << error;
             else r.Tap(KEY_Z);
             begun = true;
