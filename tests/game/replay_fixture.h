@@ -18,6 +18,7 @@
 #include "framework/framework.h"
 #include "game/common/game_state.h"
 #include "game/launch/launch_options.h"
+#include "game/records/records.h"
 #include "game/replay/replay.h"
 #include "game/replay/replay_list.h"
 #include "game/run/run.h"
@@ -88,6 +89,7 @@ protected:
         HeadlessSelect();
         ResetMenus();
         ForgetRun();
+        ForgetRecords();   // the table of an earlier test's folder
         SetReplaySaving(true);
     }
     void TearDown() override { g_launch = LaunchOptions{}; }

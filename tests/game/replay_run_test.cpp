@@ -25,8 +25,9 @@ namespace {
 
 // Title to play (the prologue cut short, as the recording starts at the new
 // game), then in play: shots in bursts, up and down sweeps, a pause and resume
-// at clock 300, the shot key overlapping a pad button at 500..530 (a hold count
-// the mask alone cannot give), and タイトルへ戻る from the pause menu at 900.
+// at clock 300, the shot key overlapping a pad button at 500..530 and the
+// formation key taking over from its pad button at 621 (hold counts the mask
+// alone cannot give), and タイトルへ戻る from the pause menu at 900.
 struct ScriptedRun {
     int step = 0;
     void operator()(ReplayDriver& r, int) {
@@ -44,6 +45,10 @@ struct ScriptedRun {
                 r.Hold(KEY_Z);
             }
             if (t >= 500 && t <= 520) buttons[0] = 1;
+            // The formation button released as Left Shift goes down: the slot
+            // counts 1, a press, where the mask alone would count on to 22.
+            if (t >= 600 && t <= 620) buttons[7] = 1;
+            if (t >= 621 && t <= 625) r.Hold(KEY_LSHIFT);
             r.Hold((t / 90) % 2 ? KEY_UP : KEY_DOWN);
             if (t % 200 < 60) r.Hold(KEY_RIGHT);
             if ((t == 300 && step == 0) || (t == 900 && step == 1)) {
@@ -101,6 +106,38 @@ TEST_F(ReplayRun, AKeyboardRunIsSavedAndVerifiesAndAChangedFrameDesyncsAtTheNext
     EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
     EXPECT_EQ(LastReplayResult().frame, 240u);
     EXPECT_EQ(LastReplayResult().part, STATE_SHIP);
+
+    // The run's end gives the verdict too: a final check that does not match
+    // the state there, or hold counts the recorded fixes no longer set, fail.
+    struct Damage {
+        const char* what;
+        void (*apply)(ReplayData*);
+        uint32_t frame;   // where the desync shows; 0: anywhere before the end
+        int part;         // −1: any part
+    };
+    const Damage damages[] = {
+        {"final check", [](ReplayData* r) { r->checks.back().all ^= 1, r->checks.back().part[STATE_SCORE] ^= 1; },
+         run.frames, STATE_SCORE},
+        {"no count fixes", [](ReplayData* r) { r->fixes.clear(); }, 0, -1},
+        {"count fixes off by one", [](ReplayData* r) { for (ReplayCountFix& f : r->fixes) f.count++; }, 0, -1},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        ReplayData damaged = run;
+        damage.apply(&damaged);
+        const std::vector<unsigned char> file = EncodeReplay(damaged);
+        WriteBytes("damaged.vrp", std::string(file.begin(), file.end()));
+        EXPECT_EQ(VerifyReplay("damaged.vrp"), 1);
+        EXPECT_EQ(LastReplayResult().outcome, REPLAY_DESYNC);
+        if (damage.frame) {
+            EXPECT_EQ(LastReplayResult().frame, damage.frame);
+        } else {
+            EXPECT_LT(LastReplayResult().frame, run.frames);
+        }
+        if (damage.part >= 0) {
+            EXPECT_EQ(LastReplayResult().part, damage.part);
+        }
+    }
 }
 
 TEST_F(ReplayRun, ARunWithAContinueIsNotSavedAndAnUnwritableFolderCostsOneConsoleLine) {
@@ -472,4 +509,94 @@ TEST_F(ReplayRun, AReplayKeepsTheLanguageItWasPlayedIn) {
     setenv("LANG", "en_US.UTF-8", 1);
     EXPECT_EQ(VerifyInFreshProcess(std::string(VORTALIS_SOURCE_DIR) + "/tests/replays/prologue-read-return.vrp"), 0);
     setenv("LANG", "C", 1);
+}
+
+// A session of runs, each after different activity: a new game, a practice
+// run of stage 3, a new game with a continue, that practice run watched to its
+// end, and a new game again. Every new game starts from the same state (its
+// first 60 frames of play, untouched, hash alike: nothing of an earlier run,
+// practice or playback is left over), and each score entry names the replay
+// its own run saved, or none when a continue was used: the named file is
+// there, its header is that run's, and it verifies.
+TEST_F(ReplayRun, EveryRunStartsAlikeAndEachScoreEntryNamesItsOwnRunsReplay) {
+    enum { GAME, PRACTICE, CONTINUED, WATCH, GAME_AGAIN, DONE };
+    ReplayDriver d;
+    int run = GAME, step = 0;
+    bool begun = false;
+    std::vector<std::vector<StateHash>> starts;   // each new game's first frames of play
+    std::vector<std::string> names(DONE);          // LastRunReplayName() after each run
+    std::string practice;
+    d.act = [&](ReplayDriver& r, int) {
+        if (fucn_state == 1 && begun) {            // a run is over
+            names[run] = LastRunReplayName();
+            if (run == PRACTICE) practice = "replays/" + names[run];
+            run++, step = 0, begun = false;
+        }
+        if (fucn_state == 1) {
+            if (run == DONE) fucn_state = 900;
+            else r.Tap(KEY_Z);
+        }
+        if (fucn_state == 10) {
+            std::string error;
+            if (run == PRACTICE && !begun) BeginPracticeRun(2);
+            else if (run == WATCH && !begun) EXPECT_TRUE(WatchReplayFile(practice, REPLAY_WATCH, 0, &error)) << error;
+            else r.Tap(KEY_Z);
+            begun = true;
+        }
+        if (fucn_state == 20) fucn_state = 27;
+        if (fucn_state == 30 && !RunPlayingBack()) {
+            const int t = scene_timer;
+            if (run != PRACTICE && starts.size() < static_cast<std::size_t>(run / 2 + 1)) starts.emplace_back();
+            if (run != PRACTICE && starts.back().size() < 60) starts.back().push_back(HashGameState());
+            if (t > 60 && t % 20 < 12) r.Hold(KEY_Z);
+            if (run == CONTINUED && t == 100 && step == 0) player.lives = -1, step = 1;
+            if (t == 150 + 50 * run && (step == 0 || step == 2)) r.Tap(KEY_ESCAPE), step = 3;
+        }
+        // Menu keys are fresh presses: a step moves on once its key went down.
+        if (fucn_state == 302 && step == 1) r.Tap(KEY_Z), step += r.keys[KEY_Z];   // はい
+        if (fucn_state == 301 && step == 3) r.Tap(KEY_DOWN), step += r.keys[KEY_DOWN];
+        else if (fucn_state == 301 && step == 4) r.Tap(KEY_Z), step += r.keys[KEY_Z];   // タイトルへ戻る
+    };
+    ASSERT_EQ(d.Run(), 0);
+    ASSERT_EQ(run, DONE);
+    EXPECT_EQ(LastReplayResult().outcome, REPLAY_PASSED) << "the practice run was watched to its end";
+
+    ASSERT_EQ(starts.size(), 3u);
+    for (std::size_t n = 1; n < starts.size(); n++) {
+        ASSERT_EQ(starts[n].size(), starts[0].size());
+        for (std::size_t f = 0; f < starts[0].size(); f++) {
+            int part = 0;
+            while (part < STATE_PARTS && starts[n][f].part[part] == starts[0][f].part[part]) part++;
+            if (part == STATE_PARTS) continue;
+            ADD_FAILURE() << "new game " << n << ": the " << StatePartName(part) << " state differs from the first "
+                          << "new game's at its frame " << f + 1 << " of play";
+            break;
+        }
+    }
+
+    // The table holds the three games, by serial; the continued one names no replay.
+    ForgetRecords();
+    const ScoreTable& table = ScoresInPlay();
+    ASSERT_EQ(table.count, 3) << FormatScoreTable(table);
+    const int games[] = {GAME, CONTINUED, GAME_AGAIN};
+    for (int i = 0; i < table.count; i++) {
+        const ScoreEntry& e = table.entries[i];
+        ASSERT_GE(e.serial, 1);
+        ASSERT_LE(e.serial, 3);
+        const int game = games[e.serial - 1];
+        SCOPED_TRACE("entry " + std::to_string(e.serial));
+        EXPECT_EQ(e.continues, game == CONTINUED ? 1 : 0);
+        EXPECT_EQ(std::string(e.replay), game == CONTINUED ? "" : names[game]);
+        if (!e.replay[0]) continue;
+        ReplayData header;
+        std::string error;
+        ASSERT_TRUE(LoadReplayFile("replays/" + std::string(e.replay), &header, &error)) << e.replay << ": " << error;
+        EXPECT_EQ(header.start, REPLAY_START_NEW_GAME);
+        EXPECT_EQ(header.endedBy, RUN_RETURNED);
+        EXPECT_EQ(header.finalScore, e.score);
+        EXPECT_EQ(header.stageReached + 1, e.stage);
+        EXPECT_EQ(VerifyReplay("replays/" + std::string(e.replay)), 0) << DescribeReplayResult(LastReplayResult());
+    }
+    EXPECT_FALSE(names[GAME].empty());
+    EXPECT_NE(names[GAME], names[GAME_AGAIN]);
 }
