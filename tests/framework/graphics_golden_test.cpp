@@ -1,8 +1,14 @@
 // Golden frames: whole scenes drawn through the public calls and compared
-// pixel for pixel with PNGs under tests/golden/ (see its README to refresh).
+// pixel for pixel with PNGs under tests/golden/ (see its README to refresh),
+// and the comparison itself: when it refreshes, and that it never passes a
+// frame it did not compare.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "framework/backend/headless/headless.h"
 #include "framework/framework.h"
@@ -70,4 +76,77 @@ TEST_F(GraphicsGolden, BlendModesBrightnessAndVeil) {
     SetBlendMode(0, 255);
     DrawRect(600, 440, 630, 470, MakeColor(255, 255, 255), 0);
     EXPECT_TRUE(MatchesGolden("blends"));
+}
+
+TEST(GoldenFrames, RefreshOnlyOnOneAndNeverAsAPass) {
+    const char* before = std::getenv("VORTALIS_UPDATE_GOLDEN");
+    const std::string saved = before ? before : "";
+    for (const char* value : {"0", "", "yes", "true", "11"}) {
+        setenv("VORTALIS_UPDATE_GOLDEN", value, 1);
+        EXPECT_FALSE(GoldenRefreshRequested()) << "VORTALIS_UPDATE_GOLDEN=" << value;
+    }
+    setenv("VORTALIS_UPDATE_GOLDEN", "1", 1);
+    EXPECT_TRUE(GoldenRefreshRequested());
+    unsetenv("VORTALIS_UPDATE_GOLDEN");
+    EXPECT_FALSE(GoldenRefreshRequested());
+    if (before) setenv("VORTALIS_UPDATE_GOLDEN", saved.c_str(), 1);
+
+    // A 6 × 4 frame; `near` is one step off in one pixel, `changed` white in another.
+    const std::vector<uint32_t> old(6 * 4, 0xFF102030u);
+    std::vector<uint32_t> near = old, changed = old;
+    near[7] = 0xFF112030u;
+    changed[13] = 0xFFFFFFFFu;
+    const std::string golden = "golden/frame.png", review = "review/frame.png";
+    auto compare = [&](const std::vector<uint32_t>& frame, int tolerance, bool refresh) {
+        return CompareWithGolden("frame", golden, review, frame.data(), 6, 4, 6, tolerance, refresh);
+    };
+    auto read = [](const std::string& path, int* w) {
+        std::vector<uint32_t> px;
+        int h = 0;
+        *w = 0;
+        if (ReadPngFile(path, &px, w, &h))
+            for (auto& p : px) p &= 0xFFFFFFu;
+        return px;
+    };
+    const std::string refreshed = "refreshed frame: review " + review;
+    std::filesystem::create_directory("golden");
+    // Missing: a failure with the reason; in refresh mode written, and still a failure.
+    ::testing::AssertionResult r = compare(old, 0, false);
+    EXPECT_FALSE(r);
+    EXPECT_NE(std::string(r.message()).find("missing golden " + golden), std::string::npos) << r.message();
+    EXPECT_FALSE(std::filesystem::exists(golden));
+    r = compare(old, 0, true);
+    EXPECT_FALSE(r);
+    EXPECT_EQ(std::string(r.message()).find(refreshed), 0u) << r.message();
+    int w = 0;
+    EXPECT_EQ(read(golden, &w), std::vector<uint32_t>(6 * 4, 0x102030u));
+    // Unchanged, or within the tolerance: a pass in both modes, nothing written.
+    std::filesystem::remove(review);
+    EXPECT_TRUE(compare(old, 0, false));
+    EXPECT_TRUE(compare(old, 0, true));
+    EXPECT_TRUE(compare(near, 1, true));
+    EXPECT_FALSE(std::filesystem::exists(review));
+    // Changed: outside refresh a failure naming the review, the golden kept.
+    r = compare(changed, 0, false);
+    EXPECT_FALSE(r);
+    EXPECT_NE(std::string(r.message()).find("1 pixels differ"), std::string::npos) << r.message();
+    EXPECT_NE(std::string(r.message()).find("review " + review), std::string::npos) << r.message();
+    EXPECT_EQ(read(golden, &w)[13], 0x102030u);
+    EXPECT_FALSE(compare(near, 0, false));
+    // In refresh mode the golden becomes the new frame, the test fails, and
+    // the review shows old | new | differences (8 pixels apart).
+    std::filesystem::remove(review);
+    r = compare(changed, 0, true);
+    EXPECT_FALSE(r);
+    EXPECT_EQ(std::string(r.message()).find(refreshed), 0u) << r.message();
+    EXPECT_EQ(read(golden, &w)[13], 0xFFFFFFu);
+    const std::vector<uint32_t> picture = read(review, &w);
+    ASSERT_EQ(w, 3 * 6 + 2 * 8);
+    ASSERT_EQ(picture.size(), static_cast<size_t>(w) * 4);
+    const int x = 13 % 6, y = 13 / 6;
+    EXPECT_EQ(picture[y * w + x], 0x102030u);              // old
+    EXPECT_EQ(picture[y * w + 14 + x], 0xFFFFFFu);         // new
+    EXPECT_EQ(picture[y * w + 28 + x], 0xFF00FFu);         // differing
+    EXPECT_NE(picture[y * w + 28 + x + 1], 0xFF00FFu);     // the same
+    EXPECT_TRUE(compare(changed, 0, false));
 }

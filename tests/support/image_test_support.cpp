@@ -1,8 +1,11 @@
 // Helpers for the drawing and image tests; see image_test_support.h.
 #include "tests/support/image_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -13,6 +16,14 @@
 #include "framework/framework.h"
 #include "framework/graphics/draw_target.h"
 #include "framework/graphics/image_table.h"
+
+// Where review pictures of differing golden frames go: the build folder, or the
+// source tree's build/ for test programs built without one.
+#ifdef VORTALIS_BINARY_DIR
+#define GOLDEN_REVIEW_DIR VORTALIS_BINARY_DIR "/golden-review"
+#else
+#define GOLDEN_REVIEW_DIR VORTALIS_SOURCE_DIR "/build/golden-review"
+#endif
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream f(path, std::ios::binary);
@@ -93,26 +104,101 @@ std::string LogText(void) {
     return ss.str();
 }
 
-::testing::AssertionResult MatchesGolden(const std::string& name) {
-    const std::string golden = std::string(VORTALIS_SOURCE_DIR) + "/tests/golden/" + name + ".png";
-    const char* update = std::getenv("VORTALIS_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        if (!SaveBackBufferPng(golden)) return ::testing::AssertionFailure() << "cannot write " << golden;
-        return ::testing::AssertionSuccess();
+namespace {
+
+// Any of red, green and blue apart by more than `tolerance`.
+bool Differs(uint32_t a, uint32_t b, int tolerance) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>(a >> shift & 255) - static_cast<int>(b >> shift & 255)) > tolerance) return true;
+    return false;
+}
+
+// Pixel (x, y) of a frame, or nothing (false) outside it.
+struct Frame {
+    const uint32_t* pixels;
+    int width, height, pitch;
+    bool At(int x, int y, uint32_t* p) const {
+        if (x >= width || y >= height) return false;
+        *p = pixels[static_cast<size_t>(y) * pitch + x];
+        return true;
     }
+};
+
+// Whether pixel (x, y) differs; a pixel that only one frame has does.
+bool DiffersAt(const Frame& a, const Frame& b, int x, int y, int tolerance) {
+    uint32_t pa, pb;
+    const bool inA = a.At(x, y, &pa), inB = b.At(x, y, &pb);
+    return inA != inB || (inA && Differs(pa, pb, tolerance));
+}
+
+// old | new | differences, side by side on dark grey, 8 pixels apart.
+bool WriteReview(const std::string& path, const Frame& old, const Frame& now, int tolerance) {
+    const int gap = 8, w = std::max(old.width, now.width), h = std::max(old.height, now.height);
+    const int stride = 3 * w + 2 * gap;
+    std::vector<uint32_t> out(static_cast<size_t>(stride) * h, 0xFF404040u);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            uint32_t* row = out.data() + static_cast<size_t>(y) * stride;
+            uint32_t p;
+            if (old.At(x, y, &p)) row[x] = p;
+            if (now.At(x, y, &p)) row[w + gap + x] = p;
+            if (DiffersAt(old, now, x, y, tolerance)) row[2 * (w + gap) + x] = 0xFFFF00FFu;
+            else if (now.At(x, y, &p)) row[2 * (w + gap) + x] = 0xFF000000u | ((p >> 2) & 0x3F3F3Fu);
+        }
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    return WritePng(path.c_str(), out.data(), stride, h, stride);
+}
+
+} // namespace
+
+bool GoldenRefreshRequested(void) {
+    const char* update = std::getenv("VORTALIS_UPDATE_GOLDEN");
+    return update != nullptr && std::strcmp(update, "1") == 0;
+}
+
+::testing::AssertionResult CompareWithGolden(const std::string& name, const std::string& golden,
+                                             const std::string& review, const uint32_t* pixels, int width,
+                                             int height, int pitch, int tolerance, bool refresh) {
     std::vector<uint32_t> ref;
     int w = 0, h = 0;
-    if (!ReadPngFile(golden, &ref, &w, &h)) return ::testing::AssertionFailure() << "cannot read " << golden;
-    const Surface* s = GraphicsBackBuffer();
-    if (w != s->width || h != s->height) return ::testing::AssertionFailure() << "golden size differs";
+    if (!ReadPngFile(golden, &ref, &w, &h)) {
+        if (!refresh)
+            return ::testing::AssertionFailure() << "missing golden " << golden
+                                                 << " (cannot read it); VORTALIS_UPDATE_GOLDEN=1 writes it";
+        ref.clear();
+        w = h = 0;
+    }
+    const Frame old{ref.data(), w, h, w}, now{pixels, width, height, pitch};
     int bad = 0, firstX = -1, firstY = -1;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            if ((ref[static_cast<size_t>(y) * w + x] & 0xFFFFFFu) != BackPixel(x, y)) {
-                if (bad++ == 0) { firstX = x; firstY = y; }
-            }
+    for (int y = 0; y < std::max(h, height); y++)
+        for (int x = 0; x < std::max(w, width); x++)
+            if (DiffersAt(old, now, x, y, tolerance) && bad++ == 0) firstX = x, firstY = y;
     if (bad == 0) return ::testing::AssertionSuccess();
-    SaveBackBufferPng(name + ".actual.png");
-    return ::testing::AssertionFailure() << bad << " pixels differ from " << golden << ", first at (" << firstX
-                                         << ", " << firstY << ")";
+    std::ostringstream what;
+    what << bad << " pixels differ from " << golden << " (" << w << "x" << h << " then, " << width << "x" << height
+         << " now), first at (" << firstX << ", " << firstY << ")";
+    if (!WriteReview(review, old, now, tolerance))
+        return ::testing::AssertionFailure() << name << ": " << what.str() << "; cannot write the review " << review;
+    if (!refresh) return ::testing::AssertionFailure() << name << ": " << what.str() << "; review " << review;
+    if (!WritePng(golden.c_str(), pixels, width, height, pitch))
+        return ::testing::AssertionFailure() << name << ": cannot write " << golden;
+    return ::testing::AssertionFailure() << "refreshed " << name << ": review " << review << " (" << what.str() << ")";
+}
+
+::testing::AssertionResult MatchesGoldenFrame(const std::string& name, const uint32_t* pixels, int width, int height,
+                                              int pitch, int tolerance) {
+    const std::string golden = std::string(VORTALIS_SOURCE_DIR) + "/tests/golden/" + name + ".png";
+    const std::string review = std::string(GOLDEN_REVIEW_DIR) + "/" + name + ".png";
+    ::testing::AssertionResult result =
+        CompareWithGolden(name, golden, review, pixels, width, height, pitch, tolerance, GoldenRefreshRequested());
+    const char* update = std::getenv("VORTALIS_UPDATE_GOLDEN");
+    if (!result && update && !GoldenRefreshRequested())
+        result << " (VORTALIS_UPDATE_GOLDEN=" << update << " only compares; 1 refreshes)";
+    return result;
+}
+
+::testing::AssertionResult MatchesGolden(const std::string& name) {
+    const Surface* s = GraphicsBackBuffer();
+    return MatchesGoldenFrame(name, s->pixels, s->width, s->height, s->pitch);
 }

@@ -1,6 +1,7 @@
 // Shared helpers for drawing and image tests: files of bytes, PNG in and out
 // (any draw target or image to PNG, for looking at what a test drew), pixel
-// access to the back buffer, the log's text, and golden-frame comparison.
+// access to the back buffer, the log's text, and golden-frame comparison and
+// refresh.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -33,7 +34,22 @@ std::vector<uint8_t> BgraFile(int width, int height, const std::vector<uint32_t>
 // The whole of Log.txt (Shift-JIS bytes, as the literals of the tests).
 std::string LogText(void);
 
-// Compares the back buffer with tests/golden/<name>.png; with the environment
-// variable VORTALIS_UPDATE_GOLDEN=1 it rewrites the file instead. On a
-// mismatch the frame is saved as <name>.actual.png in the test directory.
+// Golden frames: tests/golden/<name>.png (RGB), compared pixel for pixel, each
+// channel within `tolerance`. A frame that matches passes and nothing is
+// written. A frame that differs fails, and leaves a review picture (old | new
+// | the new one dimmed with every differing pixel magenta) at
+// <build>/golden-review/<name>.png, named in the message. With the environment
+// variable VORTALIS_UPDATE_GOLDEN=1, and only then, a differing (or missing)
+// golden is rewritten from the frame as well, and the failure says
+// "refreshed <name>: review <path>": a refresh never reads as a pass.
+bool GoldenRefreshRequested(void);
+// The back buffer against its golden.
 ::testing::AssertionResult MatchesGolden(const std::string& name);
+// Any frame (0xAARRGGBB, alpha ignored; `pitch` in pixels) against its golden.
+::testing::AssertionResult MatchesGoldenFrame(const std::string& name, const uint32_t* pixels, int width, int height,
+                                              int pitch, int tolerance = 0);
+// The comparison itself, with the golden's and the review picture's paths and
+// the mode given.
+::testing::AssertionResult CompareWithGolden(const std::string& name, const std::string& golden,
+                                             const std::string& review, const uint32_t* pixels, int width,
+                                             int height, int pitch, int tolerance, bool refresh);

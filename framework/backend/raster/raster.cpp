@@ -67,15 +67,19 @@ inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
     uint32_t cr = Div255(((s >> 16) & 255) * b.m[1]);
     uint32_t cg = Div255(((s >> 8) & 255) * b.m[2]);
     uint32_t cb = Div255((s & 255) * b.m[3]);
-    uint32_t dr = (d >> 16) & 255, dg = (d >> 8) & 255, db = d & 255;
-    uint32_t r, g, bl;
+    uint32_t da = d >> 24, dr = (d >> 16) & 255, dg = (d >> 8) & 255, db = d & 255;
+    // Over and add treat the target's alpha as a fourth channel (255 stays
+    // 255); modes 3 and 4 write 255 where they draw.
+    uint32_t a = 255, r, g, bl;
     switch (b.op) {
         case OP_OVER: {
             uint32_t inv = 255 - ca;
+            a = ca + Div255(da * inv);
             r = cr + Div255(dr * inv); g = cg + Div255(dg * inv); bl = cb + Div255(db * inv);
             break;
         }
         case OP_ADD:
+            a = std::min(255u, da + ca);
             r = std::min(255u, dr + cr); g = std::min(255u, dg + cg); bl = std::min(255u, db + cb);
             break;
         case OP_INVDST:
@@ -89,7 +93,7 @@ inline uint32_t PixelRule(uint32_t s, uint32_t d, const Blend& b) {
         default:
             return d;
     }
-    return 0xFF000000u | r << 16 | g << 8 | bl;
+    return a << 24 | r << 16 | g << 8 | bl;
 }
 
 // A premultiplied pixel's straight colour (rounded, held at 255).
@@ -126,7 +130,7 @@ Vec MakeVec(const Blend& b) {
     return v;
 }
 
-// Modes 0 and 1 on four pixels: D' = C + div255(D × (255 − A)).
+// Modes 0 and 1 on four pixels: D' = C + div255(D × (255 − A)), alpha too.
 template <bool MOD>
 inline void Over4(uint32_t* d, __m128i sv, const Vec& v) {
     __m128i sa = _mm_and_si128(sv, v.alphaMask);
@@ -145,11 +149,10 @@ inline void Over4(uint32_t* d, __m128i sv, const Vec& v) {
     __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shi, 0xFF), 0xFF);
     __m128i dlo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, v.zero), _mm_sub_epi16(v.c255, alo)));
     __m128i dhi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, v.zero), _mm_sub_epi16(v.c255, ahi)));
-    __m128i r = _mm_packus_epi16(_mm_add_epi16(slo, dlo), _mm_add_epi16(shi, dhi));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(r, v.alphaMask));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(_mm_add_epi16(slo, dlo), _mm_add_epi16(shi, dhi)));
 }
 
-// Modes 2 and 5 on four pixels: D' = min(255, D + C).
+// Modes 2 and 5 on four pixels: D' = min(255, D + C), alpha too.
 template <bool MOD>
 inline void Add4(uint32_t* d, __m128i sv, const Vec& v) {
     if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, v.alphaMask), v.zero)) == 0xFFFF) return;
@@ -159,7 +162,7 @@ inline void Add4(uint32_t* d, __m128i sv, const Vec& v) {
         sv = _mm_packus_epi16(slo, shi);
     }
     __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_adds_epu8(dv, sv), v.alphaMask));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_adds_epu8(dv, sv));
 }
 
 template <int OP, bool MOD>
@@ -671,7 +674,7 @@ namespace {
 
 // A colour-keyed source drawn plainly, the most common draw of all (story
 // pictures, backgrounds, sprites without alpha): a black texel leaves the
-// target (with alpha 255, as the blend gives it), any other replaces it. One
+// target as it is, alpha included (as the blend does), any other replaces it. One
 // pass of selects where the blend would fetch into scratch and then blend;
 // texels with alpha below 255 (a keyed draw of a picture that has alpha)
 // take the blend as before.
@@ -693,7 +696,7 @@ void KeyedCopy(uint32_t* d, const uint32_t* s, int n, SpanFn span, const Blend& 
         }
         const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                         _mm_or_si128(_mm_and_si128(keyed, _mm_or_si128(q, alpha)), _mm_andnot_si128(keyed, p)));
+                         _mm_or_si128(_mm_and_si128(keyed, q), _mm_andnot_si128(keyed, p)));
     }
     if (i < n) blend(i, n - i);
 }
@@ -833,7 +836,7 @@ void RasterMapped(const Surface& dst, const ClipRect& clipIn, const Surface& src
     //
     // A source that knows the diagonal bounds of its visible texels has its
     // rows cut further: pixels all of whose taps lie outside them would
-    // sample transparent black, which leaves an opaque target as it is. The
+    // sample transparent black, which leaves the target as it is. The
     // taps of a sample at (u, v) lie in (u − 1.5, u + 0.5] × (v − 1.5, v + 0.5]
     // (bilinear, clamped at the edges too) or inside that (nearest), so their
     // x + y lie in (s − 3, s + 1] and their x − y in (d − 2, d + 2), for

@@ -4,8 +4,10 @@
 //
 // Pixel format: 0xAARRGGBB in native byte order. Images are held PREMULTIPLIED
 // (each colour channel already multiplied by alpha / 255, rounded); images
-// without an alpha channel have alpha 255 everywhere. Draw targets are opaque:
-// every pixel written gets alpha 255.
+// without an alpha channel have alpha 255 everywhere. Draw targets are opaque
+// and stay so: modes 0–2 and 5 blend the target's alpha as a fourth channel,
+// which keeps 255 at 255 (and leaves a pixel under a transparent texel exactly
+// as it was, whatever its alpha); modes 3 and 4 write alpha 255 where they draw.
 //
 // Arithmetic, exact and shared by the vector and the scalar reference loops
 // (div255(x) is x / 255 rounded to nearest, for 0 ≤ x ≤ 65025):
@@ -15,8 +17,8 @@
 //   per pixel  C = div255(S × M) per channel (alpha too), A = C's alpha, where
 //              S is the stored pixel for modes 0–2 and 5 and its straight
 //              colour (unpremultiplied, rounded) for modes 3 and 4;
-//     modes 0, 1   D' = C + div255(D × (255 − A))
-//     modes 2, 5   D' = min(255, D + C)
+//     modes 0, 1   D' = C + div255(D × (255 − A))      (alpha too)
+//     modes 2, 5   D' = min(255, D + C)                (alpha too)
 //     mode 3       D' = div255(C × (255 − D))      (pixels with alpha 0 skipped)
 //     mode 4       D' = div255(D × C)              (pixels with alpha 0 skipped)
 //     mode 8       nothing is drawn.

@@ -31,7 +31,7 @@ inline __m256i Div255x16(__m256i x) {
     return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
-// Modes 0 and 1: D' = C + div255(D × (255 − A)).
+// Modes 0 and 1: D' = C + div255(D × (255 − A)), alpha too.
 template <bool MOD>
 inline void Over8(uint32_t* d, __m256i sv, const Vec8& v) {
     const __m256i sa = _mm256_and_si256(sv, v.alphaMask);
@@ -52,11 +52,11 @@ inline void Over8(uint32_t* d, __m256i sv, const Vec8& v) {
         Div255x16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dv, v.zero), _mm256_sub_epi16(v.c255, alo)));
     const __m256i dhi =
         Div255x16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dv, v.zero), _mm256_sub_epi16(v.c255, ahi)));
-    const __m256i r = _mm256_packus_epi16(_mm256_add_epi16(slo, dlo), _mm256_add_epi16(shi, dhi));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_or_si256(r, v.alphaMask));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d),
+                        _mm256_packus_epi16(_mm256_add_epi16(slo, dlo), _mm256_add_epi16(shi, dhi)));
 }
 
-// Modes 2 and 5: D' = min(255, D + C).
+// Modes 2 and 5: D' = min(255, D + C), alpha too.
 template <bool MOD>
 inline void Add8(uint32_t* d, __m256i sv, const Vec8& v) {
     if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(sv, v.alphaMask), v.zero)) == -1) return;
@@ -66,7 +66,7 @@ inline void Add8(uint32_t* d, __m256i sv, const Vec8& v) {
         sv = _mm256_packus_epi16(slo, shi);
     }
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_or_si256(_mm256_adds_epu8(dv, sv), v.alphaMask));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_adds_epu8(dv, sv));
 }
 
 template <int OP, bool MOD>
