@@ -199,9 +199,28 @@ TEST(SoundStreams, OggDamagedPastItsFirstPagesIsRefusedAtLoad) {
         for (size_t i = from; i < to; i++) s += pages[i];
         return s;
     };
+    auto granule = [&](size_t i) {
+        int64_t g = 0;
+        for (int b = 7; b >= 0; b--) g = g << 8 | static_cast<uint8_t>(pages[i][6 + b]);
+        return g;
+    };
+    // The pages with page i's granule position changed and its checksum made
+    // to fit again.
+    auto regranule = [&](size_t i, int64_t g) {
+        std::string page = pages[i];
+        for (int b = 0; b < 8; b++) page[6 + b] = static_cast<char>(static_cast<uint64_t>(g) >> (8 * b));
+        ogg_page og;
+        og.header = reinterpret_cast<unsigned char*>(page.data());
+        og.header_len = 27 + static_cast<uint8_t>(page[26]);
+        og.body = og.header + og.header_len;
+        og.body_len = static_cast<long>(page.size()) - og.header_len;
+        ogg_page_checksum_set(&og);
+        return join(0, i) + page + join(i + 1, n);
+    };
     std::string flipped = ogg;
     flipped[join(0, late + 1).size() - 10] ^= 0x40;
     const std::pair<std::string, std::string> damaged[] = {
+        {"back.ogg", regranule(late, granule(late - 1) - 1)},       // a position going back
         {"flipped.ogg", flipped},                                   // a byte of a late page's audio
         {"gap.ogg", join(0, late) + join(late + 1, n)},             // a page left out
         {"twice.ogg", join(0, late + 1) + join(late, n)},           // a page repeated
@@ -217,6 +236,21 @@ TEST(SoundStreams, OggDamagedPastItsFirstPagesIsRefusedAtLoad) {
     EXPECT_GE(LoadSoundFile("whole.ogg", 3, -1), 0);
     WriteFile("cutlast.ogg", join(0, n - 1) + pages[n - 1].substr(0, pages[n - 1].size() / 2));
     EXPECT_GE(LoadSoundFile("cutlast.ogg", 3, -1), 0);
+    // A first audio page claiming 3000 frames more than its packets make: the
+    // track is 3000 frames shorter than they hold, and plays exactly that long.
+    size_t first = 0;
+    while (first < n && granule(first) <= 0) first++;
+    ASSERT_LT(first, n);
+    WriteFile("ahead.ogg", regranule(first, granule(first) + 3000));
+    const int h = LoadSoundFile("ahead.ogg", 1, -1);
+    ASSERT_GE(h, 0);
+    PlaySoundHandle(h, 1, 1);
+    const std::vector<int> l = Left(Pull(200000));
+    int before = 0, after = 0;
+    for (int i = 196900; i < 197000; i++) before += l[i] != 0;
+    for (int i = 197000; i < 200000; i++) after += l[i] != 0;
+    EXPECT_GE(before, 90) << "the track's last 100 frames sound";
+    EXPECT_EQ(after, 0) << "and nothing past its length";
     FrameworkEnd();
 }
 
