@@ -140,8 +140,7 @@ TEST(SoundStreams, OggInMemoryBuffersAndLoopInsideTheTrack) {
     EXPECT_EQ(a[0], ref[0]);
     EXPECT_EQ(a[2], ref[1]);
     EXPECT_EQ(a[98], ref[49]);
-    int sum = ref[50] + ref[0];
-    EXPECT_EQ(b[0], sum < -32768 ? -32768 : sum > 32767 ? 32767 : sum);
+    EXPECT_EQ(b[0], ref[50] + ref[0]) << "two quiet copies: their plain sum";
     StopSoundHandle(h);
 
     // A loop start inside the track: 500 ms = frame 11025.
@@ -200,9 +199,28 @@ TEST(SoundStreams, OggDamagedPastItsFirstPagesIsRefusedAtLoad) {
         for (size_t i = from; i < to; i++) s += pages[i];
         return s;
     };
+    auto granule = [&](size_t i) {
+        int64_t g = 0;
+        for (int b = 7; b >= 0; b--) g = g << 8 | static_cast<uint8_t>(pages[i][6 + b]);
+        return g;
+    };
+    // The pages with page i's granule position changed and its checksum made
+    // to fit again.
+    auto regranule = [&](size_t i, int64_t g) {
+        std::string page = pages[i];
+        for (int b = 0; b < 8; b++) page[6 + b] = static_cast<char>(static_cast<uint64_t>(g) >> (8 * b));
+        ogg_page og;
+        og.header = reinterpret_cast<unsigned char*>(page.data());
+        og.header_len = 27 + static_cast<uint8_t>(page[26]);
+        og.body = og.header + og.header_len;
+        og.body_len = static_cast<long>(page.size()) - og.header_len;
+        ogg_page_checksum_set(&og);
+        return join(0, i) + page + join(i + 1, n);
+    };
     std::string flipped = ogg;
     flipped[join(0, late + 1).size() - 10] ^= 0x40;
     const std::pair<std::string, std::string> damaged[] = {
+        {"back.ogg", regranule(late, granule(late - 1) - 1)},       // a position going back
         {"flipped.ogg", flipped},                                   // a byte of a late page's audio
         {"gap.ogg", join(0, late) + join(late + 1, n)},             // a page left out
         {"twice.ogg", join(0, late + 1) + join(late, n)},           // a page repeated
@@ -218,6 +236,21 @@ TEST(SoundStreams, OggDamagedPastItsFirstPagesIsRefusedAtLoad) {
     EXPECT_GE(LoadSoundFile("whole.ogg", 3, -1), 0);
     WriteFile("cutlast.ogg", join(0, n - 1) + pages[n - 1].substr(0, pages[n - 1].size() / 2));
     EXPECT_GE(LoadSoundFile("cutlast.ogg", 3, -1), 0);
+    // A first audio page claiming 3000 frames more than its packets make: the
+    // track is 3000 frames shorter than they hold, and plays exactly that long.
+    size_t first = 0;
+    while (first < n && granule(first) <= 0) first++;
+    ASSERT_LT(first, n);
+    WriteFile("ahead.ogg", regranule(first, granule(first) + 3000));
+    const int h = LoadSoundFile("ahead.ogg", 1, -1);
+    ASSERT_GE(h, 0);
+    PlaySoundHandle(h, 1, 1);
+    const std::vector<int> l = Left(Pull(200000));
+    int before = 0, after = 0;
+    for (int i = 196900; i < 197000; i++) before += l[i] != 0;
+    for (int i = 197000; i < 200000; i++) after += l[i] != 0;
+    EXPECT_GE(before, 90) << "the track's last 100 frames sound";
+    EXPECT_EQ(after, 0) << "and nothing past its length";
     FrameworkEnd();
 }
 
@@ -245,21 +278,31 @@ TEST(SoundStreams, OutputDoesNotDependOnWhenStreamsWereRefilled) {
     FrameworkEnd();
 }
 
+// The copies are loud: together they pass the 16-bit limits at every peak.
 TEST(SoundStreams, FromTopZeroOnOggBuffersCopiesThePosition) {
     ASSERT_TRUE(StartFramework());
-    std::string ogg = EncodeOgg(1, 44100, Sweep(1, 44100, 20000));
+    std::string ogg = EncodeOgg(1, 44100, Sweep(1, 44100, 20000, 24000));
     ASSERT_FALSE(ogg.empty()) << "the Ogg encoder refused the format";
     WriteFile("b.ogg", ogg);
     std::vector<int16_t> ref = ReferenceDecode("b.ogg");
     int h = LoadSoundFile("b.ogg", 2, -1);
     PlaySoundHandle(h, 1, 1);
     Pull(5000);
-    // The other buffer starts at frame 5000, where the first one is.
+    // The other buffer starts at frame 5000, where the first one is: the
+    // output is the track doubled where that fits in 16 bits, and held at the
+    // limit of the track's own sign where it does not, never wrapped round.
     PlaySoundHandle(h, 1, 0);
-    auto l = Left(Pull(3));
-    for (int i = 0; i < 3; i++) {
-        int sum = 2 * ref[5000 + i];
-        EXPECT_EQ(l[i], sum > 32767 ? 32767 : sum < -32768 ? -32768 : sum) << i;
+    auto l = Left(Pull(400));
+    int loud = 0, held = 0, exact = 0;
+    for (int i = 0; i < 400; i++) {
+        const int track = ref[5000 + i];
+        loud += track >= 16384 || track < -16384;
+        if (track >= 16384) held += l[i] == 32767;
+        else if (track < -16384) held += l[i] == -32768;
+        else exact += l[i] == 2 * track;
     }
+    EXPECT_GT(loud, 100) << "the track passes the limits doubled";
+    EXPECT_EQ(held, loud);
+    EXPECT_EQ(exact, 400 - loud);
     FrameworkEnd();
 }

@@ -1,18 +1,32 @@
 // The settings file: the exact text written, what the reader keeps and skips,
-// binding sets it refuses, and the load and atomic save in the config folder.
+// binding sets it refuses, and the load and atomic save in the config folder;
+// then the settings as the game applies them: the volumes heard in the mixed
+// output, and keys refused or taken on the way from the file and the settings
+// screen to the pad the game plays with.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "game/files/player_files.h"
+#include "framework/backend/headless/headless.h"
+#include "framework/framework.h"
+#include "game/common/game_state.h"
 #include "game/common/language.h"
+#include "game/common/notice.h"
+#include "game/common/pad.h"
+#include "game/files/player_files.h"
+#include "game/player/shots.h"
 #include "game/settings/settings.h"
+#include "game/shell/menus.h"
+#include "tests/framework/sound_fixtures.h"
 #include "tests/support/files.h"
+#include "tests/support/game_data.h"
+#include "tests/support/game_driver.h"
 
 namespace {
 
@@ -105,6 +119,8 @@ TEST(SettingsFile, BindingSetsThatLeaveAnActionWithoutItsOwnKeyAreRefused) {
         "key_skip = Z\n",                        // Z is shot's: shot would share it
         "key_shot = Up\n",                       // moves the ship
         "key_pause = F12\n",                     // the screenshot key
+        "key_shot = F11\n",                      // the full-screen switch
+        "key_formation = F1\n",                  // the controls screen
         "key_shot = Key0\n",
         "key_shot = X\nkey_pause = X\n",
     };
@@ -218,4 +234,125 @@ TEST(SettingsFile, DamagedFilesAlwaysReadAsAPlayableRecord) {
         ASSERT_EQ(FormatSettings(Parse(saved, &none)), saved);
         ASSERT_TRUE(none.empty());
     }
+}
+
+// The volumes of settings.ini taken the way the game takes them at start,
+// heard in the mixed output: a music track (a sound given a loop position, as
+// the music player loads its tracks) on the left channel only and an effect on
+// the right only, both playing at once. Step n of 10 is heard at (n/10)² of the
+// sound's own level, each channel by its own row.
+TEST(SettingsApplied, EachVolumeIsHeardOnItsOwnKindOfSound) {
+    UseLocalConfig();
+    mkdir("vortalis", 0755);
+    const double amplitude = 16000, pi = std::acos(-1.0);
+    std::vector<int> music, effect;
+    for (int i = 0; i < 4410; i++) {   // 441 Hz: whole periods
+        const int v = static_cast<int>(std::lround(amplitude * std::sin(2 * pi * i / 100)));
+        music.insert(music.end(), {v, 0});
+        effect.insert(effect.end(), {0, v});
+    }
+    soundtest::WriteFile("music.wav", soundtest::Wav(2, 44100, 16, music));
+    soundtest::WriteFile("effect.wav", soundtest::Wav(2, 44100, 16, effect));
+    const struct { int music, effects; } cases[] = {{3, 10}, {10, 6}, {8, 2}};
+    for (auto c : cases) {
+        const std::string text = "music_volume = " + std::to_string(c.music) + "\neffect_volume = " + std::to_string(c.effects) + "\n";
+        WriteBytes("vortalis/settings.ini", text);
+        HeadlessSelect();
+        HeadlessSetAudioClocked(0);
+        ApplySettingsBeforeInit();
+        ChangeWindowMode(1);
+        ASSERT_EQ(FrameworkInit(), 0);
+        ApplySettingsAfterInit(1);
+        const int m = LoadSoundFile("music.wav", 3, -1), e = LoadSoundFile("effect.wav", 3, -1);
+        ASSERT_EQ(SetSoundLoopPos(0, m), 0);
+        ASSERT_EQ(PlaySoundHandle(m, 3, 1), 0);
+        ASSERT_EQ(PlaySoundHandle(e, 3, 1), 0);
+        const std::vector<int16_t> out = soundtest::Pull(4410);
+        double sum[2] = {0, 0};
+        for (size_t i = 0; i < out.size(); i++) sum[i % 2] += static_cast<double>(out[i]) * out[i];
+        const double full = amplitude / std::sqrt(2.0);
+        const double heard[2] = {std::sqrt(sum[0] / 4410) / full, std::sqrt(sum[1] / 4410) / full};
+        EXPECT_NEAR(heard[0], (c.music / 10.0) * (c.music / 10.0), 0.005) << "music, " << text;
+        EXPECT_NEAR(heard[1], (c.effects / 10.0) * (c.effects / 10.0), 0.005) << "effects, " << text;
+        FrameworkEnd();
+    }
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+// The keys that switch the screen (F11), take a screenshot (F12) and show the
+// controls (F1) never become an action's key: a settings.ini naming one keeps
+// the default at start, and the settings screen refuses each while it waits
+// for a key. The key it then takes is the one the game plays with: on the
+// title and in play it fires, and the old key no longer does.
+TEST(SettingsApplied, ScreenKeysAreRefusedAndTheTakenKeyFires) {
+    ASSERT_TRUE(LinkGameData());
+    UseLocalConfig();
+    mkdir("vortalis", 0755);
+    WriteBytes("vortalis/settings.ini", "key_shot = F11\n");
+    HeadlessSelect();
+    HeadlessSetDesktopSize(1920, 1080);
+    ResetMenus();
+    GameDriver g;
+    g.frameLimit = 3000;
+    // On the settings screen: down to the shot key's row, Shot to rebind it,
+    // the three refused keys (F1 opens the controls, a second F1 closes them),
+    // then X, which is taken; Escape leaves.
+    const int settingsKeys[] = {KEY_DOWN, 0, KEY_DOWN, 0, KEY_DOWN, 0, KEY_DOWN, 0, KEY_DOWN, KEY_Z,
+                                KEY_F11, KEY_F12, KEY_F1, 0, KEY_F1, 0, KEY_X, 0, KEY_ESCAPE};
+    size_t next = 0;
+    int titleStep = 0, startKey = -1, notices = -1, playFrames = 0, shotsWithZ = -1, shotsWithX = -1;
+    std::vector<int> shotKeys;
+    auto flying = [] {
+        int n = 0;
+        for (const PlayerShot& s : player_shot) n += s.state == SHOT_FLYING;
+        return n;
+    };
+    g.act = [&](GameDriver& d, int frame) {
+        if (frame == 1) {
+            startKey = ActionKey(ACTION_SHOT);
+            notices = NoticeCount();
+        }
+        if (fucn_state == SCENE_LOGO) d.Tap(KEY_Z);
+        if (fucn_state == SCENE_TITLE && titleStep < 5) {
+            // Up, Up (round to おわる, then 設定 just before it), Shot.
+            const int keys[] = {KEY_UP, 0, KEY_UP, 0, KEY_Z};
+            if (keys[titleStep]) d.Tap(keys[titleStep]);
+            titleStep++;
+        } else if (fucn_state == SCENE_SETTINGS && next < std::size(settingsKeys)) {
+            if (next > 0) shotKeys.push_back(ActionKey(ACTION_SHOT));
+            if (settingsKeys[next]) d.Tap(settingsKeys[next]);
+            next++;
+        } else if (fucn_state == SCENE_TITLE && titleStep < 12) {
+            // Back on the title at 設定: Z is no one's key now; down twice
+            // round to the first entry, then X starts a game.
+            const int keys[] = {KEY_Z, 0, KEY_DOWN, 0, KEY_DOWN, 0, KEY_X};
+            if (keys[titleStep - 5]) d.Tap(keys[titleStep - 5]);
+            titleStep++;
+        } else if (fucn_state == SCENE_PROLOGUE) {
+            fucn_state = SCENE_NEW_GAME;
+        } else if (fucn_state == SCENE_PLAY && ++playFrames <= 60) {
+            if (playFrames == 30) shotsWithZ = flying();
+            d.Hold(playFrames < 30 ? KEY_Z : KEY_X);
+            if (playFrames == 60) {
+                shotsWithX = flying();
+                fucn_state = SCENE_QUIT;
+            }
+        }
+    };
+    EXPECT_EQ(g.Run(), 0);
+    EXPECT_EQ(startKey, KEY_Z) << "key_shot = F11 in the file leaves Z";
+    EXPECT_EQ(notices, 1) << "and says so";
+    ASSERT_EQ(next, std::size(settingsKeys));
+    // The row as each key's frame left it: Z until X is taken.
+    std::vector<int> want(std::size(settingsKeys) - 1, KEY_Z);
+    want[want.size() - 2] = want.back() = KEY_X;
+    EXPECT_EQ(shotKeys, want);
+    EXPECT_NE(ReadBytes("vortalis/settings.ini").find("key_shot = X\n"), std::string::npos);
+    EXPECT_EQ(titleStep, 12);
+    EXPECT_EQ(playFrames, 60) << "X on the title started a game";
+    EXPECT_EQ(shotsWithZ, 0) << "Z no longer fires";
+    EXPECT_GT(shotsWithX, 0) << "X fires";
+    ResetBindings();
+    ChangeWindowMode(0);
+    unsetenv("XDG_CONFIG_HOME");
 }

@@ -60,6 +60,7 @@ AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, 
 OggDecoder* OggOpen(const uint8_t* data, size_t size);   // nullptr on failure
 void OggClose(OggDecoder* dec);
 // Decodes up to `frames` frames of 16-bit samples at the decoder's position;
-// returns the frames written, 0 at the end, −1 on a decoding error.
+// returns the frames written, 0 at the end, −1 on a decoding error. Reading
+// stops at the length the probe reports, even where the packets hold more.
 int OggRead(OggDecoder* dec, int16_t* out, int frames);
 int OggSeek(OggDecoder* dec, uint32_t frame);            // 0, or −1

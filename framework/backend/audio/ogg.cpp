@@ -16,6 +16,12 @@ struct OggDecoder {
     size_t at;
     int channels;        // the file's channels
     int outChannels;     // 1 or 2
+    // The stream's length as its pages declare it (what the probe reports),
+    // and the frame the next read starts at. A stream whose pages claim less
+    // than its packets hold is read only to its declared end, so that what
+    // the voices play and where they loop agree with the sound's length.
+    uint32_t total;
+    uint32_t pos;
     int16_t scratch[4096 * 8];
 };
 
@@ -95,7 +101,8 @@ bool NoPageIn(const uint8_t* bytes, size_t size) {
 // each page's checksum and framing (libogg's sync layer skips a page whose
 // checksum fails, and any bytes between pages), one logical stream beginning
 // on the first page and with no page after its last, page numbers in sequence,
-// and packets joined across pages without a hole. A file cut inside its last
+// granule positions never negative nor going back (the decoder seeks and trims
+// by them), and packets joined across pages without a hole. A file cut inside its last
 // page plays what it holds and is accepted, as long as no whole page follows
 // the cut one. Bytes after the page that ends the stream (a tagger's ID3v1
 // block, padding) are skipped with a note, unless a whole page hides in them:
@@ -107,6 +114,7 @@ bool AllPagesSound(const uint8_t* data, size_t size, std::string* notes) {
     ogg_sync_init(&sync);
     bool ok = true, started = false, ended = false;
     long pageNumber = -1;
+    ogg_int64_t granule = 0;
     size_t fed = 0;
     while (ok) {
         ogg_page page;
@@ -131,6 +139,12 @@ bool AllPagesSound(const uint8_t* data, size_t size, std::string* notes) {
             }
             if (pageNumber >= 0 && ogg_page_pageno(&page) != pageNumber) ok = false;
             pageNumber = ogg_page_pageno(&page) + 1;
+            // −1: no packet ends on this page.
+            const ogg_int64_t pageGranule = ogg_page_granulepos(&page);
+            if (pageGranule != -1) {
+                if (pageGranule < granule) ok = false;
+                granule = pageGranule;
+            }
             if (ogg_stream_pagein(&stream, &page) != 0) ok = false;
             ogg_packet packet;
             int p;
@@ -175,6 +189,9 @@ OggDecoder* OggOpen(const uint8_t* data, size_t size) {
     }
     d->channels = info->channels;
     d->outChannels = info->channels >= 2 ? 2 : 1;
+    const ogg_int64_t total = ov_pcm_total(&d->vf, -1);
+    d->total = total > 0 && total <= 0x7FFFFFFF ? (uint32_t)total : 0;
+    d->pos = 0;
     return d;
 }
 
@@ -191,16 +208,15 @@ AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, 
     if (!AllPagesSound(data, size, &found)) return AUDIO_BROKEN;
     OggDecoder* d = OggOpen(data, size);
     if (!d) return AUDIO_BROKEN;
-    ogg_int64_t total = ov_pcm_total(&d->vf, -1);
     vorbis_info* info = ov_info(&d->vf, -1);
     // The first samples must decode too: a file whose headers survive but
     // whose audio is damaged from the start is refused here, not at play.
     int16_t probe[256 * 2];
     int first = OggRead(d, probe, 256);
     AudioProbe result = AUDIO_BROKEN;
-    if (total > 0 && total <= 0x7FFFFFFF && first > 0) {
+    if (d->total > 0 && first > 0) {
         *format = {d->outChannels, (int)info->rate, 16, d->outChannels * 2};
-        *frames = (uint32_t)total;
+        *frames = d->total;
         result = AUDIO_DECODED;
         if (notes) *notes += found;
     }
@@ -209,6 +225,8 @@ AudioProbe AudioProbeOgg(const uint8_t* data, size_t size, AudioFormat* format, 
 }
 
 int OggRead(OggDecoder* dec, int16_t* out, int frames) {
+    if (dec->pos >= dec->total) return 0;
+    if ((uint32_t)frames > dec->total - dec->pos) frames = (int)(dec->total - dec->pos);
     int done = 0;
     int holes = 0;
     while (done < frames) {
@@ -235,13 +253,16 @@ int OggRead(OggDecoder* dec, int16_t* out, int frames) {
             }
         }
         if (bytes == OV_HOLE && ++holes < 64) continue;  // a gap in the data: go on after it
-        if (bytes < 0) return done > 0 ? done : -1;
-        if (bytes == 0) break;
+        if (bytes < 0 && done == 0) return -1;
+        if (bytes <= 0) break;
         done += (int)(bytes / 2 / dec->channels);
     }
+    dec->pos += (uint32_t)done;
     return done;
 }
 
 int OggSeek(OggDecoder* dec, uint32_t frame) {
-    return ov_pcm_seek(&dec->vf, (ogg_int64_t)frame) == 0 ? 0 : -1;
+    if (ov_pcm_seek(&dec->vf, (ogg_int64_t)frame) != 0) return -1;
+    dec->pos = frame;
+    return 0;
 }
