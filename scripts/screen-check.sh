@@ -187,17 +187,17 @@ window_run() {
   stop_display
 }
 window_steps() {
-  snap "$win" "$dir/window.png" || { fail "no picture of the window"; return; }
-  take_shot "window" || return
-  cp "$shot" "$dir/shot-window.png"
-  convert "$shot" -filter point -resize 200% "$dir/shot2.png"
-  # Below the console line and the swaying logo (rows 220.. of the frame).
-  local d; d=$(compare -metric AE "$dir/window.png[1280x520+0+440]" "$dir/shot2.png[1280x520+0+440]" null: 2>&1 | cut -d' ' -f1)
-  note "screenshot $(basename "$shot"): $d of 665600 pixels differ from the window below the logo"
-  [ "$d" = 0 ] || fail "the screenshot differs from the window's picture ($d pixels)"
+  snap "$win" "$dir/window.png" || fail "no picture of the window"
+  if take_shot "window"; then
+    convert "$shot" -filter point -resize 200% "$dir/shot2.png"
+    # Below the console line and the swaying logo (rows 220.. of the frame).
+    local d; d=$(compare -metric AE "$dir/window.png[1280x520+0+440]" "$dir/shot2.png[1280x520+0+440]" null: 2>&1 | cut -d' ' -f1)
+    note "screenshot $(basename "$shot"): $d of 665600 pixels differ from the window below the logo"
+    [ "$d" = 0 ] || fail "the screenshot differs from the window's picture ($d pixels)"
+  fi
   if [ "$short" = 0 ]; then
     if take_shot "second F12"; then
-      [ "$(shot_list | wc -l)" = 2 ] || fail "a second F12 did not make a second file"
+      [ "$(shot_list | wc -l)" = 2 ] || fail "a second F12 did not make a second file, or the first made none"
     fi
   fi
   key alt+Return
