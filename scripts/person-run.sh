@@ -23,7 +23,7 @@ dat=$(realpath "${2:-$root/build/dat}")
 out=$(realpath -m "${3:-$root/build/person-run}")
 
 . "$root/scripts/x-drive.sh"
-x_need person-run Xvfb xdotool xwininfo import identify compare iconv od
+x_need person-run Xvfb xdotool xwininfo import identify compare convert iconv od timeout
 [ -x "$exe" ] || { echo "person-run: no executable at $exe"; exit 1; }
 [ -d "$dat" ] || { echo "person-run: no data at $dat"; exit 1; }
 

@@ -40,7 +40,7 @@ capture=${VORTALIS_CAPTURE:-$(dirname "$exe")/tools/capture/vortalis_capture}
 golden=$root/tests/golden
 
 . "$root/scripts/x-drive.sh"
-x_need records-run Xvfb xdotool import compare convert od
+x_need records-run Xvfb xdotool import compare convert identify od timeout
 [ -x "$exe" ] || { echo "records-run: no executable at $exe"; exit 1; }
 [ -d "$dat" ] || { echo "records-run: no data at $dat"; exit 1; }
 [ -x "$capture" ] || { echo "records-run: no capture tool at $capture (build vortalis_capture)"; exit 1; }

@@ -31,7 +31,8 @@ out=$(realpath -m "${3:-$root/build/screen-check}")
 golden=$root/tests/golden
 
 . "$root/scripts/x-drive.sh"
-x_need screen-check Xvfb xdotool xwininfo import identify compare convert openbox
+x_need screen-check Xvfb xdotool xwininfo import identify compare convert timeout
+[ "$short" = 1 ] || x_need screen-check openbox
 [ -x "$exe" ] || { echo "screen-check: no executable at $exe"; exit 1; }
 [ -d "$dat" ] || { echo "screen-check: no data at $dat"; exit 1; }
 
