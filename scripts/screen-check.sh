@@ -82,16 +82,21 @@ stop_display() {
   kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
 }
 
-# The game's frame as the window shows it: its picture taken, and the frame
-# cut out and brought back to 640×480 ($frame: convert's arguments for that,
-# set by the caller for the window's size).
+# The game's frame as the screen shows it: the picture of the window ($shown
+# "window"), or of the whole screen ("root") for a window full screen from its
+# start (import has hung on that window without a window manager), with the
+# frame cut out and brought back to 640×480 ($frame: convert's arguments).
 window_frame() {
-  snap "$win" "$dir/now-window.png" &&
+  local w=$win; [ "$shown" = root ] && w=root
+  snap "$w" "$dir/now-window.png" &&
     convert "$dir/now-window.png" "${frame[@]}" +repage "$dir/now.png" 2>/dev/null
 }
 # The title, past the logo: the heroine and the sky as the golden frame shows
 # them (the logo sways above).
-is_title() { window_frame && looks 1 same_in "$dir/now.png" "$golden/e2e_title.png" 400x285+240+195; }
+is_title() {
+  looked="(no picture)"
+  window_frame && looks 1 same_in "$dir/now.png" "$golden/e2e_title.png" 400x285+240+195
+}
 
 start_game() {   # start_game WxH ARGS...: the game in $dir, its window id in $win, at the title
   local size=$1; shift
@@ -179,7 +184,7 @@ window_run() {
   label="$wm window"
   dir="$out/$wm-window"; rm -rf "$dir"; mkdir -p "$dir"; ln -s "$dat" "$dir/dat"
   start_display 1920x1080 "$wm" || return
-  frame=(-sample 50%)
+  frame=(-sample 50%) shown=window
   if start_game 1280x960 --windowed --scale 2; then
     window_steps
   else
@@ -224,7 +229,7 @@ small_run() {
   label="$wm 1366x768"
   dir="$out/$wm-1366"; rm -rf "$dir"; mkdir -p "$dir"; ln -s "$dat" "$dir/dat"
   start_display 1366x768 "$wm" || return
-  frame=(-crop 640x480+363+144)
+  frame=(-crop 640x480+363+144) shown=root
   if start_game 1366x768 --fullscreen; then
     take_shot "full screen" && check_full_picture "$shot" 1366x768
     quit_game

@@ -24,7 +24,7 @@ start_xvfb() {
   xpid=$!
   local n="" i
   for ((i = 0; i < 300; i++)); do
-    n=$(tr -dc 0-9 <"$dir/display.txt" 2>/dev/null)
+    n=$( { tr -dc 0-9 <"$dir/display.txt"; } 2>/dev/null)
     [ -n "$n" ] && break
     kill -0 "$xpid" 2>/dev/null || break
     sleep 0.1
