@@ -5,11 +5,14 @@
 # with Escape and quits with "終了する" (Down, Down, Z). Screenshots of the title,
 # of play and of the pause menu are taken and checked (not black, enough
 # colours, different from one another, the pause menu's red veil), and so are
-# the exit code and Log.txt's start-up and shut-down lines. It runs twice: with
-# SDL's usual audio driver, and with SDL_AUDIODRIVER=dummy and --lang en, where
-# the question, the title's buttons and the prologue's first page must be the
-# English ones (the title and the page match the headless golden frames); no
-# joypad is present.
+# the exit code, Log.txt's start-up and shut-down lines, and the replay that
+# 終了する in play saves (its header says so; scores.txt names it). It runs
+# twice, with settings of its own and the C locale: with SDL's usual audio
+# driver, where the title's buttons must be the Japanese ones, and with
+# SDL_AUDIODRIVER=dummy and --lang en, where the question, the title's buttons
+# and the prologue's first page must be the English ones (the title and the
+# page match the headless golden frames, waited for until they do); no joypad
+# is present.
 #
 #   scripts/person-run.sh [vortalis binary] [dat folder] [output folder]
 #
